@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, on a Debian machine and as root, whatever the build and the tests need and the
+# machine does not have yet. Safe to run again: it installs nothing that is there.
+#   install-deps.sh          the Linux build and its tests
+#   install-deps.sh win32    also the MinGW-w64 cross compiler, 32-bit Wine and Xvfb
+set -euo pipefail
+
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest)
+if [ "${1:-}" = win32 ]; then
+  packages+=(mingw-w64 g++-mingw-w64-i686 wine wine32:i386 xvfb xauth)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

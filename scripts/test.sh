@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every test:
+#   linux            against the Win32 stand-in
+#   linux-sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   win32            the real 32-bit Windows programs, under Wine in a private prefix
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+bash scripts/install-deps.sh win32
+
+for preset in linux linux-sanitize; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs"
+done
+
+echo "== win32"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+export WINEPREFIX="$PWD/build/win32/wine-prefix" WINEARCH=win32 WINEDEBUG=-all
+bash scripts/wine-prefix.sh "$WINEPREFIX"
+# One wine server for the whole run, stopped however the run ends.
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+xvfb-run -a ctest --preset win32 -j "$jobs"

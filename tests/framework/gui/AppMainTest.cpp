@@ -1,0 +1,151 @@
+#include "framework/core/XGKOVAUnexpected.h"
+#include "framework/gui/AppMain.h"
+#include "framework/gui/XGAppCore.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// What this program's StartApplication does, set by each test.
+enum class Start { Null, ThrowStandard, ThrowFramework, ThrowOther, Core, CoreRunThrows,
+                   CoreDestructorThrows };
+Start gStart = Start::Null;
+int gStartCalls = 0;
+int gRunCalls = 0;
+int gDestroyed = 0;
+kova::XGAppCore* gLastCore = nullptr;
+
+class TestCore : public kova::XGAppCore {
+public:
+    ~TestCore() noexcept(false) override
+    {
+        ++gDestroyed;
+        if (gStart == Start::CoreDestructorThrows) {
+            throw std::runtime_error("destructor");
+        }
+    }
+
+    std::int32_t Run() override
+    {
+        ++gRunCalls;
+        if (gStart == Start::CoreRunThrows) {
+            throw kova::XGKOVAUnexpected("run");
+        }
+        return 0;
+    }
+};
+
+int RunEntry(Start start, char* commandTail = nullptr, int show = SW_SHOWDEFAULT)
+{
+    gStart = start;
+    gStartCalls = gRunCalls = gDestroyed = 0;
+    char empty[] = "";
+    return WinMain(GetModuleHandleA(NULL), NULL, commandTail != nullptr ? commandTail : empty,
+                   show);
+}
+
+std::string Hex8(DWORD value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        text += digits[(value >> shift) & 0xF];
+    }
+    return text;
+}
+
+} // namespace
+
+kova::XGAppCore* StartApplication()
+{
+    ++gStartCalls;
+    switch (gStart) {
+    case Start::Null:
+        return nullptr;
+    case Start::ThrowStandard:
+        throw std::runtime_error("standard");
+    case Start::ThrowFramework:
+        throw kova::XGKOVAUnexpected("framework");
+    case Start::ThrowOther:
+        throw 42;
+    default:
+        gLastCore = new TestCore;
+        return gLastCore;
+    }
+}
+
+namespace {
+
+TEST(AppMain, ClassNamesForTheDefaultImageBase)
+{
+    kova::FormatWindowClassNames(0x00400000);
+    EXPECT_STREQ(kova::_GWindowClass, "_XGWindow_00400000");
+    EXPECT_STREQ(kova::_GPopClass, "_XGPop_00400000");
+    EXPECT_STREQ(kova::_GMainClass, "_XGMain_00400000");
+    EXPECT_STREQ(kova::_GToolClass, "_XGTool_00400000");
+    EXPECT_STREQ(kova::_GFrameClass, "_XGFrame_00400000");
+    EXPECT_STREQ(kova::_GControlClass, "_XGControl_00400000");
+    EXPECT_STREQ(kova::_GDlogClass, "_XGDialog_00400000");
+    EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_00400000");
+
+    kova::FormatWindowClassNames(0xABCDEF01);
+    EXPECT_STREQ(kova::_GControlClass, "_XGControl_ABCDEF01");
+    kova::FormatWindowClassNames(0);
+    EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_00000000");
+}
+
+TEST(AppMain, WinMainStoresTheStartupParameters)
+{
+    kova::_GMainWindow = kova::_GMDIWindow = kova::_GToolWindow = reinterpret_cast<HWND>(1);
+    kova::_GToolView = reinterpret_cast<kova::XGView*>(1);
+    char tail[] = "/x";
+    EXPECT_EQ(RunEntry(Start::Null, tail, SW_SHOWNORMAL), 0);
+    EXPECT_EQ(kova::_GInstance, GetModuleHandleA(NULL));
+    EXPECT_EQ(kova::_GPrevInstance, nullptr);
+    EXPECT_EQ(kova::_GArgString, tail);
+    EXPECT_EQ(kova::_GArgShow, SW_SHOWNORMAL);
+    EXPECT_EQ(kova::_GMainWindow, nullptr);
+    EXPECT_EQ(kova::_GMDIWindow, nullptr);
+    EXPECT_EQ(kova::_GToolWindow, nullptr);
+    EXPECT_EQ(kova::_GToolView, nullptr);
+    const DWORD module = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL)));
+    EXPECT_EQ(std::string(kova::_GWindowClass), "_XGWindow_" + Hex8(module));
+    EXPECT_EQ(std::string(kova::_GCopyrightClass), "_XGC_" + Hex8(module));
+}
+
+TEST(AppMain, EveryRoadEndsWithZero)
+{
+    const struct {
+        Start start;
+        int runs;
+        int destroyed;
+    } cases[] = {
+        {Start::Null, 0, 0},
+        {Start::ThrowStandard, 0, 0},
+        {Start::ThrowFramework, 0, 0},
+        {Start::ThrowOther, 0, 0},
+        {Start::Core, 1, 1},
+        {Start::CoreDestructorThrows, 1, 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RunEntry(c.start), 0) << static_cast<int>(c.start);
+        EXPECT_EQ(gStartCalls, 1);
+        EXPECT_EQ(gRunCalls, c.runs) << static_cast<int>(c.start);
+        EXPECT_EQ(gDestroyed, c.destroyed) << static_cast<int>(c.start);
+    }
+}
+
+TEST(AppMain, ACoreWhoseRunThrowsIsLeftAlone)
+{
+    // The exception leaves the region before the core's deletion; the core is not
+    // destroyed half-way through unwinding.
+    EXPECT_EQ(RunEntry(Start::CoreRunThrows), 0);
+    EXPECT_EQ(gRunCalls, 1);
+    EXPECT_EQ(gDestroyed, 0);
+    delete gLastCore;
+}
+
+} // namespace

@@ -1,0 +1,39 @@
+#include "launcher/RegistryRoot.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(RegistryRoot, WholeNamesOnly)
+{
+    const struct {
+        const char* name;
+        HKEY root;
+    } cases[] = {
+        {"HKEY_USERS", HKEY_USERS},
+        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+        {"", HKEY_CURRENT_USER},
+        {"HKEY_LOCAL_MACHINE ", HKEY_CURRENT_USER},
+        {" HKEY_LOCAL_MACHINE", HKEY_CURRENT_USER},
+        {"hkey_local_machine", HKEY_CURRENT_USER},
+        {"HKLM", HKEY_CURRENT_USER},
+        {"HKEY_USERS\\S-1-5-18", HKEY_CURRENT_USER},
+        {"HKEY_USER", HKEY_CURRENT_USER},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RegistryRoot(c.name), c.root) << '"' << c.name << '"';
+    }
+}
+
+TEST(RegistryRoot, RootValues)
+{
+    // The roots are the predefined handles Windows documents.
+    EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(RegistryRoot("HKEY_USERS"))),
+              0x80000003u);
+    EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(RegistryRoot("x"))), 0x80000001u);
+}
+
+} // namespace
