@@ -1,0 +1,173 @@
+/// WinExec: finds the program as CreateProcess does and starts it with posix_spawn.
+#include "CommandLine.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <new>
+#include <optional>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace kova::posix {
+
+namespace {
+
+/// WinExec's value for a started program: anything above 31 means success.
+constexpr UINT Started = 33;
+
+/// Where looking for a program led: the file to start, or the Win32 error.
+struct Lookup {
+    std::string path;
+    UINT error = ERROR_SUCCESS;
+};
+
+bool IsFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+/// The launcher's own directory, where Windows looks first for a bare program name.
+std::optional<std::string> OwnDirectory()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0)
+        return std::nullopt;
+    const std::string path(buffer, static_cast<std::size_t>(length));
+    // The link is absolute; the root directory comes out empty, which joins as "/name".
+    return path.substr(0, path.rfind('/'));
+}
+
+std::vector<std::string> SearchDirectories()
+{
+    std::vector<std::string> directories;
+    if (std::optional<std::string> own = OwnDirectory())
+        directories.push_back(std::move(*own));
+    directories.push_back(".");
+    const char* const variable = std::getenv("PATH");
+    const std::string_view path = variable ? variable : "";
+    for (std::size_t start = 0; start < path.size();) {
+        const std::size_t end = std::min(path.find(':', start), path.size());
+        // An empty entry would mean the current directory, which is already searched.
+        if (end > start)
+            directories.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return directories;
+}
+
+/// Looks a program name up as CreateProcess does. Without an extension "name.exe" is
+/// tried before "name" (the latter so that host programs can be started too), each in
+/// every search directory before the next form is tried, as Windows would find the
+/// ".exe" wherever it is. A name with a directory part is taken as it stands.
+Lookup FindProgram(std::string name)
+{
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const std::size_t slash = name.rfind('/');
+    const std::string_view file = slash == std::string::npos ? std::string_view(name)
+                                                             : std::string_view(name).substr(slash + 1);
+    std::vector<std::string> forms;
+    if (file.find('.') == std::string_view::npos)
+        forms.push_back(name + ".exe");
+    forms.push_back(name);
+
+    if (slash != std::string::npos) {
+        for (const std::string& form : forms)
+            if (IsFile(form))
+                return {form};
+        const std::string directory = slash == 0 ? "/" : name.substr(0, slash);
+        return {{}, static_cast<UINT>(IsDirectory(directory) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND)};
+    }
+    if (!name.empty()) {
+        const std::vector<std::string> directories = SearchDirectories();
+        for (const std::string& form : forms)
+            for (const std::string& directory : directories)
+                if (std::string path = directory + '/' + form; IsFile(path))
+                    return {std::move(path)};
+    }
+    return {{}, ERROR_FILE_NOT_FOUND};
+}
+
+/// Finds the program a command line names. A quoted first token is the program. An
+/// unquoted one may hold blanks ("C:\Program Files\App\app.exe /s"), so it is tried up to
+/// the first blank, then up to the next, and so on; when none is found, the error is the
+/// one for the name up to the first blank.
+Lookup FindCommandProgram(std::string_view line)
+{
+    if (line.starts_with('"')) {
+        const std::size_t close = line.find('"', 1);
+        return FindProgram(std::string(line.substr(1, close == std::string_view::npos ? close : close - 1)));
+    }
+    std::optional<Lookup> first;
+    for (std::size_t end = 0;; ++end) {
+        end = line.find_first_of(" \t", end);
+        Lookup attempt = FindProgram(std::string(line.substr(0, end)));
+        if (attempt.error == ERROR_SUCCESS)
+            return attempt;
+        if (!first)
+            first = std::move(attempt);
+        if (end == std::string_view::npos)
+            return *first;
+    }
+}
+
+UINT Start(std::string_view line)
+{
+    const Lookup program = FindCommandProgram(line);
+    if (program.error != ERROR_SUCCESS)
+        return program.error;
+
+    // The child gets the arguments the Microsoft runtime would give it.
+    std::vector<std::string> arguments = SplitCommandLine(line);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_t child;
+    switch (posix_spawn(&child, program.path.c_str(), nullptr, nullptr, argv.data(), environ)) {
+    case 0:
+        return Started;
+    case ENOMEM:
+    case EAGAIN:
+        return 0;
+    default:
+        // The file is there but the system cannot run it: no execute permission, not an
+        // executable format, or an interpreter or loader that is missing.
+        return ERROR_BAD_FORMAT;
+    }
+}
+
+} // namespace
+
+} // namespace kova::posix
+
+UINT WINAPI WinExec(LPCSTR commandLine, UINT)
+{
+    // A null command line names nothing at all; WinExec's "out of resources or other
+    // failure" value fits it better than a file error. An empty one names a file that
+    // cannot exist, and gets ERROR_FILE_NOT_FOUND as on Windows.
+    if (!commandLine)
+        return 0;
+    try {
+        return kova::posix::Start(commandLine);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}

@@ -1,0 +1,160 @@
+/// advapi32's read-only registry calls over the registry loaded from a ".reg" file.
+#include "Registry.h"
+
+#include "RegFile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace kova::posix {
+
+namespace {
+
+/// Open keys get handles counted up from here in steps of four, as Windows hands out
+/// handles; they never meet the roots' values, which have the top bit set.
+constexpr ULONG_PTR FirstKeyHandle = 0x100;
+
+/// The loaded registry and the keys opened in it. Any thread may call the registry, so
+/// one lock guards both.
+struct RegistryState {
+    std::mutex lock;
+    std::optional<RegTree> tree;
+    std::map<ULONG_PTR, std::string> openKeys;
+    ULONG_PTR nextHandle = FirstKeyHandle;
+};
+
+/// NOTE: never destroyed, so that destructors of other globals can still close keys.
+RegistryState& State()
+{
+    static RegistryState* const state = new RegistryState;
+    return *state;
+}
+
+std::optional<std::string> ReadWholeFile(const char* path)
+{
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
+    if (!file)
+        return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    std::size_t count;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        bytes.append(chunk, count);
+    if (std::ferror(file.get()))
+        return std::nullopt;
+    return bytes;
+}
+
+RegTree LoadRegistry()
+{
+    const char* path = std::getenv("KOVA_REGISTRY");
+    if (!path || !*path)
+        return EmptyRegistry();
+    const std::optional<std::string> bytes = ReadWholeFile(path);
+    return bytes ? ParseRegFile(*bytes) : EmptyRegistry();
+}
+
+const RegTree& Tree(RegistryState& state)
+{
+    if (!state.tree)
+        state.tree = LoadRegistry();
+    return *state.tree;
+}
+
+/// The full path of a root or an open key; nothing for any other handle.
+std::optional<std::string> KeyPath(const RegistryState& state, HKEY key)
+{
+    if (const std::string_view root = RootName(key); !root.empty())
+        return std::string(root);
+    const auto open = state.openKeys.find(reinterpret_cast<ULONG_PTR>(key));
+    if (open == state.openKeys.end())
+        return std::nullopt;
+    return open->second;
+}
+
+} // namespace
+
+void ReloadRegistry()
+{
+    RegistryState& state = State();
+    const std::lock_guard guard(state.lock);
+    state.tree = LoadRegistry();
+}
+
+} // namespace kova::posix
+
+using namespace kova::posix;
+
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    RegistryState& state = State();
+    const std::lock_guard guard(state.lock);
+    std::optional<std::string> path = KeyPath(state, key);
+    if (!path)
+        return ERROR_INVALID_HANDLE;
+    path = JoinKeyPath(std::move(*path), subKey ? subKey : "");
+    if (!path)
+        return ERROR_BAD_PATHNAME;
+    if (!Tree(state).keys.contains(*path))
+        return ERROR_FILE_NOT_FOUND;
+
+    // An empty sub-key opens a new handle to the same key, as Windows documents.
+    const ULONG_PTR handle = state.nextHandle;
+    state.openKeys.emplace(handle, std::move(*path));
+    state.nextHandle += 4;
+    *result = reinterpret_cast<HKEY>(handle);
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize)
+{
+    if (reserved || (data && !dataSize))
+        return ERROR_INVALID_PARAMETER;
+    RegistryState& state = State();
+    const std::lock_guard guard(state.lock);
+    const std::optional<std::string> path = KeyPath(state, key);
+    if (!path)
+        return ERROR_INVALID_HANDLE;
+    const RegTree& tree = Tree(state);
+    const auto found = tree.keys.find(*path);
+    // Only a reload can take an open key away.
+    if (found == tree.keys.end())
+        return ERROR_KEY_DELETED;
+    const auto value = found->second.find(std::string_view(valueName ? valueName : ""));
+    if (value == found->second.end())
+        return ERROR_FILE_NOT_FOUND;
+
+    if (type)
+        *type = value->second.type;
+    if (!dataSize)
+        return ERROR_SUCCESS;
+    const std::string& bytes = value->second.data;
+    const auto needed = static_cast<DWORD>(bytes.size());
+    if (data) {
+        if (needed > *dataSize) {
+            *dataSize = needed;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(data, bytes.data(), needed);
+    }
+    *dataSize = needed;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCloseKey(HKEY key)
+{
+    // Closing a root is allowed and changes nothing.
+    if (!RootName(key).empty())
+        return ERROR_SUCCESS;
+    RegistryState& state = State();
+    const std::lock_guard guard(state.lock);
+    return state.openKeys.erase(reinterpret_cast<ULONG_PTR>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}

@@ -1,0 +1,151 @@
+/// WinExec: where it finds programs, what it returns, and what the started program gets.
+#include "tests/platform/posix/TempDirectory.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+namespace kova::posix {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// A program of the host, found on the PATH the tests started with.
+fs::path HostProgram(const std::string& name)
+{
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find(':', start), path.size());
+        const fs::path candidate = fs::path(path.substr(start, end - start)) / name;
+        if (end > start && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+/// Started programs are not waited for, so their effect is awaited instead.
+bool AppearsSoon(const fs::path& file)
+{
+    for (int i = 0; i < 500; ++i) {
+        if (fs::exists(file))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+/// Runs each test in a directory of its own, with one more directory on PATH.
+class WinExecTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fTouch = HostProgram("touch");
+        fTrue = HostProgram("true");
+        ASSERT_FALSE(fTouch.empty());
+        ASSERT_FALSE(fTrue.empty());
+        fs::create_directory(PathDirectory());
+        fSavedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+        setenv("PATH", (PathDirectory().string() + ":" + fSavedPath).c_str(), 1);
+        fSavedDirectory = fs::current_path();
+        fs::current_path(fDirectory.Path());
+    }
+
+    void TearDown() override
+    {
+        fs::current_path(fSavedDirectory);
+        setenv("PATH", fSavedPath.c_str(), 1);
+    }
+
+    fs::path PathDirectory() const { return fDirectory.Path() / "path"; }
+
+    test::TempDirectory fDirectory;
+    fs::path fTouch;
+    fs::path fTrue;
+
+private:
+    std::string fSavedPath;
+    fs::path fSavedDirectory;
+};
+
+TEST_F(WinExecTest, ReturnsWin32ErrorsForWhatCannotStart)
+{
+    fs::create_directory("sub");
+    fDirectory.Write("data.txt", "not a program");
+    fs::permissions(fDirectory.Write("garbage", "\x01\x02 not an executable format"), fs::perms::owner_all);
+    const std::pair<const char*, UINT> cases[] = {
+        {nullptr, 0},
+        {"", ERROR_FILE_NOT_FOUND},
+        {"kova-no-such-program", ERROR_FILE_NOT_FOUND},
+        {"kova-no-such-program /with /arguments", ERROR_FILE_NOT_FOUND},
+        {"sub", ERROR_FILE_NOT_FOUND},
+        {"sub\\absent.exe", ERROR_FILE_NOT_FOUND},
+        {"missing\\dir\\prog.exe", ERROR_PATH_NOT_FOUND},
+        {"\"missing dir\\prog\" /s", ERROR_PATH_NOT_FOUND},
+        {"C:\\Program Files\\Vendor\\setup.exe /s", ERROR_PATH_NOT_FOUND},
+        {"data.txt", ERROR_BAD_FORMAT},
+        {"garbage", ERROR_BAD_FORMAT},
+        {".\\garbage arg", ERROR_BAD_FORMAT},
+    };
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(WinExec(line, SW_SHOWNORMAL), expected) << (line ? line : "(null)");
+}
+
+TEST_F(WinExecTest, StartsAProgramWithTheRuntimesArguments)
+{
+    const fs::path spaced = fDirectory.Path() / "with space";
+    const fs::path plain = fDirectory.Path() / "plain";
+    EXPECT_GT(WinExec(("touch \"" + spaced.string() + "\" " + plain.string()).c_str(), SW_SHOWNORMAL), 31u);
+    EXPECT_TRUE(AppearsSoon(spaced));
+    EXPECT_TRUE(AppearsSoon(plain));
+}
+
+TEST_F(WinExecTest, PathsMayUseBackslashesAndHoldBlanks)
+{
+    fs::create_directories("my tools/bin");
+    fs::create_symlink(fTouch, "my tools/bin/tool");
+    EXPECT_GT(WinExec("\"my tools\\bin\\tool\" made1", SW_SHOWNORMAL), 31u);
+    EXPECT_TRUE(AppearsSoon("made1"));
+    // Unquoted, "my" is tried before "my tools\bin\tool". The child still gets the
+    // arguments the runtime makes of the line, the last of which names the file.
+    EXPECT_GT(WinExec("my tools\\bin\\tool made2", SW_SHOWNORMAL), 31u);
+    EXPECT_TRUE(AppearsSoon("made2"));
+}
+
+TEST_F(WinExecTest, BareNamesAreSearchedInOrder)
+{
+    // The probe that should win touches the file; every other candidate does nothing.
+    const fs::path own = fs::read_symlink("/proc/self/exe").parent_path();
+    const std::string name = "kova-probe-" + std::to_string(getpid());
+    struct Case {
+        const char* what;
+        fs::path touchAt;
+        fs::path trueAt;
+    };
+    const Case cases[] = {
+        {"own directory before the current one", own / name, fDirectory.Path() / name},
+        {"current directory before PATH", fDirectory.Path() / name, PathDirectory() / name},
+        {"\".exe\" anywhere before the bare name", PathDirectory() / (name + ".exe"), fDirectory.Path() / name},
+        {"PATH when nowhere else", PathDirectory() / name, fs::path()},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        fs::create_symlink(fTouch, c.touchAt);
+        if (!c.trueAt.empty())
+            fs::create_symlink(fTrue, c.trueAt);
+        const std::string made = "made" + std::to_string(++round);
+        const UINT result = WinExec((name + " " + made).c_str(), SW_SHOWNORMAL);
+        EXPECT_GT(result, 31u) << c.what;
+        EXPECT_TRUE(result > 31 && AppearsSoon(made)) << c.what;
+        fs::remove(c.touchAt);
+        if (!c.trueAt.empty())
+            fs::remove(c.trueAt);
+    }
+}
+
+} // namespace
+} // namespace kova::posix

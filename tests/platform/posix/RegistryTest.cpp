@@ -1,0 +1,165 @@
+/// advapi32's registry calls over a registry read from KOVA_REGISTRY.
+#include "platform/posix/src/Registry.h"
+#include "tests/platform/posix/TempDirectory.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace kova::posix {
+namespace {
+
+using namespace std::literals;
+
+/// Points KOVA_REGISTRY at a file of the test's own, and back at nothing afterwards.
+class Registry : public testing::Test {
+protected:
+    void Use(const std::string& text)
+    {
+        setenv("KOVA_REGISTRY", fDirectory.Write("test.reg", text).c_str(), 1);
+        ReloadRegistry();
+    }
+
+    void TearDown() override
+    {
+        unsetenv("KOVA_REGISTRY");
+        ReloadRegistry();
+    }
+
+    /// Opens a key that must exist; closed when the test ends.
+    HKEY Open(HKEY root, const char* subKey)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS) << subKey;
+        return key;
+    }
+
+    test::TempDirectory fDirectory;
+};
+
+constexpr const char* Product = "Windows Registry Editor Version 5.00\n"
+                                "[HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product]\n"
+                                "\"AppPath\"=\"C:\\\\Apps\\\\app.exe /s\"\n"
+                                "\"Count\"=dword:00000003\n"
+                                "@=\"default\"\n";
+
+TEST_F(Registry, KeysAndValuesAreFoundWhateverTheCase)
+{
+    Use(Product);
+    for (const char* path : {"Software\\Vendor\\Product", "SOFTWARE\\vendor\\pRODUCT", "software\\\\Vendor\\Product\\"}) {
+        HKEY key = Open(HKEY_LOCAL_MACHINE, path);
+        for (const char* name : {"AppPath", "apppath", "APPPATH"}) {
+            char data[64];
+            DWORD size = sizeof data;
+            DWORD type = REG_NONE;
+            ASSERT_EQ(RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_SUCCESS);
+            EXPECT_EQ(type, DWORD{REG_SZ});
+            EXPECT_EQ(std::string(data, size), "C:\\Apps\\app.exe /s\0"s);
+        }
+        EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    }
+}
+
+TEST_F(Registry, ParentsOpenAndAnEmptySubKeyOpensTheKeyItself)
+{
+    Use(Product);
+    HKEY vendor = Open(HKEY_LOCAL_MACHINE, "Software\\Vendor");
+    HKEY product = Open(vendor, "Product");
+    HKEY again = Open(product, "");
+    HKEY root = Open(HKEY_LOCAL_MACHINE, nullptr);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(again, nullptr, nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 8u); // "default" and its terminator
+    EXPECT_EQ(RegQueryValueExA(again, "", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    HKEY viaRoot = Open(root, "Software\\Vendor\\Product");
+    for (HKEY key : {vendor, product, again, root, viaRoot})
+        EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
+TEST_F(Registry, OpeningFailsAsWindowsDoes)
+{
+    Use(Product);
+    HKEY key = HKEY_CURRENT_USER;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Other", 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vendor", 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_QUERY_VALUE, &key), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x1234), "Software", 0, KEY_QUERY_VALUE, &key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, nullptr), ERROR_INVALID_PARAMETER);
+
+    HKEY closed = Open(HKEY_LOCAL_MACHINE, "Software");
+    ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(closed, "x", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(closed, "Vendor", 0, KEY_QUERY_VALUE, &key), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Registry, QueryWritesOnlyWhatFits)
+{
+    Use(Product);
+    HKEY key = Open(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Product");
+    constexpr std::string_view stored = "C:\\Apps\\app.exe /s\0"sv;
+    unsigned char data[32];
+    std::memset(data, 0xAA, sizeof data);
+    DWORD type = REG_NONE;
+
+    DWORD size = stored.size() - 1;
+    EXPECT_EQ(RegQueryValueExA(key, "AppPath", nullptr, &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, stored.size());
+    EXPECT_EQ(type, DWORD{REG_SZ});
+    EXPECT_TRUE(std::all_of(std::begin(data), std::end(data), [](unsigned char b) { return b == 0xAA; }));
+
+    size = stored.size();
+    ASSERT_EQ(RegQueryValueExA(key, "AppPath", nullptr, nullptr, data, &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string_view(reinterpret_cast<char*>(data), size), stored);
+    EXPECT_EQ(data[stored.size()], 0xAA);
+
+    size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "Count", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, DWORD{REG_DWORD});
+
+    size = sizeof data;
+    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(size, sizeof data);
+    DWORD reserved = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "Count", &reserved, nullptr, nullptr, &size), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key, "Count", nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, UnsetOrMissingFileGivesOnlyTheRoots)
+{
+    for (bool missing : {false, true}) {
+        if (missing)
+            setenv("KOVA_REGISTRY", (fDirectory.Path() / "absent.reg").c_str(), 1);
+        else
+            unsetenv("KOVA_REGISTRY");
+        ReloadRegistry();
+        for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG}) {
+            HKEY key = Open(root, "");
+            EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+            EXPECT_EQ(RegQueryValueExA(root, nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+        }
+        HKEY key;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+    }
+}
+
+TEST_F(Registry, AReloadReachesKeysAlreadyOpen)
+{
+    Use(Product);
+    HKEY product = Open(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Product");
+    HKEY software = Open(HKEY_LOCAL_MACHINE, "Software");
+    Use("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\n\"New\"=dword:1\n");
+    EXPECT_EQ(RegQueryValueExA(software, "New", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(product, "AppPath", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    RegCloseKey(product);
+    RegCloseKey(software);
+}
+
+} // namespace
+} // namespace kova::posix
