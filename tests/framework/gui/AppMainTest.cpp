@@ -116,6 +116,16 @@ TEST(AppMain, WinMainStoresTheStartupParameters)
     EXPECT_EQ(std::string(kova::_GCopyrightClass), "_XGC_" + Hex8(module));
 }
 
+#ifdef _WIN32
+TEST(AppMain, ClassNamesOfThisProgramOnWindows)
+{
+    // A 32-bit program is loaded at its preferred base, 0x00400000 unless linked otherwise.
+    RunEntry(Start::Null);
+    EXPECT_STREQ(kova::_GWindowClass, "_XGWindow_00400000");
+    EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_00400000");
+}
+#endif
+
 TEST(AppMain, EveryRoadEndsWithZero)
 {
     const struct {

@@ -1,0 +1,13 @@
+#include "framework/gui/XGBroadcast.h"
+
+#include "framework/core/KOVAModuleMarker.h"
+
+namespace kova {
+
+KOVA_MODULE_MARKER(XGBroadcast);
+
+// The sender is built first and therefore destroyed last, after the post stack.
+XGSend XGBroadcast::gSend KOVA_MODULE_INIT(XGBroadcast);
+XGSDynArray<XGBroadcast::PostRecord> XGBroadcast::gPostStack KOVA_MODULE_INIT(XGBroadcast);
+
+} // namespace kova

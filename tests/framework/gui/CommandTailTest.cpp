@@ -1,0 +1,78 @@
+// The command tail as a started program's WinMain receives it: from the C runtime on
+// Windows, from the stand-in's entry elsewhere.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path OwnDirectory()
+{
+    char path[4096] = {};
+#ifdef _WIN32
+    GetModuleFileNameA(NULL, path, sizeof path - 1);
+#else
+    if (readlink("/proc/self/exe", path, sizeof path - 1) < 0) {
+        return ".";
+    }
+#endif
+    return fs::path(path).parent_path();
+}
+
+// Starts the probe with `commandLine` and returns the tail it received.
+std::string TailOf(const fs::path& output, const std::string& commandLine)
+{
+    fs::remove(output);
+    EXPECT_GT(WinExec(commandLine.c_str(), SW_SHOWNORMAL), 31u) << commandLine;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(output) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::ifstream in(output, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(CommandTail, AsAStartedProgramReceivesIt)
+{
+#ifdef _WIN32
+    const char* probeName = "tailprobe.exe";
+#else
+    const char* probeName = "tailprobe";
+#endif
+    // A folder and a program name with blanks in them, which only quoting keeps together.
+    const fs::path dir = fs::temp_directory_path() / "kova tail probe";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path probe = dir / "tail probe.exe";
+    fs::copy_file(OwnDirectory() / probeName, probe);
+    const std::string quoted = "\"" + probe.make_preferred().string() + "\"";
+
+    const struct {
+        std::string after;
+        std::string tail;
+    } cases[] = {
+        {"   /x", "/x"},
+        {"", ""},
+        {" /x \"two words\"", "/x \"two words\""},
+        {"\t/tab", "/tab"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TailOf(dir / "tail.txt", quoted + c.after), c.tail) << quoted + c.after;
+    }
+    fs::remove_all(dir);
+}
+
+} // namespace
