@@ -1,30 +1,17 @@
 /// Stands in for an installed program or a setup program in the end-to-end tests: appends
 /// one line to "started.txt" in the current directory, its own file name followed by each
 /// argument in brackets ("setup.exe [/quiet]"), so a test can see what was started and how.
+#include "tests/tools/ExecutablePath.h"
+
 #include <cstdio>
 #include <string>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
 std::string OwnFileName()
 {
-    char path[4096] = {};
-#ifdef _WIN32
-    GetModuleFileNameA(NULL, path, sizeof path - 1);
-#else
-    if (readlink("/proc/self/exe", path, sizeof path - 1) < 0) {
-        return "?";
-    }
-#endif
-    std::string name(path);
-    const std::string::size_type slash = name.find_last_of("/\\");
-    return slash == std::string::npos ? name : name.substr(slash + 1);
+    const std::string path = kova::test::ExecutablePath();
+    return path.substr(path.find_last_of("/\\") + 1);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // The command tail as a started program's WinMain receives it: from the C runtime on
 // Windows, from the stand-in's entry elsewhere.
+#include "tests/tools/ExecutablePath.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,26 +13,9 @@
 #include <string>
 #include <thread>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path OwnDirectory()
-{
-    char path[4096] = {};
-#ifdef _WIN32
-    GetModuleFileNameA(NULL, path, sizeof path - 1);
-#else
-    if (readlink("/proc/self/exe", path, sizeof path - 1) < 0) {
-        return ".";
-    }
-#endif
-    return fs::path(path).parent_path();
-}
 
 // Starts the probe with `commandLine` and returns the tail it received.
 std::string TailOf(const fs::path& output, const std::string& commandLine)
@@ -57,7 +42,7 @@ TEST(CommandTail, AsAStartedProgramReceivesIt)
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::path probe = dir / "tail probe.exe";
-    fs::copy_file(OwnDirectory() / probeName, probe);
+    fs::copy_file(fs::path(kova::test::ExecutableDirectory()) / probeName, probe);
     const std::string quoted = "\"" + probe.make_preferred().string() + "\"";
 
     const struct {
