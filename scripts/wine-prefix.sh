@@ -9,6 +9,9 @@ mkdir -p "$(dirname "$prefix")"
   flock 9
   if [ ! -f "$prefix/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || { echo "wineboot failed for $prefix" >&2; exit 1; }
+    # Windows that no X window manager handles are created and destroyed at once;
+    # managed ones cost seconds each on a display without a window manager.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
 ) 9>"$prefix.lock"

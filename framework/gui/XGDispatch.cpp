@@ -33,7 +33,7 @@ const _DispatchTable* FindEntry(const _DispatchTable* table, std::int32_t code)
 
 XGDispatch::XGDispatch() = default;
 
-XGDispatch::~XGDispatch()
+XGDispatch::~XGDispatch() noexcept(false)
 {
     // Each removal cuts one link on both sides, so the list shrinks on every turn.
     while (fSend.GetLength() > 0) {

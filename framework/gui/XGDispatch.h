@@ -55,7 +55,7 @@ public:
     XGDispatch();
     /// Leaves the lists of every sender that holds this dispatcher and stops being the
     /// focus, so that nothing is left pointing at it.
-    virtual ~XGDispatch();
+    virtual ~XGDispatch() noexcept(false);
 
     XGDispatch(const XGDispatch&) = delete;
     XGDispatch& operator=(const XGDispatch&) = delete;

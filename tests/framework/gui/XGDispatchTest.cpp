@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
 /// dispatcher's address differs from the object's: handlers must still get the object.
 class Padding {
 public:
-    virtual ~Padding() = default;
+    virtual ~Padding() noexcept(false) = default;
     std::int32_t fPadding[7] = {};
 };
 
