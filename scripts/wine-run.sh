@@ -7,4 +7,14 @@ prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
 bash "$(dirname "$0")/wine-prefix.sh" "$prefix" || exit 1
-exec wine "$@"
+
+# NOTE: Wine starts its own services (winedevice.exe and friends) on demand, and they
+# outlive the program and inherit its output. Were that output CTest's pipe, CTest would
+# wait for it to close for as long as the wine server lives. So the program writes to a
+# file, which is shown once it has ended.
+output=$(mktemp "${TMPDIR:-/tmp}/kova-wine-run.XXXXXX")
+wine "$@" >"$output" 2>&1 </dev/null
+status=$?
+cat "$output"
+rm -f "$output"
+exit "$status"

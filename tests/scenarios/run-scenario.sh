@@ -13,8 +13,13 @@
 #                 a line (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
 # The launcher must exit with 0, start exactly what is expected, and nothing else.
+#
+# With KOVA_VALGRIND set to valgrind's path (posix mode only), the launcher runs under
+# memcheck, and any memory error or definitely lost block fails the scenario.
 set -u
-mode=$1 scenario=$2 launcher=$3 recorder=$4
+mode=$1 launcher=$3 recorder=$4
+# The launcher runs in a folder of its own: KOVA_REGISTRY must not be relative.
+scenario=$(cd "$2" && pwd) || exit 1
 name=$(basename "$scenario")
 
 fail() { echo "FAIL $name: $*"; exit 1; }
@@ -40,7 +45,7 @@ reg_sections() {
 forget_registry() {
   local key
   reg_sections "$1" | while read -r key; do
-    wine reg delete "$key" /f >/dev/null 2>&1
+    wine reg delete "$key" /f </dev/null >/dev/null 2>&1
   done
 }
 
@@ -64,7 +69,9 @@ fi
 if [ "$mode" = wine ]; then
   if [ -f "$scenario/registry.reg" ]; then
     forget_registry "$scenario/registry.reg"
-    wine reg import "$(winepath -w "$scenario/registry.reg")" >/dev/null 2>&1 ||
+    # Wine's drive Z: is the root of the host's file system. (Asking winepath would start
+    # a wine process whose services could keep this script's output open.)
+    wine reg import "Z:${scenario//\//\\}\\registry.reg" </dev/null >/dev/null 2>&1 ||
       fail "could not import registry.reg"
   fi
   (cd "$work" && wine "./$launcher_name" </dev/null >/dev/null 2>&1)
@@ -75,8 +82,14 @@ else
   else
     export KOVA_REGISTRY="$work/no-registry.reg"
   fi
-  (cd "$work" && "./$launcher_name" </dev/null)
+  memcheck=()
+  if [ -n "${KOVA_VALGRIND:-}" ]; then
+    memcheck=("$KOVA_VALGRIND" --quiet --error-exitcode=97 --leak-check=full
+              --errors-for-leak-kinds=definite --show-leak-kinds=definite)
+  fi
+  (cd "$work" && "${memcheck[@]}" "./$launcher_name" </dev/null)
   status=$?
+  [ "$status" -ne 97 ] || [ ${#memcheck[@]} -eq 0 ] || fail "memcheck reported errors (above)"
 fi
 [ "$status" -eq 0 ] || fail "the launcher exited with $status"
 
