@@ -3,6 +3,8 @@
 #   linux            against the Win32 stand-in
 #   linux-sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   win32            the real 32-bit Windows programs, under Wine in a private prefix
+# and, between them, short fixed fuzz runs of every fuzz target and the coverage gate.
+# The Linux scenarios run once more under valgrind's memcheck (in the linux preset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -15,6 +17,12 @@ for preset in linux linux-sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== fuzz (fixed runs)"
+bash scripts/fuzz.sh --runs 20000 --seed 1
+
+echo "== coverage"
+bash scripts/coverage.sh
 
 echo "== win32"
 cmake --preset win32 >/dev/null

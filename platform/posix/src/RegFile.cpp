@@ -200,7 +200,8 @@ std::optional<std::string> ParseHexBytes(std::string_view list)
 /// One pass over a file's lines, keeping the key that value lines go into.
 class RegFileParser {
 public:
-    explicit RegFileParser(std::string_view text) : fText(text) {}
+    /// `utf16`: the file came as UTF-16LE (and `text` is its UTF-8 form).
+    RegFileParser(std::string_view text, bool utf16) : fText(text), fUnicode(utf16) {}
 
     RegTree Parse()
     {
@@ -210,9 +211,7 @@ public:
         if (!line)
             return std::move(fTree);
         const std::string_view header = Trim(*line);
-        if (header == Header5)
-            fUnicode = true;
-        else if (header != Header4)
+        if (header != Header5 && header != Header4)
             return std::move(fTree);
 
         while ((line = NextLine())) {
@@ -379,11 +378,17 @@ private:
         std::optional<std::string> bytes = ParseHexBytes(data.substr(1));
         if (!bytes)
             return std::nullopt;
-        // "Version 5.00" files hold the string types as UTF-16LE; the ANSI call hands
-        // them out narrowed, so they are stored that way.
-        if (fUnicode && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ))
-            return RegValue{type, NarrowUtf16(*bytes)};
-        return RegValue{type, std::move(*bytes)};
+        if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
+            return RegValue{type, std::move(*bytes)};
+        // The string types are UTF-16LE in a UTF-16 file and 8-bit text in an 8-bit one,
+        // whatever the header says, as Wine's "reg import" reads them; the ANSI call hands
+        // them out narrowed, so they are stored that way. The import also ends a string
+        // that lacks it with a zero character, so a string value read from a file never
+        // reaches a query unterminated.
+        std::string text = fUnicode ? NarrowUtf16(*bytes) : std::move(*bytes);
+        if (!text.empty() && text.back() != '\0')
+            text += '\0';
+        return RegValue{type, std::move(text)};
     }
 
     std::string_view fText;
@@ -443,7 +448,7 @@ RegTree EmptyRegistry()
 RegTree ParseRegFile(std::string_view text)
 {
     const std::string decoded = DecodeText(text);
-    return RegFileParser(decoded).Parse();
+    return RegFileParser(decoded, text.starts_with("\xFF\xFE")).Parse();
 }
 
 } // namespace kova::posix

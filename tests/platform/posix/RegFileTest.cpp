@@ -93,20 +93,22 @@ INSTANTIATE_TEST_SUITE_P(
         DataCase{Version5, "hex:", REG_BINARY, ""},
         DataCase{Version5, "hex(0):", REG_NONE, ""},
         DataCase{Version5, "hex(b):01,00,00,00,00,00,00,80", REG_QWORD, "\x01\0\0\0\0\0\0\x80"s},
-        // The string types are UTF-16LE in "Version 5.00" files and come out narrowed.
-        DataCase{Version5, "hex(2):25,00,41,00,25,00,00,00", REG_EXPAND_SZ, "%A%\0"s},
-        DataCase{Version5, "hex(7):61,00,00,00,62,00,00,00,00,00", REG_MULTI_SZ, "a\0b\0\0"s},
-        DataCase{Version5, "hex(1):e9,00,3a,26,42", REG_SZ, "\xe9?"},
+        // In an 8-bit file the string types are 8-bit text whatever the header, as Wine's
+        // "reg import" takes them, and a string without its terminator gets one.
+        DataCase{Version5, "hex(2):25,00,41,00,25,00,00,00", REG_EXPAND_SZ, "%\0A\0%\0\0\0"s},
+        DataCase{Version5, "hex(1):e9,00,3a,26,42", REG_SZ, "\xe9\0\x3a\x26\x42\0"s},
+        DataCase{Version5, "hex(1):", REG_SZ, ""},
         DataCase{"REGEDIT4\n", "hex(2):25,41,25,00", REG_EXPAND_SZ, "%A%\0"s},
+        DataCase{"REGEDIT4\n", "hex(7):61,00,62", REG_MULTI_SZ, "a\0b\0"s},
         DataCase{"REGEDIT4\n", "hex(7):61,00,00", REG_MULTI_SZ, "a\0\0"s}));
 
 TEST(RegFile, HexDataContinuesOverBackslashLines)
 {
     const std::string text = std::string(Version5) +
                              "[HKLM\\K]\r\n"
-                             "\"Multi\"=hex(7):61,00,00,00,\\\r\n"
-                             "  62,00,00,00,\\\r\n"
-                             "  00,00\r\n"
+                             "\"Multi\"=hex(7):61,00,\\\r\n"
+                             "  62,00,\\\r\n"
+                             "  00\r\n"
                              "\"Bin\"=hex:01,\\\n"
                              "  02 ; comment\n"
                              "\"After\"=\"x\"\n"
@@ -199,12 +201,15 @@ TEST(RegFile, Utf16FilesBecomeUtf8AndTheirHexStringsNarrow)
 {
     std::string text = Utf16Le(std::string(Version5) + "[HKCU\\K]\r\n\"S\"=\"");
     text += "\xe9\0\x3a\x26"s; // U+00E9, U+263A
-    text += Utf16Le("\"\r\n\"E\"=hex(2):e9,00,3a,26,00,00\r\n").substr(2);
+    text += Utf16Le("\"\r\n\"E\"=hex(2):e9,00,3a,26,00,00\r\n\"U\"=hex(1):61,00,62,00\r\n").substr(2);
     const RegTree tree = ParseRegFile(text);
     ASSERT_NE(Find(tree, "HKEY_CURRENT_USER\\K", "S"), nullptr);
     EXPECT_EQ(Find(tree, "HKEY_CURRENT_USER\\K", "S")->data, "\xC3\xA9\xE2\x98\xBA\0"s);
     ASSERT_NE(Find(tree, "HKEY_CURRENT_USER\\K", "E"), nullptr);
     EXPECT_EQ(Find(tree, "HKEY_CURRENT_USER\\K", "E")->data, "\xe9?\0"s);
+    // A string without its terminator gets one, as the import gives it.
+    ASSERT_NE(Find(tree, "HKEY_CURRENT_USER\\K", "U"), nullptr);
+    EXPECT_EQ(Find(tree, "HKEY_CURRENT_USER\\K", "U")->data, "ab\0"s);
 }
 
 TEST(RegFile, AnyBytesParseWithoutHarm)

@@ -1,0 +1,312 @@
+/// Fuzzes the whole launch decision: StartApplication() against a fuzzed "autorun.inf" and
+/// fuzzed registry data. The registry and process calls below take the place of the
+/// stand-in's: they serve the fuzzed data and record every call, and the recording is
+/// then held against the decision worked out independently from the same input.
+///
+/// Input layout (missing bytes count as zero):
+///   byte 0      flags: 1 the key opens, 2/4 the first/second value exists,
+///               8/16 the first/second value ends in a zero byte, 32 there is no file
+///   bytes 1-4   the two values' lengths, 16-bit little-endian each, taken modulo 301
+///   bytes 5-6   the two values' types (never looked at by the launcher)
+///   then        the first value's bytes, the second value's bytes, and the rest is the
+///               text of "autorun.inf"
+/// The first registry query gets the first value, the second query the second.
+#include "framework/gui/AppMain.h"
+#include "fuzz/Settings.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kMaxRead = 32000;
+constexpr std::size_t kMaxValueBytes = 300;
+/// What the launcher's data buffers hold.
+constexpr DWORD kDataSize = 256;
+
+const HKEY kProductKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x5150));
+
+struct FakeValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::string bytes;
+};
+
+/// One input's registry, and what the launcher did with it.
+struct Run {
+    LONG openStatus = ERROR_FILE_NOT_FOUND;
+    FakeValue values[2];
+
+    int opens = 0;
+    HKEY openedRoot = nullptr;
+    std::string openedPath;
+    std::vector<std::string> queried;
+    int closes = 0;
+    bool keyOpen = false;
+    std::vector<std::string> started;
+};
+
+Run* gRun = nullptr;
+
+[[noreturn]] void Fail(const char* what)
+{
+    std::fprintf(stderr, "launch fuzzer: %s\n", what);
+    std::abort();
+}
+
+void Check(bool condition, const char* what)
+{
+    if (!condition)
+        Fail(what);
+}
+
+/// Reads a text the launcher hands over. Its length is looked at only after the whole
+/// text has been read, so a missing terminator shows as a read past the buffer.
+std::string TextArgument(const char* text, const char* what)
+{
+    Check(text != nullptr, what);
+    std::string copy(text);
+    Check(copy.size() <= kova::fuzz::kSettingLimit, what);
+    return copy;
+}
+
+int gHomeDirectory = -1;
+int gWorkDirectory = -1;
+std::string gWorkPath;
+
+void RemoveWorkDirectory()
+{
+    unlink((gWorkPath + "/autorun.inf").c_str());
+    rmdir(gWorkPath.c_str());
+}
+
+std::uint16_t Little16(const std::uint8_t* bytes)
+{
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+HKEY ExpectedRoot(std::string_view appReg)
+{
+    if (appReg == "HKEY_USERS")
+        return HKEY_USERS;
+    if (appReg == "HKEY_CLASSES_ROOT")
+        return HKEY_CLASSES_ROOT;
+    if (appReg == "HKEY_LOCAL_MACHINE")
+        return HKEY_LOCAL_MACHINE;
+    if (appReg == "HKEY_CURRENT_CONFIG")
+        return HKEY_CURRENT_CONFIG;
+    return HKEY_CURRENT_USER;
+}
+
+/// A value as the launcher must see it: whether the query succeeds into 256 bytes, and
+/// its bytes up to the first zero byte as text.
+struct Seen {
+    bool ok;
+    std::string text;
+};
+
+Seen SeenValue(const FakeValue& value)
+{
+    if (!value.exists || value.bytes.size() > kDataSize)
+        return {false, {}};
+    return {true, value.bytes.substr(0, value.bytes.find('\0'))};
+}
+
+/// Works out from the input alone what the launcher must have done, and compares.
+void CheckDecision(const Run& run, std::string_view text, bool hasFile)
+{
+    Check(run.started.size() <= 1, "more than one program started");
+    for (const std::string& line : run.started)
+        Check(line.size() <= kova::fuzz::kSettingLimit, "command line longer than 256");
+
+    if (!hasFile) {
+        Check(run.opens == 0 && run.started.empty(), "acted without an autorun.inf");
+        return;
+    }
+    std::string_view setting[7];
+    for (std::size_t i = 0; i < 7; ++i)
+        setting[i] = kova::fuzz::ExpectedSetting(text.substr(0, kMaxRead), kova::fuzz::kSettingKeys[i]);
+    const auto [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
+                setupName] = setting;
+
+    Check(run.opens == 1, "the key was not opened exactly once");
+    Check(run.openedRoot == ExpectedRoot(appReg), "wrong registry root");
+    Check(run.openedPath == appKey, "wrong sub-key");
+
+    if (run.openStatus != ERROR_SUCCESS) {
+        Check(run.queried.empty() && run.closes == 0, "used a key that did not open");
+        if (setupName.empty())
+            Check(run.started.empty(), "started something with no setup program named");
+        else
+            Check(run.started.size() == 1 && run.started[0] == setupName,
+                  "did not start the setup program");
+        return;
+    }
+
+    Check(run.closes == 1 && !run.keyOpen, "the key was not closed once");
+    std::vector<std::string_view> queries;
+    std::string expectedStart;
+    bool start = false;
+    std::size_t next = 0;
+    bool wanted = !autoStart.empty();
+    if (!wanted) {
+        queries.push_back(autoStartValueName);
+        const Seen seen = SeenValue(run.values[next++]);
+        wanted = seen.ok && seen.text == autoStartValue;
+    }
+    if (wanted) {
+        queries.push_back(appPathValueName);
+        const Seen seen = SeenValue(run.values[next++]);
+        start = seen.ok;
+        expectedStart = seen.text;
+    }
+    Check(run.queried.size() == queries.size(), "wrong number of registry queries");
+    for (std::size_t i = 0; i < queries.size(); ++i)
+        Check(run.queried[i] == queries[i], "queried the wrong value name");
+    if (start)
+        Check(run.started.size() == 1 && run.started[0] == expectedStart,
+              "did not start the installed program's command line");
+    else
+        Check(run.started.empty(), "started a program when nothing was due");
+}
+
+} // namespace
+
+// --- The registry and process calls the launcher makes ---------------------------------
+
+LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
+{
+    Check(gRun != nullptr && result != nullptr, "RegOpenKeyExA outside a run");
+    Check(options == 0 && desired == KEY_QUERY_VALUE, "RegOpenKeyExA with other access");
+    ++gRun->opens;
+    gRun->openedRoot = root;
+    gRun->openedPath = TextArgument(subKey, "RegOpenKeyExA: bad sub-key");
+    if (gRun->openStatus != ERROR_SUCCESS)
+        return gRun->openStatus;
+    gRun->keyOpen = true;
+    *result = kProductKey;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize)
+{
+    Check(gRun != nullptr && key == kProductKey && gRun->keyOpen, "query on a key not open");
+    Check(reserved == nullptr && data != nullptr && dataSize != nullptr, "bad query arguments");
+    const std::size_t index = gRun->queried.size();
+    gRun->queried.push_back(TextArgument(valueName, "RegQueryValueExA: bad value name"));
+    Check(index < 2, "more than two registry queries");
+    const FakeValue& value = gRun->values[index];
+    if (!value.exists)
+        return ERROR_FILE_NOT_FOUND;
+    if (type != nullptr)
+        *type = value.type;
+    const DWORD needed = static_cast<DWORD>(value.bytes.size());
+    if (needed > *dataSize) {
+        // The buffer's contents are undefined after this error: fill all of it, so that a
+        // launcher that used it anyway would show.
+        std::memset(data, 'G', *dataSize);
+        *dataSize = needed;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, value.bytes.data(), needed);
+    *dataSize = needed;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCloseKey(HKEY key)
+{
+    Check(gRun != nullptr && key == kProductKey && gRun->keyOpen, "closed a key not open");
+    gRun->keyOpen = false;
+    ++gRun->closes;
+    return ERROR_SUCCESS;
+}
+
+UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
+{
+    Check(gRun != nullptr && commandLine != nullptr, "WinExec outside a run");
+    Check(showCommand == SW_SHOWNORMAL, "WinExec with another show state");
+    // The whole text is copied before its length is checked: a missing terminator shows
+    // as a read past the launcher's buffer.
+    gRun->started.emplace_back(commandLine);
+    return 33;
+}
+
+// --- libFuzzer's entry points ------------------------------------------------------------
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // "autorun.inf" is read from the current directory, so each input's file goes into a
+    // private directory that the run steps into and out of; libFuzzer's own paths stay
+    // relative to where it was started.
+    // A file is written for every input: memory-backed /dev/shm, where there is one, is
+    // many times faster than a disk.
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/kova-launch-fuzz.XXXXXX";
+    gHomeDirectory = open(".", O_RDONLY | O_DIRECTORY);
+    if (gHomeDirectory < 0 || mkdtemp(pattern.data()) == nullptr)
+        Fail("cannot make a working directory");
+    gWorkPath = pattern;
+    gWorkDirectory = open(gWorkPath.c_str(), O_RDONLY | O_DIRECTORY);
+    if (gWorkDirectory < 0)
+        Fail("cannot open the working directory");
+    std::atexit(RemoveWorkDirectory);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::uint8_t header[7] = {};
+    const std::size_t headerSize = size < sizeof header ? size : sizeof header;
+    std::memcpy(header, data, headerSize);
+    std::string_view rest(reinterpret_cast<const char*>(data) + headerSize, size - headerSize);
+
+    Run run;
+    run.openStatus = header[0] & 1 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    for (int i = 0; i < 2; ++i) {
+        FakeValue& value = run.values[i];
+        value.exists = (header[0] & (2 << i)) != 0;
+        value.type = header[5 + i];
+        const std::size_t length = Little16(header + 1 + 2 * i) % (kMaxValueBytes + 1);
+        value.bytes = std::string(rest.substr(0, length));
+        rest.remove_prefix(value.bytes.size());
+        if (!value.bytes.empty()) {
+            const bool terminated = (header[0] & (8 << i)) != 0;
+            if (terminated)
+                value.bytes.back() = '\0';
+            else if (value.bytes.back() == '\0')
+                value.bytes.back() = 'T';
+        }
+    }
+    const bool hasFile = (header[0] & 32) == 0;
+
+    if (fchdir(gWorkDirectory) != 0)
+        Fail("cannot enter the working directory");
+    if (hasFile) {
+        std::FILE* file = std::fopen("autorun.inf", "wb");
+        Check(file != nullptr, "cannot write autorun.inf");
+        Check(std::fwrite(rest.data(), 1, rest.size(), file) == rest.size(), "short write");
+        std::fclose(file);
+    } else {
+        unlink("autorun.inf");
+    }
+    gRun = &run;
+    kova::XGAppCore* core = StartApplication();
+    gRun = nullptr;
+    if (fchdir(gHomeDirectory) != 0)
+        Fail("cannot leave the working directory");
+
+    Check(core == nullptr, "StartApplication returned a core");
+    CheckDecision(run, rest, hasFile);
+    return 0;
+}
