@@ -2,6 +2,7 @@
 # Installs what is missing, builds every configuration and runs every test:
 #   linux            against the Win32 stand-in
 #   linux-sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   linux-tsan       the thread and lock tests under ThreadSanitizer
 #   win32            the real 32-bit Windows programs, under Wine in a private prefix
 # and, between them, short fixed fuzz runs of every fuzz target and the coverage gate.
 # The Linux scenarios run once more under valgrind's memcheck (in the linux preset).
@@ -17,6 +18,11 @@ for preset in linux linux-sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== linux-tsan (the thread and lock tests)"
+cmake --preset linux-tsan >/dev/null
+cmake --build --preset linux-tsan -j "$jobs" --target core_tests
+ctest --preset linux-tsan -R '^core_tests$'
 
 echo "== fuzz (fixed runs)"
 bash scripts/fuzz.sh --runs 20000 --seed 1
