@@ -24,6 +24,15 @@ std::string PropertyName(LPCSTR name)
     return value <= 0xFFFF ? "#" + std::to_string(value) : std::string(name);
 }
 
+/// The window's property of that name (names compare without regard to case), or the end
+/// of its list.
+auto FindProperty(Window& window, LPCSTR name)
+{
+    const std::string key = PropertyName(name);
+    return std::find_if(window.fProperties.begin(), window.fProperties.end(),
+                        [&key](const auto& property) { return SameName(property.first, key); });
+}
+
 /// Every window of a subtree, the root first, then each child's subtree in z-order.
 void CollectSubtree(WindowManager& manager, HWND root, std::vector<HWND>& out)
 {
@@ -302,14 +311,12 @@ BOOL WINAPI SetPropA(HWND handle, LPCSTR name, HANDLE data)
     if (window == nullptr || name == NULL) {
         return FALSE;
     }
-    const std::string key = PropertyName(name);
-    for (auto& [propertyName, value] : window->fProperties) {
-        if (SameName(propertyName, key)) {
-            value = data;
-            return TRUE;
-        }
+    const auto property = FindProperty(*window, name);
+    if (property != window->fProperties.end()) {
+        property->second = data;
+    } else {
+        window->fProperties.emplace_back(PropertyName(name), data);
     }
-    window->fProperties.emplace_back(key, data);
     return TRUE;
 }
 
@@ -321,13 +328,8 @@ HANDLE WINAPI GetPropA(HWND handle, LPCSTR name)
     if (window == nullptr || name == NULL) {
         return NULL;
     }
-    const std::string key = PropertyName(name);
-    for (const auto& [propertyName, value] : window->fProperties) {
-        if (SameName(propertyName, key)) {
-            return value;
-        }
-    }
-    return NULL;
+    const auto property = FindProperty(*window, name);
+    return property != window->fProperties.end() ? property->second : NULL;
 }
 
 HANDLE WINAPI RemovePropA(HWND handle, LPCSTR name)
@@ -338,16 +340,13 @@ HANDLE WINAPI RemovePropA(HWND handle, LPCSTR name)
     if (window == nullptr || name == NULL) {
         return NULL;
     }
-    const std::string key = PropertyName(name);
-    auto& properties = window->fProperties;
-    for (auto p = properties.begin(); p != properties.end(); ++p) {
-        if (SameName(p->first, key)) {
-            const HANDLE value = p->second;
-            properties.erase(p);
-            return value;
-        }
+    const auto property = FindProperty(*window, name);
+    if (property == window->fProperties.end()) {
+        return NULL;
     }
-    return NULL;
+    const HANDLE value = property->second;
+    window->fProperties.erase(property);
+    return value;
 }
 
 BOOL WINAPI ShowWindow(HWND handle, int command)
