@@ -53,10 +53,7 @@ void XGControl::DestroyControl(HWND control)
 
 void XGControl::PlaceNative()
 {
-    if (const HWND control = GetControlHWnd()) {
-        SetWindowPos(control, NULL, fGlobalRect.left, fGlobalRect.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    MoveNativeWindow(GetControlHWnd());
 }
 
 void XGControl::SyncNativeState()

@@ -96,10 +96,7 @@ HWND XGScrollView::GetContentHWnd() const
 
 void XGScrollView::PlaceNative()
 {
-    if (fContentHWnd != NULL) {
-        SetWindowPos(fContentHWnd, NULL, fGlobalRect.left, fGlobalRect.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    MoveNativeWindow(fContentHWnd);
 }
 
 void XGScrollView::SyncNativeState()

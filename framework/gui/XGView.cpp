@@ -225,6 +225,14 @@ void XGView::PlaceNative()
 {
 }
 
+void XGView::MoveNativeWindow(HWND window) const
+{
+    if (window != NULL) {
+        SetWindowPos(window, NULL, fGlobalRect.left, fGlobalRect.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 void XGView::SyncNativeState()
 {
     for (XGView* child = fChild; child != nullptr; child = child->fSibling) {

@@ -78,6 +78,9 @@ protected:
     virtual HWND GetContentHWnd() const;
     /// Puts the view's own native window, if it has one, where fGlobalRect says.
     virtual void PlaceNative();
+    /// Moves `window` (if there is one) to fGlobalRect's corner, keeping its size and place
+    /// among its siblings: what PlaceNative does for every view with a native window.
+    void MoveNativeWindow(HWND window) const;
     /// Brings the native windows of the subtree in line with IsVisible and IsEnabled.
     virtual void SyncNativeState();
 

@@ -139,10 +139,7 @@ HWND XGWindow::GetContentHWnd() const
 
 void XGWindow::PlaceNative()
 {
-    if (fWindow != NULL) {
-        SetWindowPos(fWindow, NULL, fGlobalRect.left, fGlobalRect.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    MoveNativeWindow(fWindow);
 }
 
 void XGWindow::SyncNativeState()
