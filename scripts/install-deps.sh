@@ -6,7 +6,7 @@
 #   install-deps.sh screenshot   what scripts/screenshot-controls-demo.sh needs besides
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest)
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest nlohmann-json3-dev)
 # The fuzz targets (clang's libFuzzer), the memcheck runs and the coverage gate.
 packages+=(clang libclang-rt-14-dev valgrind gcovr)
 if [ "${1:-}" = win32 ]; then

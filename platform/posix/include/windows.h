@@ -104,6 +104,13 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 LPSTR WINAPI GetCommandLineA(void);
 
+// --- Files (kernel32) ------------------------------------------------------------------
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+
 // --- Synchronisation and threads (kernel32) --------------------------------------------
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0x00000000L

@@ -1,0 +1,109 @@
+#include "checker/Quote.h"
+#include "checker/ReportWriters.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstring>
+
+namespace kova::check {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json Text(std::string_view text)
+{
+    return AnsiToUtf8(text);
+}
+
+Json Line(int line)
+{
+    return line > 0 ? Json(line) : Json(nullptr);
+}
+
+Json Registry(const CheckReport& report)
+{
+    const LaunchDecision& decision = report.decision;
+    Json values = Json::array();
+    for (int i = 0; i < decision.queryCount; ++i) {
+        const LaunchQuery& query = decision.queries[i];
+        const bool ok = query.status == ERROR_SUCCESS;
+        Json value = {
+            {"name", Text(query.valueName)},
+            {"role", i == 0 && report.launch.autoStart[0] == '\0' ? "autoStart" : "appPath"},
+            {"status", query.status},
+            {"statusText", ErrorMeaning(query.status)},
+            {"type", ok ? Json(query.valType) : Json(nullptr)},
+            {"typeName", ok && TypeName(query.valType)[0] != '\0' ? Json(TypeName(query.valType)) : Json(nullptr)},
+            {"size", ok || query.status == ERROR_MORE_DATA ? Json(query.lenKeyValue) : Json(nullptr)},
+            {"data", ok ? Text(query.data) : Json(nullptr)},
+        };
+        if (i == 0 && report.launch.autoStart[0] == '\0')
+            value["matched"] = ok && std::strcmp(query.data, report.launch.autoStartValue) == 0;
+        values.push_back(std::move(value));
+    }
+    return {
+        {"root", RootName(decision.root)},
+        {"keyPath", Text(report.launch.appKey)},
+        {"access", decision.access},
+        {"opened", decision.openStatus == ERROR_SUCCESS},
+        {"error", decision.openStatus},
+        {"errorText", ErrorMeaning(decision.openStatus)},
+        {"values", std::move(values)},
+    };
+}
+
+const char* ActionName(LaunchAction action)
+{
+    switch (action) {
+    case LaunchAction::Installed:
+        return "installed";
+    case LaunchAction::Setup:
+        return "setup";
+    case LaunchAction::Nothing:
+        break;
+    }
+    return "nothing";
+}
+
+} // namespace
+
+std::string JsonReport(const CheckReport& report)
+{
+    Json settings = Json::object();
+    for (const SettingReport& setting : report.settings) {
+        std::string name = setting.key;
+        name.pop_back();
+        settings[name] = {{"value", setting.set ? Text(setting.value) : Json(nullptr)},
+                          {"line", Line(setting.line)}};
+    }
+    Json findings = Json::array();
+    for (const Finding& finding : report.findings)
+        findings.push_back({{"code", finding.code},
+                            {"severity", finding.severity == Severity::Error ? "error" : "warning"},
+                            {"line", Line(finding.line)},
+                            {"message", Text(finding.message)},
+                            {"fix", Text(finding.fix)}});
+    const Json out = {
+        {"folder", Text(report.folder)},
+        {"file",
+         {{"path", Text(report.path)},
+          {"found", report.fileFound},
+          {"size", report.fileFound ? Json(report.fileSize) : Json(nullptr)},
+          {"bytesRead", report.bytesRead},
+          {"bytesSeen", report.bytesSeen}}},
+        {"settings", std::move(settings)},
+        {"registry", report.fileFound ? Registry(report) : Json(nullptr)},
+        {"decision",
+         {{"action", ActionName(report.decision.action)},
+          {"commandLine", report.commandLine ? Text(*report.commandLine) : Json(nullptr)},
+          {"program", report.program ? Text(report.program->name) : Json(nullptr)},
+          {"programFound",
+           report.program && report.program->path ? Text(*report.program->path) : Json(nullptr)},
+          {"reason", Text(ReasonText(report))}}},
+        {"findings", std::move(findings)},
+    };
+    return out.dump(2) + "\n";
+}
+
+} // namespace kova::check

@@ -1,0 +1,147 @@
+#include "checker/ProgramSearch.h"
+
+#include "launcher/CommandProgram.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kova::check {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = ';';
+#else
+constexpr char kPathSeparator = ':';
+#endif
+
+struct Place {
+    std::string folder;
+    std::string where;
+};
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool HasFolderPart(std::string_view name)
+{
+    return name.find_first_of("\\/:") != std::string_view::npos;
+}
+
+bool IsAbsolute(std::string_view name)
+{
+    return (!name.empty() && IsSeparator(name.front())) ||
+           (name.size() >= 2 && name[1] == ':');
+}
+
+std::string Join(const std::string& folder, std::string_view name)
+{
+    if (folder.empty() || IsSeparator(folder.back()))
+        return folder + std::string(name);
+#ifdef _WIN32
+    return folder + '\\' + std::string(name);
+#else
+    return folder + '/' + std::string(name);
+#endif
+}
+
+/// The forms a name is tried in. Windows adds ".exe" to a name without an extension; the
+/// Linux build tries the name as it stands too, so that host programs can be started.
+std::vector<std::string> Forms(std::string_view name)
+{
+    const std::size_t slash = name.find_last_of("\\/");
+    const std::string_view file = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    std::vector<std::string> forms;
+    if (file.find('.') == std::string_view::npos) {
+        forms.push_back(std::string(name) + ".exe");
+#ifdef _WIN32
+        return forms;
+#endif
+    }
+    forms.emplace_back(name);
+    return forms;
+}
+
+std::vector<Place> SearchPlaces(const std::string& discFolder)
+{
+    std::vector<Place> places{{discFolder, "the launcher's folder"}};
+#ifdef _WIN32
+    char folder[MAX_PATH + 1];
+    if (const UINT length = GetSystemDirectoryA(folder, sizeof folder); length > 0 && length <= MAX_PATH)
+        places.push_back({folder, "the system folder"});
+    if (const UINT length = GetWindowsDirectoryA(folder, sizeof folder); length > 0 && length <= MAX_PATH)
+        places.push_back({folder, "the Windows folder"});
+#endif
+    const char* variable = std::getenv("PATH");
+    const std::string_view path = variable != nullptr ? variable : "";
+    for (std::size_t start = 0; start < path.size();) {
+        const std::size_t end = std::min(path.find(kPathSeparator, start), path.size());
+        if (end > start)
+            places.push_back({std::string(path.substr(start, end - start)), "a folder on PATH"});
+        start = end + 1;
+    }
+    return places;
+}
+
+std::optional<Place> Locate(std::string_view name, const std::string& discFolder)
+{
+    if (name.empty())
+        return std::nullopt;
+    if (HasFolderPart(name)) {
+        const bool absolute = IsAbsolute(name);
+        for (const std::string& form : Forms(name)) {
+            std::string path = absolute ? form : Join(discFolder, form);
+            if (IsProgramFile(path))
+                return Place{std::move(path), absolute ? "where the command line names it"
+                                                        : "below the disc's root"};
+        }
+        return std::nullopt;
+    }
+    const std::vector<Place> places = SearchPlaces(discFolder);
+    for (const std::string& form : Forms(name))
+        for (const Place& place : places)
+            if (std::string path = Join(place.folder, form); IsProgramFile(path))
+                return Place{std::move(path), place.where};
+    return std::nullopt;
+}
+
+struct SearchContext {
+    const std::string* discFolder;
+    std::optional<Place> found;
+};
+
+bool Exists(const char* name, void* context)
+{
+    auto& search = *static_cast<SearchContext*>(context);
+    search.found = Locate(name, *search.discFolder);
+    return search.found.has_value();
+}
+
+} // namespace
+
+bool IsProgramFile(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
+{
+    SearchContext search{&discFolder, std::nullopt};
+    CommandProgram split;
+    SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
+    ProgramReport report{split.program, std::nullopt, {}};
+    if (split.found && search.found) {
+        report.path = std::move(search.found->folder);
+        report.where = std::move(search.found->where);
+    }
+    return report;
+}
+
+} // namespace kova::check

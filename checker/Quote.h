@@ -1,0 +1,19 @@
+/// How autorun-check shows texts to a person: quoted, with what cannot be seen made visible.
+#ifndef KOVA_CHECKER_QUOTE_H
+#define KOVA_CHECKER_QUOTE_H
+
+#include <string>
+#include <string_view>
+
+namespace kova::check {
+
+/// The text between double quotes, so that blanks and quotes at its ends show; a tab is
+/// written \t and any other control byte \xNN. Bytes of the ANSI code page stay as they are.
+std::string Quote(std::string_view text);
+
+/// The text, in the machine's ANSI code page, as UTF-8.
+std::string AnsiToUtf8(std::string_view text);
+
+} // namespace kova::check
+
+#endif

@@ -1,0 +1,150 @@
+#include "checker/Quote.h"
+#include "checker/ReportWriters.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace kova::check {
+
+namespace {
+
+std::string Hex(DWORD value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string Padded(std::string text, std::size_t width)
+{
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+const char* AccessName(REGSAM access)
+{
+    return access == KEY_QUERY_VALUE ? " (KEY_QUERY_VALUE)" : "";
+}
+
+void FileSection(const CheckReport& report, std::string& out)
+{
+    out += "File\n";
+    if (!report.fileFound) {
+        out += "  " + report.path + ": not found.\n";
+        return;
+    }
+    out += "  " + report.path + ": " + std::to_string(report.fileSize) + " bytes. ";
+    if (report.bytesSeen == report.fileSize)
+        out += "The launcher sees all of them.\n";
+    else if (report.bytesSeen < report.bytesRead)
+        out += "The launcher reads " + std::to_string(report.bytesRead) + " and sees the first " +
+               std::to_string(report.bytesSeen) + ", up to a zero byte.\n";
+    else
+        out += "The launcher sees the first " + std::to_string(report.bytesSeen) + ".\n";
+}
+
+void SettingsSection(const CheckReport& report, std::string& out)
+{
+    out += "\nSettings, as the launcher reads them\n";
+    for (const SettingReport& setting : report.settings) {
+        out += "  " + Padded(setting.key, 22);
+        if (setting.set)
+            out += Padded(Quote(setting.value), 36) + " line " + std::to_string(setting.line) + "\n";
+        else
+            out += "not set\n";
+    }
+}
+
+void RegistrySection(const CheckReport& report, std::string& out)
+{
+    const LaunchDecision& decision = report.decision;
+    out += "\nRegistry\n";
+    std::string key = RootName(decision.root);
+    if (report.launch.appKey[0] != '\0')
+        key += std::string("\\") + report.launch.appKey;
+    out += "  Opens " + Quote(key) + " with access " + Hex(decision.access) + AccessName(decision.access) + ": ";
+    if (decision.openStatus == ERROR_SUCCESS)
+        out += "opened.\n";
+    else
+        out += "not opened, error " + std::to_string(decision.openStatus) + " (" +
+               ErrorMeaning(decision.openStatus) + ").\n";
+    for (int i = 0; i < decision.queryCount; ++i) {
+        const LaunchQuery& query = decision.queries[i];
+        const char* name = query.valueName[0] != '\0' ? query.valueName : nullptr;
+        out += "  Queries " + (name != nullptr ? Quote(name) : std::string("the default value")) + ": ";
+        if (query.status != ERROR_SUCCESS) {
+            out += "error " + std::to_string(query.status) + " (" + ErrorMeaning(query.status) + ").\n";
+            continue;
+        }
+        const std::string type = TypeName(query.valType);
+        out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " + Quote(query.data);
+        if (i == 0 && report.launch.autoStart[0] == '\0')
+            out += std::strcmp(query.data, report.launch.autoStartValue) == 0
+                       ? ", equal to AutoStartValue=.\n"
+                       : ", not equal to AutoStartValue= (" + Quote(report.launch.autoStartValue) + ").\n";
+        else
+            out += ".\n";
+    }
+}
+
+void DecisionSection(const CheckReport& report, std::string& out)
+{
+    out += "\nDecision\n  ";
+    switch (report.decision.action) {
+    case LaunchAction::Installed:
+        out += "Starts the installed program: " + *report.commandLine + "\n";
+        break;
+    case LaunchAction::Setup:
+        out += "Starts the setup program: " + *report.commandLine + "\n";
+        break;
+    case LaunchAction::Nothing:
+        out += "Starts nothing.\n";
+        break;
+    }
+    std::string reason = ReasonText(report);
+    reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    out += "  " + reason + "\n";
+    if (report.program) {
+        if (report.program->path)
+            out += "  The program is found: " + *report.program->path + " (" + report.program->where + ").\n";
+        else
+            out += "  The program " + Quote(report.program->name) +
+                   " is not found where the launcher looks (its own folder, then the system's "
+                   "folders and PATH), so nothing will start.\n";
+    }
+}
+
+void FindingsSection(const CheckReport& report, std::string& out)
+{
+    out += "\nFindings";
+    if (report.findings.empty()) {
+        out += ": none.\n";
+        return;
+    }
+    out += " (" + std::to_string(report.findings.size()) + ")\n";
+    for (const Finding& finding : report.findings) {
+        out += std::string("  ") + (finding.severity == Severity::Error ? "error" : "warning");
+        if (finding.line > 0)
+            out += ", line " + std::to_string(finding.line);
+        out += " [" + finding.code + "]: " + finding.message + ".\n";
+        out += "    Fix: " + finding.fix + ".\n";
+    }
+}
+
+} // namespace
+
+std::string TextReport(const CheckReport& report)
+{
+    std::string out;
+    FileSection(report, out);
+    if (report.fileFound) {
+        SettingsSection(report, out);
+        RegistrySection(report, out);
+    }
+    DecisionSection(report, out);
+    FindingsSection(report, out);
+    return out;
+}
+
+} // namespace kova::check

@@ -1,0 +1,29 @@
+/// Where a command line's program name ends, as CreateProcess reads the line.
+#ifndef KOVA_LAUNCHER_COMMANDPROGRAM_H
+#define KOVA_LAUNCHER_COMMANDPROGRAM_H
+
+#include <cstddef>
+
+/// Room for a program name taken from a command line of at most this many characters.
+constexpr std::size_t kMaxCommandLine = 256;
+
+/// Tells whether `name` names a program that can be started; a name without an extension
+/// counts when the name with ".exe" added does.
+using ProgramExists = bool (*)(const char* name, void* context);
+
+struct CommandProgram {
+    char program[kMaxCommandLine + 1]; ///< the program's name, without its quotes
+    const char* parameters;            ///< what follows it and its blanks, untouched
+    bool found;                        ///< `exists` said yes to `program`
+};
+
+/// Splits `line` into the program and its parameters. A quoted name runs to the closing
+/// quote (or the end of the line). An unquoted one may hold blanks ("C:\Program
+/// Files\App\app.exe /s"), so it is tried up to the first blank or tab, then up to the
+/// next, and so on; the first that `exists` accepts is the program. When none is, the
+/// name is the text up to the first blank or tab, as it is for the error CreateProcess
+/// reports. A name longer than kMaxCommandLine characters is never accepted.
+void SplitCommandProgram(const char* line, ProgramExists exists, void* context,
+                         CommandProgram& result);
+
+#endif

@@ -1,0 +1,142 @@
+#include "checker/CheckReport.h"
+#include "checker/Findings.h"
+#include "tests/checker/CheckerTestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using kova::check::CheckFolder;
+using kova::check::CheckReport;
+using kova::check::test::CheckerTestFolder;
+
+/// A disc that is right in every way; each case below spoils one thing. No machine has its
+/// product key, so the launcher would start the setup program.
+const std::string kGood = "[autorun]\r\n"
+                          "open=autorun.exe\r\n"
+                          "AppRegistry=HKEY_CURRENT_USER\r\n"
+                          "AppKey=Software\\KovaTest\\NeverInstalled\r\n"
+                          "AutoStartValueName=Run\r\n"
+                          "AutoStartValue=1\r\n"
+                          "AppPathValueName=Path\r\n"
+                          "SetupName=setup.exe /s\r\n";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+/// The findings as "code:line" ("code" alone when a finding has no line).
+std::vector<std::string> Findings(const CheckReport& report)
+{
+    std::vector<std::string> codes;
+    for (const kova::check::Finding& finding : report.findings)
+        codes.push_back(finding.line > 0 ? finding.code + ":" + std::to_string(finding.line) : finding.code);
+    return codes;
+}
+
+struct Case {
+    const char* what;
+    std::string text;
+    std::vector<std::string> findings;
+};
+
+TEST(Findings, EachTrapOfTheFile)
+{
+    const std::string padding(32000, ';');
+    // A comment that pushes the setup line so that its value begins 5 bytes before the end
+    // of what the launcher reads.
+    const std::string straddle = std::string(31995 - kGood.find("SetupName=") - 12, ';') + "\r\nSetupName=";
+    const Case cases[] = {
+        {"a disc without traps", kGood, {}},
+        {"a key in lower case", Replace(kGood, "AppKey=", "appkey="), {"key-wrong-case:4", "appkey-empty", "autostart-value-missing:5"}},
+        {"a key in upper case", Replace(kGood, "SetupName=", "SETUPNAME="), {"key-wrong-case:8", "setup-not-set"}},
+        {"blanks around the equals sign", Replace(kGood, "AppKey=", "AppKey ="),
+         {"key-blank-before-equals:4", "appkey-empty", "autostart-value-missing:5"}},
+        {"a commented line before the real one", "; AppKey=Software\\Old\r\n" + kGood,
+         {"key-first-occurrence:1"}},
+        {"a key inside another line", Replace(kGood, "open=autorun.exe", "label=SetupName=old.exe"),
+         {"key-first-occurrence:2", "setup-not-found:2"}},
+        {"a commented-out key is read all the same", Replace(kGood, "SetupName=", ";SetupName="),
+         {"key-inside-line:8"}},
+        {"a key set twice", kGood + "AppKey=Software\\KovaTest\\Other\r\n", {"key-repeated:9"}},
+        {"a key set twice alike", kGood + "AutoStartValue=1\r\n", {}},
+        {"a root with a trailing blank", Replace(kGood, "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE "),
+         {"value-trailing-blank:3", "root-unknown:3"}},
+        {"a root's abbreviation", Replace(kGood, "HKEY_CURRENT_USER", "HKLM"), {"root-unknown:3"}},
+        {"the current user's root in lower case", Replace(kGood, "HKEY_CURRENT_USER", "hkey_current_user"),
+         {"root-unknown:3"}},
+        // Without a product key the root itself opens, and has no auto-start value.
+        {"no product key", Replace(kGood, "AppKey=Software\\KovaTest\\NeverInstalled", ""),
+         {"appkey-empty", "autostart-value-missing:5"}},
+        {"an empty product key", Replace(kGood, "Software\\KovaTest\\NeverInstalled", ""),
+         {"appkey-empty:4", "autostart-value-missing:5"}},
+        {"a product key with a leading backslash",
+         Replace(kGood, "AppKey=Software", "AppKey=\\Software"), {"appkey-leading-backslash:4"}},
+        {"a product key that repeats the root",
+         Replace(kGood, "AppKey=Software", "AppKey=HKEY_CURRENT_USER\\Software"), {"appkey-repeats-root:4"}},
+        {"a value longer than 256 characters", Replace(kGood, "/s", "/s " + std::string(300, 'x')),
+         {"value-too-long:8"}},
+        {"a key beyond byte 32000", Replace(kGood, "SetupName=", padding + "\r\nSetupName="),
+         {"setup-not-set", "key-beyond-32000:9"}},
+        {"a value cut at byte 32000: the launcher sees \"setup\"", Replace(kGood, "SetupName=", straddle),
+         {"value-cut-at-32000:9"}},
+        {"a zero byte before some keys", Replace(kGood, "AppPathValueName", std::string(1, '\0') + "AppPathValueName"),
+         {"zero-byte:7", "key-after-zero-byte:7", "apppath-default-value", "setup-not-set", "key-after-zero-byte:8"}},
+        {"a UTF-16 file", std::string("\xFF\xFE" "A\0p\0p\0K\0e\0y\0=\0x\0", 18), {"utf16-file:1"}},
+        {"UTF-16 without a byte-order mark", std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16), {"utf16-file:1"}},
+        {"an auto-start value with a trailing tab", Replace(kGood, "AutoStartValue=1", "AutoStartValue=1\t"),
+         {"value-trailing-blank:6"}},
+        {"a value with a leading blank", Replace(kGood, "AppPathValueName=Path", "AppPathValueName= Path"),
+         {"value-leading-blank:7"}},
+        {"nothing says when the installed program starts",
+         Replace(kGood, "AutoStartValueName=Run\r\n", ""), {"autostart-default-value"}},
+        {"AutoStart=0 still forces the start", Replace(kGood, "open=", "AutoStart=0\r\nopen="),
+         {"autostart-any-value:2"}},
+        {"no program-path value name", Replace(kGood, "AppPathValueName=Path\r\n", ""), {"apppath-default-value"}},
+        {"no setup program", Replace(kGood, "SetupName=setup.exe /s\r\n", ""), {"setup-not-set"}},
+        {"a setup program that is not on the disc", Replace(kGood, "setup.exe /s", "instal.exe /s"),
+         {"setup-not-found:8"}},
+    };
+    for (const Case& c : cases) {
+        CheckerTestFolder disc;
+        disc.Write("autorun.inf", c.text);
+        disc.Write("setup.exe", "");
+        const CheckReport report = CheckFolder(disc.Path());
+        auto findings = Findings(report);
+        auto expected = c.findings;
+        std::sort(findings.begin(), findings.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(findings, expected) << c.what;
+    }
+}
+
+TEST(Findings, FolderWithoutAutorunInf)
+{
+    CheckerTestFolder disc;
+    const CheckReport report = CheckFolder(disc.Path());
+    ASSERT_EQ(Findings(report), std::vector<std::string>{"no-autorun-inf"});
+    EXPECT_EQ(report.decision.action, LaunchAction::Nothing);
+    EXPECT_FALSE(report.commandLine.has_value());
+}
+
+TEST(Findings, MissingFolderCannotBeChecked)
+{
+    EXPECT_THROW(CheckFolder("kova-no-such-folder"), kova::check::CheckFailure);
+}
+
+TEST(Findings, LinesEndAtEveryKindOfLineBreak)
+{
+    using kova::check::LineOf;
+    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 0), 1);
+    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 3), 2);
+    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 5), 3);
+    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 7), 4);
+    EXPECT_EQ(LineOf("a\r", 2), 2);
+}
+
+} // namespace

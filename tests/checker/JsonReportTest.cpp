@@ -1,0 +1,92 @@
+#include "checker/CheckReport.h"
+#include "checker/ReportWriters.h"
+#include "tests/checker/CheckerTestFolder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using kova::check::CheckFolder;
+using kova::check::JsonReport;
+using kova::check::test::CheckerTestFolder;
+using Json = nlohmann::json;
+
+Json Report(const CheckerTestFolder& disc)
+{
+    return Json::parse(JsonReport(CheckFolder(disc.Path())));
+}
+
+TEST(JsonReport, HoldsTheWholeDecision)
+{
+    CheckerTestFolder disc;
+    // "Société" in Windows-1252, and a key written in lower case.
+    disc.Write("autorun.inf", "AppRegistry=HKEY_LOCAL_MACHINE\n"
+                              "AppKey=Software\\KovaTest\\Soci\xE9t\xE9\n"
+                              "autostart=1\n"
+                              "SetupName=\"setup.exe\" /q\n");
+    disc.Write("setup.exe", "");
+    const Json report = Report(disc);
+
+    EXPECT_EQ(report["file"]["size"], 101);
+    EXPECT_EQ(report["file"]["bytesRead"], 101);
+    EXPECT_EQ(report["file"]["bytesSeen"], 101);
+    ASSERT_EQ(report["settings"].size(), 7u);
+    EXPECT_EQ(report["settings"]["AppKey"]["value"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
+    EXPECT_EQ(report["settings"]["AppKey"]["line"], 2);
+    EXPECT_TRUE(report["settings"]["AutoStart"]["value"].is_null());
+    EXPECT_TRUE(report["settings"]["AutoStart"]["line"].is_null());
+
+    const Json& registry = report["registry"];
+    EXPECT_EQ(registry["root"], "HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(registry["keyPath"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
+    EXPECT_EQ(registry["access"], 1);
+    EXPECT_EQ(registry["opened"], false);
+    EXPECT_EQ(registry["error"], 2);
+    EXPECT_TRUE(registry["values"].empty());
+
+    const Json& decision = report["decision"];
+    EXPECT_EQ(decision["action"], "setup");
+    EXPECT_EQ(decision["commandLine"], "\"setup.exe\" /q");
+    EXPECT_EQ(decision["program"], "setup.exe");
+    ASSERT_TRUE(decision["programFound"].is_string());
+    EXPECT_NE(decision["programFound"].get<std::string>().find("setup.exe"), std::string::npos);
+    EXPECT_FALSE(decision["reason"].get<std::string>().empty());
+
+    ASSERT_TRUE(report["findings"].is_array());
+    std::vector<std::string> codes;
+    for (const Json& finding : report["findings"]) {
+        codes.push_back(finding["code"]);
+        EXPECT_TRUE(finding["message"].is_string());
+        EXPECT_TRUE(finding["fix"].is_string());
+    }
+    EXPECT_EQ(codes, (std::vector<std::string>{"key-wrong-case", "autostart-default-value",
+                                               "apppath-default-value"}));
+    const Json& finding = report["findings"][0];
+    EXPECT_EQ(finding["severity"], "error");
+    EXPECT_EQ(finding["line"], 3);
+    EXPECT_EQ(report["findings"][1]["severity"], "warning");
+    EXPECT_TRUE(report["findings"][1]["line"].is_null());
+}
+
+TEST(JsonReport, WithoutAFileNothingIsAsked)
+{
+    CheckerTestFolder disc;
+    const Json report = Report(disc);
+    EXPECT_EQ(report["file"]["found"], false);
+    EXPECT_TRUE(report["file"]["size"].is_null());
+    EXPECT_TRUE(report["registry"].is_null());
+    ASSERT_EQ(report["settings"].size(), 7u);
+    for (const auto& [name, setting] : report["settings"].items())
+        EXPECT_TRUE(setting["value"].is_null()) << name;
+    EXPECT_EQ(report["decision"]["action"], "nothing");
+    EXPECT_TRUE(report["decision"]["commandLine"].is_null());
+    EXPECT_TRUE(report["decision"]["programFound"].is_null());
+    EXPECT_EQ(report["findings"][0]["code"], "no-autorun-inf");
+    EXPECT_TRUE(report["findings"][0]["line"].is_null());
+}
+
+} // namespace
