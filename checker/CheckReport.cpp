@@ -23,6 +23,22 @@ std::string ReadBytes(const std::filesystem::path& path, std::size_t limit)
     return bytes;
 }
 
+/// Looks for the product's key in the views the launcher did not use. Only opens it.
+std::optional<REGSAM> FindInOtherView(const LaunchSettings& settings, const LaunchDecision& decision)
+{
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        if ((decision.access & view) != 0)
+            continue;
+        const REGSAM access = KEY_QUERY_VALUE | view;
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(decision.root, settings.appKey, 0, access, &key) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return access;
+        }
+    }
+    return std::nullopt;
+}
+
 /// The decision's start: the checker never starts anything. The command line handed here
 /// is the decision's own, which the report keeps.
 void StartNothing(const char*)
@@ -55,6 +71,8 @@ CheckReport CheckFolder(const std::string& folder)
 
         ReadLaunchSettings(report.text->buf, report.launch);
         DecideLaunch(report.launch, report.decision, StartNothing);
+        if (report.decision.openStatus != ERROR_SUCCESS)
+            report.otherView = FindInOtherView(report.launch, report.decision);
         if (report.decision.commandLine != nullptr) {
             report.commandLine = report.decision.commandLine;
             report.program = FindCommandProgram(*report.commandLine, folder);
@@ -71,6 +89,15 @@ CheckReport CheckFolder(const std::string& folder)
     }
     FindTraps(report);
     return report;
+}
+
+const char* ViewName(REGSAM access)
+{
+    if ((access & KEY_WOW64_64KEY) != 0)
+        return "the 64-bit view";
+    if ((access & KEY_WOW64_32KEY) != 0)
+        return "the 32-bit view";
+    return "the launcher's own view";
 }
 
 const char* RootName(HKEY root)

@@ -58,6 +58,9 @@ struct CheckReport {
     std::unique_ptr<AutorunText> text;
     LaunchSettings launch{};
     LaunchDecision decision{};
+    /// When the product's key does not open in the launcher's view: the access with which it
+    /// opens in another view, if it does.
+    std::optional<REGSAM> otherView;
     std::optional<std::string> commandLine;
     std::optional<ProgramReport> program;
 
@@ -73,6 +76,9 @@ struct CheckFailure {
 /// (nothing is started and nothing is written), and looks for traps. Throws CheckFailure
 /// when the folder does not exist or the file cannot be read.
 CheckReport CheckFolder(const std::string& folder);
+
+/// The registry view an access asks for, in words ("the 64-bit view").
+const char* ViewName(REGSAM access);
 
 /// The registry root's name for a root handle ("HKEY_CURRENT_USER").
 const char* RootName(HKEY root);

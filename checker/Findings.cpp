@@ -296,6 +296,7 @@ private:
     {
         const LaunchSettings& settings = fReport.launch;
         CheckRoot(settings.appReg);
+        CheckView(settings.appRegistryView);
         const std::string_view appKey = settings.appKey;
         const int keyLine = SettingLine("AppKey=");
         if (appKey.empty())
@@ -348,6 +349,21 @@ private:
         }
     }
 
+    void CheckView(const std::string& view)
+    {
+        if (view.empty() || view == "64" || view == "32")
+            return;
+        const std::string_view trimmed = Trim(view);
+        const char* meant = trimmed.find("64") != std::string_view::npos   ? "64"
+                            : trimmed.find("32") != std::string_view::npos ? "32"
+                                                                           : nullptr;
+        Add("view-unknown", Severity::Warning, SettingLine("AppRegistryView="),
+            "AppRegistryView= is " + Quote(view) +
+                ", which is neither 64 nor 32, so the launcher opens the key in its own view",
+            meant != nullptr ? std::string("write AppRegistryView=") + meant + " exactly"
+                             : "write AppRegistryView=64 or AppRegistryView=32, or remove the line");
+    }
+
     void CheckRoot(const std::string& appReg)
     {
         static constexpr std::array<std::array<std::string_view, 2>, 5> kRoots = {{
@@ -389,6 +405,15 @@ private:
     {
         const LaunchDecision& decision = fReport.decision;
         const LaunchSettings& settings = fReport.launch;
+        if (decision.openStatus != ERROR_SUCCESS && fReport.otherView) {
+            const bool is64 = (*fReport.otherView & KEY_WOW64_64KEY) != 0;
+            Add("key-in-other-view", Severity::Error, SettingLine("AppKey="),
+                std::string("on this machine the product's key is not in ") + ViewName(decision.access) +
+                    " but in " + ViewName(*fReport.otherView) +
+                    " (a 64-bit installer writes there), so setup starts although the product is installed",
+                is64 ? "add the line AppRegistryView=64" : "add the line AppRegistryView=32");
+            return;
+        }
         if (decision.openStatus != ERROR_SUCCESS) {
             if (decision.openStatus != ERROR_FILE_NOT_FOUND && decision.openStatus != ERROR_BAD_PATHNAME)
                 Add("key-open-failed", Severity::Warning, SettingLine("AppKey="),

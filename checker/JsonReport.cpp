@@ -45,10 +45,14 @@ Json Registry(const CheckReport& report)
     return {
         {"root", RootName(decision.root)},
         {"keyPath", Text(report.launch.appKey)},
+        {"view", (decision.access & KEY_WOW64_64KEY) != 0   ? "64"
+                 : (decision.access & KEY_WOW64_32KEY) != 0 ? "32"
+                                                            : "default"},
         {"access", decision.access},
         {"opened", decision.openStatus == ERROR_SUCCESS},
         {"error", decision.openStatus},
         {"errorText", ErrorMeaning(decision.openStatus)},
+        {"otherViewAccess", report.otherView ? Json(*report.otherView) : Json(nullptr)},
         {"values", std::move(values)},
     };
 }

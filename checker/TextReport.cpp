@@ -22,9 +22,14 @@ std::string Padded(std::string text, std::size_t width)
     return text;
 }
 
-const char* AccessName(REGSAM access)
+std::string AccessName(REGSAM access)
 {
-    return access == KEY_QUERY_VALUE ? " (KEY_QUERY_VALUE)" : "";
+    std::string name = "KEY_QUERY_VALUE";
+    if ((access & KEY_WOW64_64KEY) != 0)
+        name += " | KEY_WOW64_64KEY";
+    if ((access & KEY_WOW64_32KEY) != 0)
+        name += " | KEY_WOW64_32KEY";
+    return " (" + name + ")";
 }
 
 void FileSection(const CheckReport& report, std::string& out)
@@ -63,12 +68,16 @@ void RegistrySection(const CheckReport& report, std::string& out)
     std::string key = RootName(decision.root);
     if (report.launch.appKey[0] != '\0')
         key += std::string("\\") + report.launch.appKey;
-    out += "  Opens " + Quote(key) + " with access " + Hex(decision.access) + AccessName(decision.access) + ": ";
+    out += "  Opens " + Quote(key) + " in " + ViewName(decision.access) + ", with access " +
+           Hex(decision.access) + AccessName(decision.access) + ": ";
     if (decision.openStatus == ERROR_SUCCESS)
         out += "opened.\n";
     else
         out += "not opened, error " + std::to_string(decision.openStatus) + " (" +
                ErrorMeaning(decision.openStatus) + ").\n";
+    if (report.otherView)
+        out += "  The key opens in " + std::string(ViewName(*report.otherView)) + " (access " +
+               Hex(*report.otherView) + AccessName(*report.otherView) + "), which the launcher does not look in.\n";
     for (int i = 0; i < decision.queryCount; ++i) {
         const LaunchQuery& query = decision.queries[i];
         const char* name = query.valueName[0] != '\0' ? query.valueName : nullptr;

@@ -49,6 +49,7 @@ struct Run {
 
     int opens = 0;
     HKEY openedRoot = nullptr;
+    REGSAM openedAccess = 0;
     std::string openedPath;
     std::vector<std::string> queried;
     int closes = 0;
@@ -133,15 +134,19 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
         Check(run.opens == 0 && run.started.empty(), "acted without an autorun.inf");
         return;
     }
-    std::string_view setting[7];
-    for (std::size_t i = 0; i < 7; ++i)
+    std::string_view setting[8];
+    for (std::size_t i = 0; i < 8; ++i)
         setting[i] = kova::fuzz::ExpectedSetting(text.substr(0, kMaxRead), kova::fuzz::kSettingKeys[i]);
     const auto [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
-                setupName] = setting;
+                setupName, appRegistryView] = setting;
 
     Check(run.opens == 1, "the key was not opened exactly once");
     Check(run.openedRoot == ExpectedRoot(appReg), "wrong registry root");
     Check(run.openedPath == appKey, "wrong sub-key");
+    const REGSAM view = appRegistryView == "64"   ? KEY_WOW64_64KEY
+                        : appRegistryView == "32" ? KEY_WOW64_32KEY
+                                                  : 0;
+    Check(run.openedAccess == (KEY_QUERY_VALUE | view), "wrong access");
 
     if (run.openStatus != ERROR_SUCCESS) {
         Check(run.queried.empty() && run.closes == 0, "used a key that did not open");
@@ -187,8 +192,9 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
 LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
 {
     Check(gRun != nullptr && result != nullptr, "RegOpenKeyExA outside a run");
-    Check(options == 0 && desired == KEY_QUERY_VALUE, "RegOpenKeyExA with other access");
+    Check(options == 0, "RegOpenKeyExA with options");
     ++gRun->opens;
+    gRun->openedAccess = desired;
     gRun->openedRoot = root;
     gRun->openedPath = TextArgument(subKey, "RegOpenKeyExA: bad sub-key");
     if (gRun->openStatus != ERROR_SUCCESS)

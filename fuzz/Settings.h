@@ -9,10 +9,10 @@
 
 namespace kova::fuzz {
 
-/// The seven keys, in the order the launcher looks them up.
-constexpr std::array<const char*, 7> kSettingKeys = {
+/// The keys, in the order the launcher looks them up.
+constexpr std::array<const char*, 8> kSettingKeys = {
     "AppRegistry=",     "AppKey=",           "AutoStart=", "AutoStartValueName=",
-    "AutoStartValue=",  "AppPathValueName=", "SetupName=",
+    "AutoStartValue=",  "AppPathValueName=", "SetupName=", "AppRegistryView=",
 };
 
 /// The most characters a setting keeps.

@@ -61,7 +61,7 @@ void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, Laun
 {
     std::memset(&decision, 0, sizeof decision);
     decision.root = RegistryRoot(settings.appReg);
-    decision.access = KEY_QUERY_VALUE;
+    decision.access = RegistryAccess(settings.appRegistryView);
     HKEY skey = NULL;
     decision.openStatus = RegOpenKeyExA(decision.root, settings.appKey, 0, decision.access, &skey);
     Decide(settings, decision, skey);

@@ -8,6 +8,7 @@ const LaunchKey kLaunchKeys[kLaunchKeyCount] = {
     {"AutoStartValue=", &LaunchSettings::autoStartValue},
     {"AppPathValueName=", &LaunchSettings::appPathValueName},
     {"SetupName=", &LaunchSettings::setupName},
+    {"AppRegistryView=", &LaunchSettings::appRegistryView},
 };
 
 void ReadLaunchSettings(const char* buf, LaunchSettings& settings)

@@ -15,6 +15,8 @@ struct LaunchSettings {
     SettingValue autoStartValue;
     SettingValue appPathValueName;
     SettingValue setupName;
+    /// Which registry view the product's key is opened in; looked up after the others.
+    SettingValue appRegistryView;
 };
 
 /// A key as it is searched for (with its "=") and where its value goes.
@@ -24,7 +26,7 @@ struct LaunchKey {
 };
 
 /// The keys in the order they are looked up.
-constexpr int kLaunchKeyCount = 7;
+constexpr int kLaunchKeyCount = 8;
 extern const LaunchKey kLaunchKeys[kLaunchKeyCount];
 
 /// Looks every key up in the terminated text `buf`, in the order of kLaunchKeys.

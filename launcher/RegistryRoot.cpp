@@ -22,3 +22,14 @@ HKEY RegistryRoot(const char* appReg)
     }
     return HKEY_CURRENT_USER;
 }
+
+REGSAM RegistryAccess(const char* appRegistryView)
+{
+    if (std::strcmp(appRegistryView, "64") == 0) {
+        return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
+    }
+    if (std::strcmp(appRegistryView, "32") == 0) {
+        return KEY_QUERY_VALUE | KEY_WOW64_32KEY;
+    }
+    return KEY_QUERY_VALUE;
+}

@@ -99,6 +99,9 @@ TEST(Findings, EachTrapOfTheFile)
          {"autostart-any-value:2"}},
         {"no program-path value name", Replace(kGood, "AppPathValueName=Path\r\n", ""), {"apppath-default-value"}},
         {"no setup program", Replace(kGood, "SetupName=setup.exe /s\r\n", ""), {"setup-not-set"}},
+        {"a registry view with a trailing blank", kGood + "AppRegistryView=64 \r\n",
+         {"value-trailing-blank:9", "view-unknown:9"}},
+        {"a registry view that is neither", kGood + "AppRegistryView=x86\r\n", {"view-unknown:9"}},
         {"a setup program that is not on the disc", Replace(kGood, "setup.exe /s", "instal.exe /s"),
          {"setup-not-found:8"}},
     };

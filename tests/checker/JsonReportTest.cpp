@@ -34,7 +34,7 @@ TEST(JsonReport, HoldsTheWholeDecision)
     EXPECT_EQ(report["file"]["size"], 101);
     EXPECT_EQ(report["file"]["bytesRead"], 101);
     EXPECT_EQ(report["file"]["bytesSeen"], 101);
-    ASSERT_EQ(report["settings"].size(), 7u);
+    ASSERT_EQ(report["settings"].size(), 8u);
     EXPECT_EQ(report["settings"]["AppKey"]["value"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
     EXPECT_EQ(report["settings"]["AppKey"]["line"], 2);
     EXPECT_TRUE(report["settings"]["AutoStart"]["value"].is_null());
@@ -43,7 +43,9 @@ TEST(JsonReport, HoldsTheWholeDecision)
     const Json& registry = report["registry"];
     EXPECT_EQ(registry["root"], "HKEY_LOCAL_MACHINE");
     EXPECT_EQ(registry["keyPath"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
+    EXPECT_EQ(registry["view"], "default");
     EXPECT_EQ(registry["access"], 1);
+    EXPECT_TRUE(registry["otherViewAccess"].is_null());
     EXPECT_EQ(registry["opened"], false);
     EXPECT_EQ(registry["error"], 2);
     EXPECT_TRUE(registry["values"].empty());
@@ -79,7 +81,7 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
     EXPECT_EQ(report["file"]["found"], false);
     EXPECT_TRUE(report["file"]["size"].is_null());
     EXPECT_TRUE(report["registry"].is_null());
-    ASSERT_EQ(report["settings"].size(), 7u);
+    ASSERT_EQ(report["settings"].size(), 8u);
     for (const auto& [name, setting] : report["settings"].items())
         EXPECT_TRUE(setting["value"].is_null()) << name;
     EXPECT_EQ(report["decision"]["action"], "nothing");
