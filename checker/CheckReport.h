@@ -38,6 +38,10 @@ struct ProgramReport {
     std::string name;     ///< the program's name as the command line gives it
     std::optional<std::string> path;
     std::string where;    ///< in words: "the launcher's folder", "PATH", ...
+    /// Whether Windows asks the user for consent before it starts the program; empty when
+    /// that cannot be told (no file, or not a Windows program).
+    std::optional<bool> needsElevation;
+    std::string elevationReason; ///< why it does or does not, in words
 };
 
 struct CheckReport {

@@ -104,6 +104,9 @@ std::string JsonReport(const CheckReport& report)
           {"program", report.program ? Text(report.program->name) : Json(nullptr)},
           {"programFound",
            report.program && report.program->path ? Text(*report.program->path) : Json(nullptr)},
+          {"needsElevation", report.program && report.program->needsElevation
+                                 ? Json(*report.program->needsElevation)
+                                 : Json(nullptr)},
           {"reason", Text(ReasonText(report))}}},
         {"findings", std::move(findings)},
     };

@@ -1,10 +1,12 @@
 #include "checker/ProgramSearch.h"
 
+#include "checker/PeManifest.h"
 #include "launcher/CommandProgram.h"
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -123,6 +125,32 @@ bool Exists(const char* name, void* context)
     return search.found.has_value();
 }
 
+/// What the program's file says about the rights it needs.
+void LookAtProgram(ProgramReport& report)
+{
+    std::ifstream file(*report.path, std::ios::binary);
+    const PeInfo info = ReadPeInfo([&file](std::uint64_t offset, std::size_t size, void* buffer) {
+        file.clear();
+        file.seekg(static_cast<std::streamoff>(offset));
+        file.read(static_cast<char*>(buffer), static_cast<std::streamsize>(size));
+        return file && static_cast<std::size_t>(file.gcount()) == size;
+    });
+    const std::size_t slash = report.path->find_last_of("\\/");
+    const std::string fileName = slash == std::string::npos ? *report.path : report.path->substr(slash + 1);
+    report.needsElevation = NeedsElevation(info, fileName);
+    if (!report.needsElevation)
+        report.elevationReason = "it is not a Windows program, so whether it needs administrator rights is unknown";
+    else if (!info.level.empty())
+        report.elevationReason = "its manifest asks for \"" + info.level + "\"";
+    else if (*report.needsElevation)
+        report.elevationReason = "it is a 32-bit program without an execution level whose name Windows' "
+                                 "installer detection takes for a setup program's";
+    else if (info.is32Bit)
+        report.elevationReason = "it asks for no execution level and its name is not a setup program's";
+    else
+        report.elevationReason = "it is a 64-bit program without an execution level";
+}
+
 } // namespace
 
 bool IsProgramFile(const std::string& path)
@@ -136,10 +164,11 @@ ProgramReport FindCommandProgram(const std::string& commandLine, const std::stri
     SearchContext search{&discFolder, std::nullopt};
     CommandProgram split;
     SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
-    ProgramReport report{split.program, std::nullopt, {}};
+    ProgramReport report{split.program, std::nullopt, {}, std::nullopt, {}};
     if (split.found && search.found) {
         report.path = std::move(search.found->folder);
         report.where = std::move(search.found->where);
+        LookAtProgram(report);
     }
     return report;
 }

@@ -115,8 +115,15 @@ void DecisionSection(const CheckReport& report, std::string& out)
     reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
     out += "  " + reason + "\n";
     if (report.program) {
-        if (report.program->path)
+        if (report.program->path) {
             out += "  The program is found: " + *report.program->path + " (" + report.program->where + ").\n";
+            const std::optional<bool> elevation = report.program->needsElevation;
+            out += elevation && *elevation
+                       ? "  It needs administrator rights: " + report.program->elevationReason +
+                             ". Windows asks the user for consent before it starts.\n"
+                       : "  Administrator rights: " + std::string(elevation ? "not needed" : "unknown") +
+                             " (" + report.program->elevationReason + ").\n";
+        }
         else
             out += "  The program " + Quote(report.program->name) +
                    " is not found where the launcher looks (its own folder, then the system's "
