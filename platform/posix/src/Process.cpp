@@ -1,4 +1,5 @@
 /// WinExec: finds the program as CreateProcess does and starts it with posix_spawn.
+#include "CallRecord.h"
 #include "CommandLine.h"
 #include "FileNames.h"
 #include "StartupInfo.h"
@@ -180,11 +181,13 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
     // A null command line names nothing at all; WinExec's "out of resources or other
     // failure" value fits it better than a file error. An empty one names a file that
     // cannot exist, and gets ERROR_FILE_NOT_FOUND as on Windows.
-    if (!commandLine)
-        return 0;
+    UINT result = 0;
     try {
-        return kova::posix::Start(commandLine, showCommand);
+        if (commandLine)
+            result = kova::posix::Start(commandLine, showCommand);
     } catch (const std::bad_alloc&) {
-        return 0;
+        result = 0;
     }
+    using kova::posix::CallRecord;
+    return CallRecord::Returned("WinExec", result, CallRecord::Text{commandLine}, showCommand);
 }
