@@ -1,12 +1,9 @@
 #include "framework/gui/XGAppCore.h"
 
 #include "framework/core/ErrorCode.h"
-#include "framework/core/KOVAModuleMarker.h"
 #include "framework/gui/XGWindow.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGAppCore);
 
 constinit const _DispatchTable XGAppCore::_Dispatch[] = {
     KOVADispatchEntry<&XGAppCore::DoGetMenuStatus>("stat"),
