@@ -11,6 +11,8 @@
 #                 start, "name [arg] [arg]"; an empty file means nothing may start
 #   expected-tails  optional: what those programs' WinMain received, one line per start,
 #                 "name show=N tail=[command tail]"
+#   expected-calls  optional, checked on Linux: the launcher's registry calls and WinExec
+#                 as the stand-in's record of calls shows them, in order
 #   programs      optional: where copies of the recording program go, one relative path
 #                 a line (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
@@ -87,6 +89,7 @@ else
   # Every program the launcher starts inherits the launcher's output, here a pipe; the
   # pipe's end is read only once the launcher and everything it started have ended, so
   # every start, expected or not, has been recorded by then.
+  export KOVA_RELAY="$work/calls.txt"
   status=$( { { (cd "$work" && "${memcheck[@]}" "./$launcher_name" </dev/null 3>&-)
                 echo "$?" >&3; } | cat >&2; } 3>&1 )
   [ "$status" -ne 97 ] || [ ${#memcheck[@]} -eq 0 ] || fail "memcheck reported errors (above)"
@@ -122,5 +125,11 @@ compare() {
 compare "$scenario/expected" "$work/started.txt" "started programs"
 if [ -f "$scenario/expected-tails" ]; then
   compare "$scenario/expected-tails" "$work/tails.txt" "command tails and show states"
+fi
+if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
+  # The launcher records first; the programs it started record under their own IDs.
+  launcher_id=$(head -n 1 "$work/calls.txt" | cut -d: -f1)
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\)$/\1/p" "$work/calls.txt" >"$work/launcher-calls.txt"
+  compare "$scenario/expected-calls" "$work/launcher-calls.txt" "the launcher's registry calls and starts"
 fi
 echo "ok $name"
