@@ -36,6 +36,17 @@ const std::vector<std::string> kExitReport = {
     "end",
 };
 
+std::vector<std::string> ReadLines(const fs::path& file)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+#ifndef _WIN32
 // The kernel objects' calls, as the record shows them with handles named in the order they
 // first appear: H1 the thread list's lock, H2 the drawing lock, H3 the drawing event.
 const std::vector<std::string> kKernelCalls = {
@@ -56,16 +67,6 @@ const std::vector<std::string> kKernelCalls = {
     "ReleaseSemaphore(H1, 0x1, NULL) = 0x1",
     "CloseHandle(H1) = 0x1",
 };
-
-std::vector<std::string> ReadLines(const fs::path& file)
-{
-    std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 /// The kernel-object calls and the entry's mark, of the process that made the first
 /// recorded call, with the process ID taken off and handles named by first appearance.
@@ -115,6 +116,7 @@ std::vector<std::string> KernelCalls(const std::vector<std::string>& record)
     }
     return calls;
 }
+#endif
 
 /// Runs a command line to its end and returns its exit code.
 int Run(const std::string& commandLine)
