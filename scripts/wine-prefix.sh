@@ -14,4 +14,16 @@ mkdir -p "$(dirname "$prefix")"
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # Windows run on a virtual desktop, one X window that Wine draws them all in. Otherwise
+  # every top-level window is an X window of its own and Wine follows the X server's input
+  # focus: focus changes arrive from the server on their own time and are applied whenever
+  # Wine next reads its X events, and a FocusOut that comes late hands the foreground to
+  # the desktop, so that a thread's active window may be NULL where Windows would have
+  # activated the next window. On a virtual desktop Wine alone decides, as Windows does.
+  if [ ! -f "$prefix/.kova-virtual-desktop" ]; then
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1 &&
+      wineserver -w && touch "$prefix/.kova-virtual-desktop" ||
+      { echo "could not set up the virtual desktop in $prefix" >&2; exit 1; }
+  fi
 ) 9>"$prefix.lock"

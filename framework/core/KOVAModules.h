@@ -28,10 +28,6 @@ namespace kova {
 enum class KOVAModule : int { KOVA_MODULES(KOVA_MODULE_ENUMERATOR) };
 #undef KOVA_MODULE_ENUMERATOR
 
-#define KOVA_MODULE_ONE(name) +1
-inline constexpr int kKOVAModuleCount = 0 KOVA_MODULES(KOVA_MODULE_ONE);
-#undef KOVA_MODULE_ONE
-
 /// The toolchain builds objects of a lower priority first and, since each is registered
 /// for destruction as soon as it is built, destroys them later. Priorities below the
 /// modules' are free for objects that must outlive the whole framework.

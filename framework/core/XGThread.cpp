@@ -1,12 +1,10 @@
 #include "framework/core/XGThread.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 #include "framework/core/XGKOVAThreadError.h"
 #include "framework/core/XGSemaphore.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGThread);
 
 namespace {
 

@@ -1,16 +1,11 @@
 #include "framework/gui/AppMain.h"
 
 #include "framework/core/ErrorCode.h"
-#include "framework/core/KOVAModuleMarker.h"
 #include "framework/gui/XGAppCore.h"
 
 #include <cstddef>
 
 namespace kova {
-
-// Every framework module builds its globals before WinMain, also in a program that uses
-// none of them.
-KOVA_LINK_ALL_MODULES();
 
 HINSTANCE _GInstance;
 HINSTANCE _GPrevInstance;

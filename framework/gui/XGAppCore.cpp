@@ -1,12 +1,9 @@
 #include "framework/gui/XGAppCore.h"
 
 #include "framework/core/ErrorCode.h"
-#include "framework/core/KOVAModuleMarker.h"
 #include "framework/gui/XGWindow.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGAppCore);
 
 constinit const _DispatchTable XGAppCore::_Dispatch[] = {
     KOVADispatchEntry<&XGAppCore::DoGetMenuStatus>("stat"),
@@ -61,18 +58,22 @@ std::int32_t XGAppCore::DoGetMenuStatus(std::int32_t command, void* data)
     if (fModalWindow != nullptr) {
         return kDispatchDeclined;
     }
-    bool& enabled = *static_cast<bool*>(data);
+    // The answer goes to `data` only for the commands answered here: a status query for
+    // any other command may carry no answer slot at all.
+    bool enabled;
     switch (command) {
     case 1:
     case 3:
         enabled = true;
-        return 0;
+        break;
     case 2:
         enabled = XGWindow::GetFrontWindow() != nullptr;
-        return 0;
+        break;
     default:
         return kDispatchDeclined;
     }
+    *static_cast<bool*>(data) = enabled;
+    return 0;
 }
 
 std::int32_t XGAppCore::DoMenuCommand(std::int32_t command, void*)

@@ -1,10 +1,8 @@
 #include "framework/gui/XGBroadcast.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGBroadcast);
 
 // The sender is built first and therefore destroyed last, after the post stack.
 XGSend XGBroadcast::gSend KOVA_MODULE_INIT(XGBroadcast);

@@ -1,12 +1,9 @@
 #include "framework/gui/XGButton.h"
 
-#include "framework/core/KOVAModuleMarker.h"
-
 namespace kova {
 
-// The module builds nothing at start-up, since its class's dispatch table is constant
-// data; the marker holds the module's turn in the start-up and exit order.
-KOVA_MODULE_MARKER(XGButton);
+// The module's turn at start-up builds nothing: its class's dispatch table is constant
+// data, complete before any code runs.
 
 constinit const _DispatchTable XGButton::_Dispatch[] = {
     KOVADispatchEntry<&XGButton::DoWInternal>("wint"),

@@ -1,13 +1,10 @@
 #include "framework/gui/XGDispatch.h"
 
-#include "framework/core/KOVAModuleMarker.h"
 #include "framework/gui/XGSend.h"
 
 namespace kova {
 
-// The dispatch module's table is constant data: there is nothing to build at start-up
-// but the module's marker.
-KOVA_MODULE_MARKER(XGDispatch);
+// The dispatch module's table is constant data: its turn at start-up builds nothing.
 
 constinit const _DispatchTable XGDispatch::_Dispatch[] = {
     KOVADispatchEnd(),

@@ -1,10 +1,8 @@
 #include "framework/gui/XGDraw.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGDraw);
 
 // A free lock, and an auto-reset event that starts not signalled; the event is closed
 // before the lock at exit.

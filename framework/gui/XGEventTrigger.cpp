@@ -1,10 +1,8 @@
 #include "framework/gui/XGEventTrigger.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGEventTrigger);
 
 XGSDynArray<XGEventTrigger::EventRecord> XGEventTrigger::gList KOVA_MODULE_INIT(XGEventTrigger);
 

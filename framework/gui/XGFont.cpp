@@ -1,10 +1,8 @@
 #include "framework/gui/XGFont.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGFont);
 
 XGPDynArray<XGFont> XGFont::gFontArray KOVA_MODULE_INIT(XGFont);
 

@@ -1,10 +1,8 @@
 #include "framework/gui/XGPrinter.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGPrinter);
 
 XGPrinter GPrinter KOVA_MODULE_INIT(XGPrinter);
 

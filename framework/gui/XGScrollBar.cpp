@@ -1,14 +1,12 @@
 #include "framework/gui/XGScrollBar.h"
 
-#include "framework/core/KOVAModuleMarker.h"
 
 #include <algorithm>
 
 namespace kova {
 
-// The module builds nothing at start-up, since its class's dispatch table is constant
-// data; the marker holds the module's turn in the start-up and exit order.
-KOVA_MODULE_MARKER(XGScrollBar);
+// The module's turn at start-up builds nothing: its class's dispatch table is constant
+// data, complete before any code runs.
 
 constinit const _DispatchTable XGScrollBar::_Dispatch[] = {
     KOVADispatchEntry<&XGScrollBar::DoWInternal>("wint"),

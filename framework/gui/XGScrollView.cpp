@@ -1,6 +1,5 @@
 #include "framework/gui/XGScrollView.h"
 
-#include "framework/core/KOVAModuleMarker.h"
 #include "framework/gui/AppMain.h"
 #include "framework/gui/XGSlider.h"
 #include "framework/gui/XGWindow.h"
@@ -9,9 +8,8 @@
 
 namespace kova {
 
-// The module builds nothing at start-up, since its class's dispatch table is constant
-// data; the marker holds the module's turn in the start-up and exit order.
-KOVA_MODULE_MARKER(XGScrollView);
+// The module's turn at start-up builds nothing: its class's dispatch table is constant
+// data, complete before any code runs.
 
 constinit const _DispatchTable XGScrollView::_Dispatch[] = {
     KOVADispatchEntry<&XGScrollView::DoSliderStart>("scrs"),

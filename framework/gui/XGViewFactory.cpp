@@ -1,10 +1,8 @@
 #include "framework/gui/XGViewFactory.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGViewFactory);
 
 XGSDynArray<XGSFactory> XGViewFactory::gList KOVA_MODULE_INIT(XGViewFactory);
 

@@ -1,7 +1,6 @@
 #include "framework/gui/XGWindow.h"
 
 #include "framework/core/ErrorCode.h"
-#include "framework/core/KOVAModuleMarker.h"
 #include "framework/gui/AppMain.h"
 #include "framework/gui/XGAppCore.h"
 #include "framework/gui/XGButton.h"
@@ -11,9 +10,8 @@
 
 namespace kova {
 
-// The module builds nothing at start-up, since its class's dispatch table is constant
-// data; the marker holds the module's turn in the start-up and exit order.
-KOVA_MODULE_MARKER(XGWindow);
+// The module's turn at start-up builds nothing: its class's dispatch table is constant
+// data, complete before any code runs.
 
 constinit const _DispatchTable XGWindow::_Dispatch[] = {
     KOVADispatchEntry<&XGWindow::DoKey>("keye"),

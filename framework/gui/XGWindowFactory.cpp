@@ -1,10 +1,8 @@
 #include "framework/gui/XGWindowFactory.h"
 
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 
 namespace kova {
-
-KOVA_MODULE_MARKER(XGWindowFactory);
 
 XGSDynArray<XGSWFactory> XGWindowFactory::gList KOVA_MODULE_INIT(XGWindowFactory);
 

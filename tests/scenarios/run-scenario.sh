@@ -9,6 +9,10 @@
 #   registry.reg  the registry, in the registry editor's export format (optional)
 #   expected      what must be started: the lines the recording program writes, one per
 #                 start, "name [arg] [arg]"; an empty file means nothing may start
+#   expected-tails  optional: what those programs' WinMain received, one line per start,
+#                 "name show=N tail=[command tail]"
+#   expected-calls  optional, checked on Linux: the launcher's registry calls and WinExec
+#                 as the stand-in's record of calls shows them, in order
 #   programs      optional: where copies of the recording program go, one relative path
 #                 a line (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
@@ -24,11 +28,6 @@ name=$(basename "$scenario")
 
 fail() { echo "FAIL $name: $*"; exit 1; }
 
-if [ "$mode" = wine ]; then
-  wait_for_start=60 grace=2
-else
-  wait_for_start=10 grace=0.5
-fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-scenario.XXXXXX")
 cleanup() {
@@ -87,30 +86,50 @@ else
     memcheck=("$KOVA_VALGRIND" --quiet --error-exitcode=97 --leak-check=full
               --errors-for-leak-kinds=definite --show-leak-kinds=definite)
   fi
-  (cd "$work" && "${memcheck[@]}" "./$launcher_name" </dev/null)
-  status=$?
+  # Every program the launcher starts inherits the launcher's output, here a pipe; the
+  # pipe's end is read only once the launcher and everything it started have ended, so
+  # every start, expected or not, has been recorded by then.
+  export KOVA_RELAY="$work/calls.txt"
+  status=$( { { (cd "$work" && "${memcheck[@]}" "./$launcher_name" </dev/null 3>&-)
+                echo "$?" >&3; } | cat >&2; } 3>&1 )
   [ "$status" -ne 97 ] || [ ${#memcheck[@]} -eq 0 ] || fail "memcheck reported errors (above)"
 fi
 [ "$status" -eq 0 ] || fail "the launcher exited with $status"
 
-# Started programs run on their own; wait until every expected start has been recorded,
-# then a little longer, so that an unexpected extra start is seen too.
-expected_lines=$(grep -c '' "$scenario/expected")
-deadline=$((SECONDS + wait_for_start))
-while [ "$expected_lines" -gt 0 ] && [ "$SECONDS" -lt "$deadline" ]; do
-  if [ -f "$work/started.txt" ] && [ "$(grep -c '' "$work/started.txt")" -ge "$expected_lines" ]; then
-    break
-  fi
-  sleep 0.1
-done
-sleep "$grace"
+if [ "$mode" = wine ]; then
+  # Under Wine the started programs cannot be waited for from here (a Wine process may
+  # start Wine's own services, which outlive it and would hold such a pipe open): wait
+  # until every expected start has been recorded, then a little longer, so that an
+  # unexpected extra start is seen too.
+  expected_lines=$(grep -c '' "$scenario/expected")
+  deadline=$((SECONDS + 60))
+  while [ "$expected_lines" -gt 0 ] && [ "$SECONDS" -lt "$deadline" ]; do
+    if [ -f "$work/started.txt" ] && [ "$(grep -c '' "$work/started.txt")" -ge "$expected_lines" ]; then
+      break
+    fi
+    sleep 0.1
+  done
+  sleep 2
+fi
 
-actual="$work/started.txt"
-[ -f "$actual" ] || : >"$actual"
-if ! cmp -s "$scenario/expected" "$actual"; then
-  echo "FAIL $name: started programs differ"
-  echo "--- expected"; cat "$scenario/expected"
-  echo "--- started"; cat "$actual"
-  exit 1
+compare() {
+  local expected=$1 actual=$2 what=$3
+  [ -f "$actual" ] || : >"$actual"
+  if ! cmp -s "$expected" "$actual"; then
+    echo "FAIL $name: $what differ"
+    echo "--- expected"; cat "$expected"
+    echo "--- got"; cat "$actual"
+    exit 1
+  fi
+}
+compare "$scenario/expected" "$work/started.txt" "started programs"
+if [ -f "$scenario/expected-tails" ]; then
+  compare "$scenario/expected-tails" "$work/tails.txt" "command tails and show states"
+fi
+if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
+  # The launcher records first; the programs it started record under their own IDs.
+  launcher_id=$(head -n 1 "$work/calls.txt" | cut -d: -f1)
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\)$/\1/p" "$work/calls.txt" >"$work/launcher-calls.txt"
+  compare "$scenario/expected-calls" "$work/launcher-calls.txt" "the launcher's registry calls and starts"
 fi
 echo "ok $name"

@@ -1,35 +1,76 @@
-/// Stands in for an installed program or a setup program in the end-to-end tests: appends
-/// one line to "started.txt" in the current directory, its own file name followed by each
-/// argument in brackets ("setup.exe [/quiet]"), so a test can see what was started and how.
+/// Stands in for an installed program or a setup program in the end-to-end tests. It
+/// appends one line to "started.txt" in the current directory: its own file name followed
+/// by each argument in brackets ("setup.exe [/quiet]"), so a test can see what was started
+/// and how the runtime split its command line; and one line to "tails.txt": its name, the
+/// show state and the command tail its WinMain received ("setup.exe show=1 tail=[/quiet]").
 #include "tests/tools/ExecutablePath.h"
 
+#include <windows.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
+/// The file's name as its folder holds it, whatever case the command line gave it in.
 std::string OwnFileName()
 {
     const std::string path = kova::test::ExecutablePath();
+#ifdef _WIN32
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return found.cFileName;
+    }
+#endif
     return path.substr(path.find_last_of("/\\") + 1);
+}
+
+/// The arguments the runtime made of the command line, the program's name first.
+std::vector<std::string> Arguments()
+{
+#ifdef _WIN32
+    return std::vector<std::string>(__argv, __argv + __argc);
+#else
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    const std::string all(std::istreambuf_iterator<char>(in), {});
+    std::vector<std::string> arguments;
+    for (std::size_t start = 0; start < all.size();) {
+        const std::size_t end = all.find('\0', start);
+        arguments.push_back(all.substr(start, end - start));
+        start = end == std::string::npos ? all.size() : end + 1;
+    }
+    return arguments;
+#endif
+}
+
+bool Append(const char* file, const std::string& line)
+{
+    std::FILE* out = std::fopen(file, "ab");
+    if (out == nullptr) {
+        return false;
+    }
+    std::fputs(line.c_str(), out);
+    return std::fclose(out) == 0;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int show)
 {
-    std::string line = OwnFileName();
-    for (int i = 1; i < argc; ++i) {
-        line += " [";
-        line += argv[i];
-        line += "]";
+    const std::string name = OwnFileName();
+    std::string started = name;
+    const std::vector<std::string> arguments = Arguments();
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        started += " [" + arguments[i] + "]";
     }
-    line += "\n";
-    std::FILE* out = std::fopen("started.txt", "ab");
-    if (out == nullptr) {
-        return 1;
-    }
-    std::fputs(line.c_str(), out);
-    std::fclose(out);
-    return 0;
+    // The tail goes first: a test that has seen every start in "started.txt" finds the
+    // tails complete.
+    const std::string tails = name + " show=" + std::to_string(show) + " tail=[" + tail + "]\n";
+    return Append("tails.txt", tails) && Append("started.txt", started + "\n") ? 0 : 1;
 }

@@ -100,6 +100,7 @@ LONG WINAPI RegCloseKey(HKEY key);
 #define SW_SHOWNORMAL 1
 #define SW_NORMAL 1
 #define SW_SHOW 5
+#define SW_SHOWMINNOACTIVE 7
 #define SW_SHOWDEFAULT 10
 
 UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);

@@ -2,6 +2,8 @@
 /// formatter.
 #include "Module.h"
 
+#include "CallRecord.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -74,11 +76,12 @@ void WINAPI SetLastError(DWORD error)
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
 {
     // The image is the only module the stand-in knows by handle.
-    if (moduleName) {
+    HMODULE module = nullptr;
+    if (moduleName)
         SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    return reinterpret_cast<HMODULE>(const_cast<char*>(__ehdr_start));
+    else
+        module = reinterpret_cast<HMODULE>(const_cast<char*>(__ehdr_start));
+    return CallRecord::Returned("GetModuleHandleA", module, CallRecord::Text{moduleName});
 }
 
 LPSTR WINAPI GetCommandLineA(void)

@@ -1,5 +1,8 @@
 /// WinExec: finds the program as CreateProcess does and starts it with posix_spawn.
+#include "CallRecord.h"
 #include "CommandLine.h"
+#include "FileNames.h"
+#include "StartupInfo.h"
 
 #include <windows.h>
 
@@ -30,16 +33,16 @@ struct Lookup {
     UINT error = ERROR_SUCCESS;
 };
 
-bool IsFile(const std::string& path)
+bool IsFile(const std::optional<std::string>& path)
 {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return path && stat(path->c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-bool IsDirectory(const std::string& path)
+bool IsDirectory(const std::optional<std::string>& path)
 {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return path && stat(path->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 /// The launcher's own directory, where Windows looks first for a bare program name.
@@ -75,7 +78,10 @@ std::vector<std::string> SearchDirectories()
 /// Looks a program name up as CreateProcess does. Without an extension "name.exe" is
 /// tried before "name" (the latter so that host programs can be started too), each in
 /// every search directory before the next form is tried, as Windows would find the
-/// ".exe" wherever it is. A name with a directory part is taken as it stands.
+/// ".exe" wherever it is. A name with a directory part is taken as it stands, from the
+/// root or the current directory. The name and every folder on its way match whatever
+/// their case, as on Windows' file system; the search directories themselves are the
+/// host's and are taken as they are written.
 Lookup FindProgram(std::string name)
 {
     std::replace(name.begin(), name.end(), '\\', '/');
@@ -84,22 +90,26 @@ Lookup FindProgram(std::string name)
                                                              : std::string_view(name).substr(slash + 1);
     std::vector<std::string> forms;
     if (file.find('.') == std::string_view::npos)
-        forms.push_back(name + ".exe");
-    forms.push_back(name);
+        forms.push_back(std::string(file) + ".exe");
+    forms.push_back(std::string(file));
 
     if (slash != std::string::npos) {
+        const bool absolute = name.starts_with('/');
+        const std::optional<std::string> directory =
+            FindPath(absolute ? "/" : ".", std::string_view(name).substr(0, slash));
+        if (!IsDirectory(directory))
+            return {{}, ERROR_PATH_NOT_FOUND};
         for (const std::string& form : forms)
-            if (IsFile(form))
-                return {form};
-        const std::string directory = slash == 0 ? "/" : name.substr(0, slash);
-        return {{}, static_cast<UINT>(IsDirectory(directory) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND)};
+            if (std::optional<std::string> path = FindPath(*directory, form); IsFile(path))
+                return {std::move(*path)};
+        return {{}, ERROR_FILE_NOT_FOUND};
     }
     if (!name.empty()) {
         const std::vector<std::string> directories = SearchDirectories();
         for (const std::string& form : forms)
             for (const std::string& directory : directories)
-                if (std::string path = directory + '/' + form; IsFile(path))
-                    return {std::move(path)};
+                if (std::optional<std::string> path = FindPath(directory, form); IsFile(path))
+                    return {std::move(*path)};
     }
     return {{}, ERROR_FILE_NOT_FOUND};
 }
@@ -127,21 +137,29 @@ Lookup FindCommandProgram(std::string_view line)
     }
 }
 
-UINT Start(std::string_view line)
+UINT Start(std::string_view line, UINT show)
 {
     const Lookup program = FindCommandProgram(line);
     if (program.error != ERROR_SUCCESS)
         return program.error;
 
-    // The child gets the arguments the Microsoft runtime would give it.
+    // The child gets the arguments the Microsoft runtime would give it, and beside them
+    // the line and the show state themselves, which a program on the stand-in takes as
+    // its command line and its WinMain's show state.
     std::vector<std::string> arguments = SplitCommandLine(line);
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment =
+        StartupInfo{std::string(line), static_cast<int>(show)}.Environment(environ);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     pid_t child;
-    switch (posix_spawn(&child, program.path.c_str(), nullptr, nullptr, argv.data(), environ)) {
+    switch (posix_spawn(&child, program.path.c_str(), nullptr, nullptr, argv.data(), envp.data())) {
     case 0:
         return Started;
     case ENOMEM:
@@ -158,16 +176,18 @@ UINT Start(std::string_view line)
 
 } // namespace kova::posix
 
-UINT WINAPI WinExec(LPCSTR commandLine, UINT)
+UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
 {
     // A null command line names nothing at all; WinExec's "out of resources or other
     // failure" value fits it better than a file error. An empty one names a file that
     // cannot exist, and gets ERROR_FILE_NOT_FOUND as on Windows.
-    if (!commandLine)
-        return 0;
+    UINT result = 0;
     try {
-        return kova::posix::Start(commandLine);
+        if (commandLine)
+            result = kova::posix::Start(commandLine, showCommand);
     } catch (const std::bad_alloc&) {
-        return 0;
+        result = 0;
     }
+    using kova::posix::CallRecord;
+    return CallRecord::Returned("WinExec", result, CallRecord::Text{commandLine}, showCommand);
 }

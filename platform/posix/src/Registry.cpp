@@ -1,6 +1,7 @@
 /// advapi32's read-only registry calls over the registry loaded from a ".reg" file.
 #include "Registry.h"
 
+#include "CallRecord.h"
 #include "RegFile.h"
 
 #include <cstdio>
@@ -89,7 +90,7 @@ void ReloadRegistry()
 
 using namespace kova::posix;
 
-LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
+static LONG OpenKey(HKEY key, LPCSTR subKey, PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -113,8 +114,8 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
-                             LPBYTE data, LPDWORD dataSize)
+static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                       LPDWORD dataSize)
 {
     if (reserved || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
@@ -149,7 +150,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegCloseKey(HKEY key)
+static LONG CloseKey(HKEY key)
 {
     // Closing a root is allowed and changes nothing.
     if (!RootName(key).empty())
@@ -157,4 +158,25 @@ LONG WINAPI RegCloseKey(HKEY key)
     RegistryState& state = State();
     const std::lock_guard guard(state.lock);
     return state.openKeys.erase(reinterpret_cast<ULONG_PTR>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+// The entry points, each recorded when a record of the calls is kept.
+
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
+{
+    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, subKey, result), key, CallRecord::Text{subKey},
+                                options, desired, CallRecord::Out<HKEY>{result});
+}
+
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD dataSize)
+{
+    return CallRecord::Returned("RegQueryValueExA", QueryValue(key, valueName, reserved, type, data, dataSize),
+                                key, CallRecord::Text{valueName}, reserved, CallRecord::Out<DWORD>{type},
+                                CallRecord::Buffer{data}, CallRecord::Out<DWORD>{dataSize});
+}
+
+LONG WINAPI RegCloseKey(HKEY key)
+{
+    return CallRecord::Returned("RegCloseKey", CloseKey(key), key);
 }

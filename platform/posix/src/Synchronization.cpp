@@ -1,5 +1,7 @@
 // Kernel objects of the stand-in: semaphores with a maximum count, auto- and manual-reset
 // events, waiting on them with or without a time limit, and closing their handles.
+#include "CallRecord.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -7,6 +9,8 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+
+using kova::posix::CallRecord;
 
 namespace {
 
@@ -108,10 +112,7 @@ std::shared_ptr<Object> FindObject(HANDLE handle)
     return object;
 }
 
-} // namespace
-
-HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES, LONG initialCount, LONG maximumCount,
-                               LPCSTR name)
+HANDLE NewSemaphore(LONG initialCount, LONG maximumCount, LPCSTR name)
 {
     // Named objects, shared between processes, are not part of the stand-in.
     if (name != NULL || maximumCount <= 0 || initialCount < 0 || initialCount > maximumCount) {
@@ -121,7 +122,7 @@ HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES, LONG initialCount, LONG ma
     return Handles().Add(std::make_shared<Semaphore>(initialCount, maximumCount));
 }
 
-BOOL WINAPI ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount)
+BOOL Release(HANDLE semaphore, LONG releaseCount, LPLONG previousCount)
 {
     std::shared_ptr<Semaphore> object = FindObject<Semaphore>(semaphore);
     if (object == nullptr) {
@@ -145,7 +146,7 @@ BOOL WINAPI ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previou
     return TRUE;
 }
 
-HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name)
+HANDLE NewEvent(BOOL manualReset, BOOL initialState, LPCSTR name)
 {
     if (name != NULL) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -154,7 +155,7 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial
     return Handles().Add(std::make_shared<Event>(manualReset != FALSE, initialState != FALSE));
 }
 
-BOOL WINAPI SetEvent(HANDLE event)
+BOOL Set(HANDLE event)
 {
     std::shared_ptr<Event> object = FindObject<Event>(event);
     if (object == nullptr) {
@@ -166,7 +167,7 @@ BOOL WINAPI SetEvent(HANDLE event)
     return TRUE;
 }
 
-BOOL WINAPI ResetEvent(HANDLE event)
+BOOL Reset(HANDLE event)
 {
     std::shared_ptr<Event> object = FindObject<Event>(event);
     if (object == nullptr) {
@@ -177,7 +178,7 @@ BOOL WINAPI ResetEvent(HANDLE event)
     return TRUE;
 }
 
-DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
+DWORD Wait(HANDLE handle, DWORD milliseconds)
 {
     std::shared_ptr<KernelObject> object = FindObject<KernelObject>(handle);
     if (object == nullptr) {
@@ -193,11 +194,54 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
     return object->fSignalled.wait_until(lock, deadline, taken) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
-BOOL WINAPI CloseHandle(HANDLE handle)
+BOOL Close(HANDLE handle)
 {
     if (!Handles().Remove(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return TRUE;
+}
+
+} // namespace
+
+// The entry points, each recorded when a record of the calls is kept.
+
+HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES attributes, LONG initialCount, LONG maximumCount,
+                               LPCSTR name)
+{
+    return CallRecord::Returned("CreateSemaphoreA", NewSemaphore(initialCount, maximumCount, name),
+                                attributes, initialCount, maximumCount, CallRecord::Text{name});
+}
+
+BOOL WINAPI ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount)
+{
+    return CallRecord::Returned("ReleaseSemaphore", Release(semaphore, releaseCount, previousCount),
+                                semaphore, releaseCount, CallRecord::Out<LONG>{previousCount});
+}
+
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCSTR name)
+{
+    return CallRecord::Returned("CreateEventA", NewEvent(manualReset, initialState, name), attributes,
+                                manualReset, initialState, CallRecord::Text{name});
+}
+
+BOOL WINAPI SetEvent(HANDLE event)
+{
+    return CallRecord::Returned("SetEvent", Set(event), event);
+}
+
+BOOL WINAPI ResetEvent(HANDLE event)
+{
+    return CallRecord::Returned("ResetEvent", Reset(event), event);
+}
+
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
+{
+    return CallRecord::Returned("WaitForSingleObject", Wait(handle, milliseconds), handle, milliseconds);
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle)
+{
+    return CallRecord::Returned("CloseHandle", Close(handle), handle);
 }

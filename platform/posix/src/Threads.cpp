@@ -1,5 +1,7 @@
 // Thread identity in the stand-in. It starts no threads of its own, so no handle ever
 // names a thread.
+#include "CallRecord.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -15,11 +17,11 @@ std::atomic<DWORD> gNextThreadID{4};
 DWORD WINAPI GetCurrentThreadId(void)
 {
     thread_local const DWORD id = gNextThreadID.fetch_add(4, std::memory_order_relaxed);
-    return id;
+    return kova::posix::CallRecord::Returned("GetCurrentThreadId", id);
 }
 
-BOOL WINAPI TerminateThread(HANDLE, DWORD)
+BOOL WINAPI TerminateThread(HANDLE thread, DWORD exitCode)
 {
     SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+    return kova::posix::CallRecord::Returned("TerminateThread", FALSE, thread, exitCode);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -51,24 +52,40 @@ TEST(KOVAAssert, IsCaughtAsEveryBase)
     EXPECT_THROW(KOVAAssert(p != NULL), std::exception);
 }
 
-TEST(KOVAInlineError, ReportsTheEntryCheck)
+/// The message of the XGKOVAUnexpected that `report` throws; a test failure when it throws
+/// nothing or something else.
+template <class Report>
+std::string ThrownMessage(Report report)
 {
     try {
-        kova::KOVAInlineError("a != NULL", "AppMain", 122);
-    } catch (const std::exception& error) {
-        EXPECT_STREQ(error.what(), "Unexpected error a != NULL at AppMain(122)");
+        report();
+    } catch (const XGKOVAUnexpected& error) {
+        return error.what();
+    } catch (...) {
+        ADD_FAILURE() << "threw something other than XGKOVAUnexpected";
+        return {};
     }
+    ADD_FAILURE() << "threw nothing";
+    return {};
 }
 
-TEST(KOVAInlineError, CutsAMessageLongerThanItsBuffer)
+TEST(KOVAInlineError, FormatsTheReportAndCutsItToItsBuffer)
 {
-    const std::string condition(400, 'c');
-    try {
-        kova::KOVAInlineError(condition.c_str(), "File", 1);
-    } catch (const XGKOVAUnexpected& error) {
-        const std::string message = error.what();
-        EXPECT_EQ(message.size(), 255u);
-        EXPECT_EQ(message, ("Unexpected error " + condition).substr(0, 255));
+    const std::string longCondition(400, 'c');
+    const struct {
+        std::string condition;
+        const char* file;
+        std::int32_t line;
+        std::string message;
+    } cases[] = {
+        {"a != NULL", "AppMain", 122, "Unexpected error a != NULL at AppMain(122)"},
+        {"", "", -2147483647 - 1, "Unexpected error  at (-2147483648)"},
+        // 255 characters and the terminator fill the report's buffer.
+        {longCondition, "File", 1, ("Unexpected error " + longCondition).substr(0, 255)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ThrownMessage([&c] { kova::KOVAInlineError(c.condition.c_str(), c.file, c.line); }),
+                  c.message);
     }
 }
 
@@ -80,12 +97,19 @@ TEST(KOVASourceName, DropsTheDirectory)
     EXPECT_STREQ(kova::KOVASourceName(""), "");
 }
 
-TEST(KOVADebugError, HasNoEffect)
+TEST(KOVADebugError, ShowsNothingAndTouchesNoArgument)
 {
-    // Whatever it is given, with or without arguments, it neither reads nor writes them.
-    kova::KOVADebugError("KOVAInlineError: %s", "text");
+    // A hook that formatted its arguments would print, store the count at "%n", or
+    // follow the null "%s" and crash.
+    int count = -1;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    kova::KOVADebugError("KOVAInlineError: %s%n", "text", &count);
     kova::KOVADebugError("%s %d %n", static_cast<const char*>(nullptr));
     kova::KOVADebugError("Unknown exception caught before application core initialized");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(count, -1);
 }
 
 TEST(XGKOVAError, KeepsItsOwnCopyOfTheMessage)

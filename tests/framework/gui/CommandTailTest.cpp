@@ -13,6 +13,10 @@
 #include <string>
 #include <thread>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,10 +26,19 @@ std::string TailOf(const fs::path& output, const std::string& commandLine)
 {
     fs::remove(output);
     EXPECT_GT(WinExec(commandLine.c_str(), SW_SHOWNORMAL), 31u) << commandLine;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+#ifdef _WIN32
+    // WinExec gives no handle to wait on: wait for the file the probe writes whole, for as
+    // long as a loaded machine may take to start a program.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     while (!fs::exists(output) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+#else
+    // The probe is this process's child: once every child has ended, its file is there.
+    int status = 0;
+    while (wait(&status) > 0) {
+    }
+#endif
     std::ifstream in(output, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

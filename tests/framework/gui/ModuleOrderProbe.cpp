@@ -1,10 +1,10 @@
-// A program on the framework that reports, at its very end, the order in which the
-// framework's modules were built and destroyed around the entry, and the thread list's
-// state at the entry and after the last module was gone.
+// A program on the framework that marks its entry in the record of platform calls, and
+// reports, at its very end, the thread list's state at the entry and after the last
+// module's globals were gone.
 //
 // Command tail: MODE LOGFILE. MODE "throw" makes StartApplication throw; anything else
 // makes it return no core. The report goes to LOGFILE.
-#include "framework/core/KOVAModuleMarker.h"
+#include "framework/core/KOVAModules.h"
 #include "framework/core/XGThread.h"
 #include "framework/gui/AppMain.h"
 
@@ -28,16 +28,18 @@ struct XGThreadTestAccess {
 
 namespace {
 
-using kova::KOVAModuleMarker;
 using Threads = kova::XGThreadTestAccess;
+
+/// The module name the probe asks for at its entry: no module has it, and the call stands
+/// in the record of calls between the modules' start-up and their exit.
+constexpr const char* kEntryMark = "kova-order-probe-entry";
 
 class ExitReport {
 public:
-    /// Called from the entry: notes where the log stands and the thread list's state.
+    /// Called from the entry: notes the thread list's state.
     void AtEntry(const char* path)
     {
         std::snprintf(fPath, sizeof fPath, "%s", path);
-        fEventsAtEntry = KOVAModuleMarker::GetEventCount();
         fAppThreadAloneAtEntry = Threads::Count() == 1 && Threads::Head() == Threads::AppThread() &&
                                  Threads::Next(*Threads::AppThread()) == nullptr &&
                                  kova::GAppThreadID == GetCurrentThreadId();
@@ -53,14 +55,6 @@ public:
         if (out == nullptr) {
             return;
         }
-        for (std::int32_t i = 0; i < KOVAModuleMarker::GetEventCount(); ++i) {
-            if (i == fEventsAtEntry) {
-                std::fprintf(out, "entry\n");
-            }
-            const KOVAModuleMarker::Event event = KOVAModuleMarker::GetEvent(i);
-            std::fprintf(out, "%s %s\n", event.fBuilt ? "built" : "destroyed",
-                         kova::KOVAModuleName(event.fModule));
-        }
         std::fprintf(out, "application thread alone at entry: %s\n",
                      fAppThreadAloneAtEntry ? "yes" : "no");
         std::fprintf(out, "thread records at exit: %u, list %s\n",
@@ -72,7 +66,6 @@ public:
 
 private:
     char fPath[1024] = {};
-    std::int32_t fEventsAtEntry = -1;
     bool fAppThreadAloneAtEntry = false;
 };
 
@@ -82,6 +75,7 @@ ExitReport gReport __attribute__((init_priority(kova::kKOVAFirstModulePriority))
 
 kova::XGAppCore* StartApplication()
 {
+    GetModuleHandleA(kEntryMark);
     // The tail is "MODE LOGFILE", the file name perhaps in quotes.
     char tail[1024];
     std::snprintf(tail, sizeof tail, "%s", kova::_GArgString != nullptr ? kova::_GArgString : "");

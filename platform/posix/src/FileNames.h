@@ -1,0 +1,26 @@
+/// Finds files whatever the case of their names, as Windows' file system does.
+#ifndef KOVA_POSIX_FILENAMES_H
+#define KOVA_POSIX_FILENAMES_H
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kova::posix {
+
+/// Whether two UTF-8 names are the same to Windows: letters compare without regard to
+/// case (ASCII, and the Latin letters of Windows' western and central European code
+/// pages); every other character, and every byte that is not UTF-8, compares exactly.
+bool SameFileName(std::string_view a, std::string_view b);
+
+/// The path of what `relative` ('/'-separated) names below `base`, each of its components
+/// matched whatever its case; nothing when one of them matches no name.
+///
+/// NOTE: Windows cannot hold two names that differ only in case in one folder; POSIX can.
+/// There the name spelled exactly as asked wins; failing that, the first such name in byte
+/// order, so the choice never depends on the order in which the folder lists its names.
+std::optional<std::string> FindPath(std::string base, std::string_view relative);
+
+} // namespace kova::posix
+
+#endif
