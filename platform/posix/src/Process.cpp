@@ -1,4 +1,5 @@
 /// WinExec: finds the program as CreateProcess does and starts it with posix_spawn.
+#include "CodePage.h"
 #include "CommandLine.h"
 
 #include <windows.h>
@@ -166,7 +167,9 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT)
     if (!commandLine)
         return 0;
     try {
-        return kova::posix::Start(commandLine);
+        // The command line is text in the ANSI code page; the host's file names and the
+        // started program's arguments are UTF-8.
+        return kova::posix::Start(kova::posix::WideToUtf8(kova::posix::AnsiToWide(commandLine)));
     } catch (const std::bad_alloc&) {
         return 0;
     }
