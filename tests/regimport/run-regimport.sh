@@ -21,11 +21,13 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kova-regimport.XXXXXX")
 
 if [ "$mode" = wine ]; then
   # Wine takes its ANSI code page from the locale named where a program starts, whether
-  # or not the host has that locale; Unix file names stay UTF-8.
+  # or not the host has that locale: C.UTF-8 (which every host has) gives Windows-1252.
+  # NOTE: in a locale the host lacks, Wine no longer reads the host's file names as UTF-8;
+  # the files and paths here are ASCII.
   case $codepage in
     1250) locale=pl_PL.UTF-8 ;;
     1251) locale=ru_RU.UTF-8 ;;
-    *) locale=en_US.UTF-8 ;;
+    *) locale=C.UTF-8 ;;
   esac
   wine() { env LC_ALL=$locale wine "$@"; }
   # Every key the files write lives below a key named KovaTest, or is a value named

@@ -10,7 +10,7 @@
 #   expected      what must be started: the lines the recording program writes, one per
 #                 start, "name [arg] [arg]"; an empty file means nothing may start
 #   programs      optional: where copies of the recording program go, one relative path
-#                 a line (default: setup.exe and app.exe)
+#                 a line, in UTF-8 (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
 # The launcher must exit with 0, start exactly what is expected, and nothing else.
 #
@@ -26,6 +26,10 @@ fail() { echo "FAIL $name: $*"; exit 1; }
 
 if [ "$mode" = wine ]; then
   wait_for_start=60 grace=2
+  # A disc's "autorun.inf" is text in Windows-1252, which is Wine's ANSI code page in the
+  # C.UTF-8 locale whatever the host's; in that locale Wine also reads the host's file
+  # names as UTF-8, as the stand-in does.
+  wine() { env LC_ALL=C.UTF-8 wine "$@"; }
 else
   wait_for_start=10 grace=0.5
 fi
