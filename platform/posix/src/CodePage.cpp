@@ -121,6 +121,9 @@ std::string WideToUtf8(std::u16string_view text)
 
 char16_t UpcaseChar(char16_t c)
 {
+    // Most names are ASCII: no search for them.
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - ('a' - 'A')) : c;
     // The runs are sorted: find the last one starting at or before c.
     const auto run = std::upper_bound(std::begin(UpperCaseRuns), std::end(UpperCaseRuns), c,
                                       [](char16_t u, const CaseRun& entry) { return u < entry.first; });
