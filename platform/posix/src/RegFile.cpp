@@ -36,6 +36,10 @@ constexpr std::u16string_view Header5 = u"Windows Registry Editor Version 5.00";
 
 constexpr std::size_t MaxDwordDigits = 8;
 
+/// The registry takes value names of up to 16383 characters; the import's longer ones are
+/// refused.
+constexpr std::size_t MaxValueName = 16383;
+
 bool IsBlank(char16_t c)
 {
     return c == ' ' || c == '\t';
@@ -303,7 +307,7 @@ private:
 
     void SetValue(std::u16string name, RegValue value)
     {
-        if (fKey)
+        if (fKey && name.size() <= MaxValueName)
             fKey->insert_or_assign(std::move(name), std::move(value));
     }
 

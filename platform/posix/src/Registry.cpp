@@ -16,6 +16,10 @@ namespace kova::posix {
 
 namespace {
 
+/// RegOpenKeyExA turns its sub-key into UTF-16 in a buffer of the thread's that holds 260
+/// characters; a longer one fails with ERROR_MORE_DATA, as with Wine.
+constexpr std::size_t MaxAnsiSubKey = 260;
+
 /// Open keys get handles counted up from here in steps of four, as Windows hands out
 /// handles; they never meet the roots' values, which have the top bit set.
 constexpr ULONG_PTR FirstKeyHandle = 0x100;
@@ -113,7 +117,10 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
     std::optional<std::u16string> path = KeyPath(state, key);
     if (!path)
         return ERROR_INVALID_HANDLE;
-    path = JoinKeyPath(std::move(*path), AnsiToWide(subKey ? subKey : ""));
+    const std::string_view name = subKey ? subKey : "";
+    if (name.size() > MaxAnsiSubKey)
+        return ERROR_MORE_DATA;
+    path = JoinKeyPath(std::move(*path), AnsiToWide(name));
     if (!path)
         return ERROR_BAD_PATHNAME;
     if (!Tree(state).keys.contains(*path))

@@ -146,6 +146,11 @@ TEST_F(Registry, OpeningFailsAsWindowsDoes)
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_QUERY_VALUE, &key), ERROR_BAD_PATHNAME);
     EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x1234), "Software", 0, KEY_QUERY_VALUE, &key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, nullptr), ERROR_INVALID_PARAMETER);
+    // The "A" call converts at most 260 characters of a sub-key.
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(251, 'x')).c_str(), 0, KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(252, 'x')).c_str(), 0, KEY_QUERY_VALUE, &key),
+              ERROR_MORE_DATA);
 
     HKEY closed = Open(HKEY_LOCAL_MACHINE, "Software");
     ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
