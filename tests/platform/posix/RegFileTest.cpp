@@ -61,7 +61,8 @@ TEST(RegFile, HeadersEncodingsAndLineEndsAllRead)
     for (const std::string& text :
          {"REGEDIT4\n" + body, std::string(Version5) + body, "  REGEDIT4\r" + body,
           Utf16File(u"Windows Registry Editor Version 5.00\r\n" + wideBody), Utf16File(u"REGEDIT4\n" + wideBody)}) {
-        const RegValue* value = Find(ParseRegFile(text), u"HKEY_CURRENT_USER\\Software\\Kova", u"Name");
+        const RegTree tree = ParseRegFile(text);
+        const RegValue* value = Find(tree, u"HKEY_CURRENT_USER\\Software\\Kova", u"Name");
         ASSERT_NE(value, nullptr) << text;
         EXPECT_EQ(value->type, DWORD{REG_SZ});
         EXPECT_EQ(value->data, Wide(u"value\0"s));
