@@ -1,8 +1,11 @@
 /// Fuzzes the stand-in's ".reg" parser with any bytes. Whatever it reads, the tree must
 /// keep its shape: the five roots present, every key below one of them, no empty path
-/// component, and every key's parent present too. And a 7-bit text must read the same
-/// when it comes as UTF-16LE with a byte-order mark, as the registry editor writes it
-/// (but for hex data of the string types, which is UTF-16LE only in a UTF-16 file).
+/// component, every key's parent present too, and, from an 8-bit file, string data in
+/// whole UTF-16 units. And a text must read the same when it comes as UTF-16LE with a
+/// byte-order mark, as the registry editor writes it, as when it comes in the code page
+/// (but for hex data of the string types, which is UTF-16LE only in a UTF-16 file and
+/// 8-bit text in the other).
+#include "platform/posix/src/CodePage.h"
 #include "platform/posix/src/RegFile.h"
 
 #include <cstdint>
@@ -15,71 +18,78 @@ namespace {
 
 using namespace kova::posix;
 
-[[noreturn]] void Fail(const char* what, std::string_view key)
+[[noreturn]] void Fail(const char* what, std::u16string_view key)
 {
-    std::fprintf(stderr, "regfile fuzzer: %s: %.*s\n", what, static_cast<int>(key.size()), key.data());
+    const std::string text = WideToUtf8(key);
+    std::fprintf(stderr, "regfile fuzzer: %s: %s\n", what, text.c_str());
     std::abort();
 }
 
-constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
-                                       "HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
+constexpr std::u16string_view kRoots[] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
+                                          u"HKEY_LOCAL_MACHINE", u"HKEY_USERS", u"HKEY_CURRENT_CONFIG"};
 
-void CheckShape(const RegTree& tree)
+void CheckShape(const RegTree& tree, bool eightBit)
 {
-    for (const std::string_view root : kRoots)
+    for (const std::u16string_view root : kRoots)
         if (!tree.keys.contains(root))
             Fail("root missing", root);
     for (const auto& entry : tree.keys) {
-        const std::string_view key = entry.first;
+        const std::u16string_view key = entry.first;
         bool underRoot = false;
-        for (const std::string_view root : kRoots)
+        for (const std::u16string_view root : kRoots)
             underRoot = underRoot || key.substr(0, key.find('\\')) == root;
         if (!underRoot)
             Fail("key outside the roots", key);
-        if (key.ends_with('\\') || key.find("\\\\") != std::string_view::npos)
+        if (key.ends_with('\\') || key.find(u"\\\\") != std::u16string_view::npos)
             Fail("empty path component", key);
         const std::size_t last = key.rfind('\\');
-        if (last != std::string_view::npos && !tree.keys.contains(key.substr(0, last)))
+        if (last != std::u16string_view::npos && !tree.keys.contains(key.substr(0, last)))
             Fail("parent missing", key);
+        // From an 8-bit file every string is text turned into UTF-16.
+        for (const auto& value : entry.second)
+            if (eightBit && IsStringType(value.second.type) && value.second.data.size() % 2 != 0)
+                Fail("string data cut inside a character", key);
     }
 }
 
-/// A string as the ANSI query hands out UTF-16LE data: a code unit below 0x100 is that
-/// byte, any other '?'; an odd last byte is dropped.
-std::string Narrow(std::string_view bytes)
+std::string Utf16Le(std::u16string_view text)
 {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const unsigned unit = static_cast<unsigned char>(bytes[i]) |
-                              static_cast<unsigned char>(bytes[i + 1]) << 8;
-        out += unit < 0x100 ? static_cast<char>(unit) : '?';
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
     }
-    return out;
+    return bytes;
 }
 
-std::string Terminated(std::string text)
-{
-    if (!text.empty() && text.back() != '\0')
-        text += '\0';
-    return text;
-}
-
-/// Whether a value read from the UTF-16 file matches the same value read from the 8-bit
-/// one. Hex data of the string types is UTF-16LE in the one and 8-bit text in the other:
-/// the 8-bit file's bytes (with or without the terminator the import may have added)
-/// must come out narrowed.
+/// Whether a value read from the 8-bit file matches the same value read from the UTF-16
+/// one. Hex data of the string types is 8-bit text in the one and UTF-16LE in the other:
+/// the same bytes b give AnsiToWide(b + terminator) in the first, b + terminator in the
+/// second (when it is a whole number of characters; an odd one has no sound reading).
 bool SameValue(const RegValue& plain, const RegValue& wide)
 {
     if (plain.type != wide.type)
         return false;
     if (plain.data == wide.data)
         return true;
-    if (plain.type != REG_SZ && plain.type != REG_EXPAND_SZ && plain.type != REG_MULTI_SZ)
+    if (!IsStringType(plain.type))
         return false;
-    if (wide.data == Terminated(Narrow(plain.data)))
+    // An odd count loses its last byte to the terminator in the UTF-16 file: nothing to
+    // compare.
+    if (wide.data.size() % 2 != 0)
         return true;
-    return plain.data.ends_with('\0') &&
-           wide.data == Terminated(Narrow(std::string_view(plain.data).substr(0, plain.data.size() - 1)));
+    // The bytes b as written: what the UTF-16 file keeps, or that without the terminator
+    // it added. The 8-bit file adds its own terminator (a zero byte) where b lacks one.
+    for (const std::size_t added : {0, 2}) {
+        if (wide.data.size() < added || wide.data.find_first_not_of('\0', wide.data.size() - added) != std::string::npos)
+            continue;
+        std::string written = wide.data.substr(0, wide.data.size() - added);
+        if (!written.empty() && written.back() != '\0')
+            written += '\0';
+        if (Utf16Le(AnsiToWide(written)) == plain.data)
+            return true;
+    }
+    return false;
 }
 
 bool SameTree(const RegTree& plain, const RegTree& wide)
@@ -101,22 +111,18 @@ bool SameTree(const RegTree& plain, const RegTree& wide)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    CheckShape(ParseRegFile(bytes));
+    CheckShape(ParseRegFile(bytes), !bytes.starts_with("\xFF\xFE"));
 
-    // The same text in 7 bits, once as it is and once as UTF-16LE after a byte-order mark.
-    std::string ascii;
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : bytes) {
-        ascii += static_cast<char>(c & 0x7F);
-        utf16 += static_cast<char>(c & 0x7F);
-        utf16 += '\0';
-    }
-    // A BOM of its own at the start would be read differently in the two forms.
-    if (ascii.starts_with("\x7F\x7E"))
+    // The same text twice: once in the code page (Windows-1252, in which every byte is a
+    // character), once as UTF-16LE after a byte-order mark. A zero ends the text in both,
+    // and a byte-order mark of its own at the start would be read differently.
+    const std::string plain(bytes.substr(0, bytes.find('\0')));
+    if (plain.starts_with("\xFF\xFE"))
         return 0;
-    const RegTree plain = ParseRegFile(ascii);
-    CheckShape(plain);
-    if (!SameTree(plain, ParseRegFile(utf16)))
-        Fail("UTF-16LE text reads differently", ascii.substr(0, 40));
+    const RegTree fromPlain = ParseRegFile(plain);
+    CheckShape(fromPlain, true);
+    const std::u16string text = AnsiToWide(plain);
+    if (!SameTree(fromPlain, ParseRegFile("\xFF\xFE" + Utf16Le(text))))
+        Fail("UTF-16LE text reads differently", std::u16string_view(text).substr(0, 40));
     return 0;
 }

@@ -14,7 +14,7 @@
 #   expected-calls  optional, checked on Linux: the launcher's registry calls and WinExec
 #                 as the stand-in's record of calls shows them, in order
 #   programs      optional: where copies of the recording program go, one relative path
-#                 a line (default: setup.exe and app.exe)
+#                 a line, in UTF-8 (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
 # The launcher must exit with 0, start exactly what is expected, and nothing else.
 #
@@ -28,6 +28,12 @@ name=$(basename "$scenario")
 
 fail() { echo "FAIL $name: $*"; exit 1; }
 
+if [ "$mode" = wine ]; then
+  # A disc's "autorun.inf" is text in Windows-1252, which is Wine's ANSI code page in the
+  # C.UTF-8 locale whatever the host's; in that locale Wine also reads the host's file
+  # names as UTF-8, as the stand-in does.
+  wine() { env LC_ALL=C.UTF-8 wine "$@"; }
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-scenario.XXXXXX")
 cleanup() {

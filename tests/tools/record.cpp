@@ -3,6 +3,7 @@
 /// by each argument in brackets ("setup.exe [/quiet]"), so a test can see what was started
 /// and how the runtime split its command line; and one line to "tails.txt": its name, the
 /// show state and the command tail its WinMain received ("setup.exe show=1 tail=[/quiet]").
+/// The lines are UTF-8 on every platform, so that one expected line serves them all.
 #include "tests/tools/ExecutablePath.h"
 
 #include <windows.h>
@@ -16,6 +17,19 @@
 
 namespace {
 
+/// Windows hands a program its name, arguments and command tail in the ANSI code page;
+/// the stand-in hands it the arguments in UTF-8, the host's, but its tail in the code page.
+std::string Utf8(const std::string& text)
+{
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::basic_string<WCHAR> wide(static_cast<std::size_t>(units), 0);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
 /// The file's name as its folder holds it, whatever case the command line gave it in.
 std::string OwnFileName()
 {
@@ -25,7 +39,7 @@ std::string OwnFileName()
     const HANDLE search = FindFirstFileA(path.c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
-        return found.cFileName;
+        return Utf8(found.cFileName);
     }
 #endif
     return path.substr(path.find_last_of("/\\") + 1);
@@ -67,10 +81,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int show)
     std::string started = name;
     const std::vector<std::string> arguments = Arguments();
     for (std::size_t i = 1; i < arguments.size(); ++i) {
+#ifdef _WIN32
+        started += " [" + Utf8(arguments[i]) + "]";
+#else
         started += " [" + arguments[i] + "]";
+#endif
     }
     // The tail goes first: a test that has seen every start in "started.txt" finds the
     // tails complete.
-    const std::string tails = name + " show=" + std::to_string(show) + " tail=[" + tail + "]\n";
+    const std::string tails = name + " show=" + std::to_string(show) + " tail=[" + Utf8(tail) + "]\n";
     return Append("tails.txt", tails) && Append("started.txt", started + "\n") ? 0 : 1;
 }

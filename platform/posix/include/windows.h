@@ -107,6 +107,22 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 LPSTR WINAPI GetCommandLineA(void);
 
+// --- Text (kernel32) -------------------------------------------------------------------
+// WCHAR is a UTF-16 unit, 16 bits wide as on Windows.
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef BOOL* LPBOOL;
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define ERROR_INSUFFICIENT_BUFFER 122L
+
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out,
+                               int capacity);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out,
+                               int capacity, LPCSTR defaultChar, LPBOOL usedDefault);
+
 // --- Files (kernel32) ------------------------------------------------------------------
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010

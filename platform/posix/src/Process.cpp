@@ -1,5 +1,6 @@
 /// WinExec: finds the program as CreateProcess does and starts it with posix_spawn.
 #include "CallRecord.h"
+#include "CodePage.h"
 #include "CommandLine.h"
 #include "FileNames.h"
 #include "StartupInfo.h"
@@ -139,14 +140,18 @@ Lookup FindCommandProgram(std::string_view line)
 
 UINT Start(std::string_view line, UINT show)
 {
-    const Lookup program = FindCommandProgram(line);
+    // The command line is text in the ANSI code page; the host's file names and the
+    // started program's arguments are UTF-8.
+    const std::string utf8 = WideToUtf8(AnsiToWide(line));
+    const Lookup program = FindCommandProgram(utf8);
     if (program.error != ERROR_SUCCESS)
         return program.error;
 
     // The child gets the arguments the Microsoft runtime would give it, and beside them
-    // the line and the show state themselves, which a program on the stand-in takes as
-    // its command line and its WinMain's show state.
-    std::vector<std::string> arguments = SplitCommandLine(line);
+    // the line itself, in the code page as Windows hands it over, and the show state,
+    // which a program on the stand-in takes as its command line and its WinMain's show
+    // state.
+    std::vector<std::string> arguments = SplitCommandLine(utf8);
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());

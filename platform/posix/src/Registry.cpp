@@ -1,7 +1,9 @@
-/// advapi32's read-only registry calls over the registry loaded from a ".reg" file.
+/// advapi32's read-only registry calls over the registry loaded from a ".reg" file. Names
+/// and string data cross the "A" calls in the ANSI code page.
 #include "Registry.h"
 
 #include "CallRecord.h"
+#include "CodePage.h"
 #include "RegFile.h"
 
 #include <cstdio>
@@ -15,6 +17,10 @@ namespace kova::posix {
 
 namespace {
 
+/// RegOpenKeyExA turns its sub-key into UTF-16 in a buffer of the thread's that holds 260
+/// characters; a longer one fails with ERROR_MORE_DATA, as with Wine.
+constexpr std::size_t MaxAnsiSubKey = 260;
+
 /// Open keys get handles counted up from here in steps of four, as Windows hands out
 /// handles; they never meet the roots' values, which have the top bit set.
 constexpr ULONG_PTR FirstKeyHandle = 0x100;
@@ -24,7 +30,7 @@ constexpr ULONG_PTR FirstKeyHandle = 0x100;
 struct RegistryState {
     std::mutex lock;
     std::optional<RegTree> tree;
-    std::map<ULONG_PTR, std::string> openKeys;
+    std::map<ULONG_PTR, std::u16string> openKeys;
     ULONG_PTR nextHandle = FirstKeyHandle;
 };
 
@@ -59,6 +65,18 @@ RegTree LoadRegistry()
     return bytes ? ParseRegFile(*bytes) : EmptyRegistry();
 }
 
+/// What the "A" query hands out: the string types in the code page, others as kept.
+std::string AnsiData(const RegValue& value)
+{
+    if (!IsStringType(value.type))
+        return value.data;
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(value.data[i]) |
+                                      static_cast<unsigned char>(value.data[i + 1]) << 8);
+    return WideToAnsi(text);
+}
+
 const RegTree& Tree(RegistryState& state)
 {
     if (!state.tree)
@@ -67,10 +85,10 @@ const RegTree& Tree(RegistryState& state)
 }
 
 /// The full path of a root or an open key; nothing for any other handle.
-std::optional<std::string> KeyPath(const RegistryState& state, HKEY key)
+std::optional<std::u16string> KeyPath(const RegistryState& state, HKEY key)
 {
-    if (const std::string_view root = RootName(key); !root.empty())
-        return std::string(root);
+    if (const std::u16string_view root = RootName(key); !root.empty())
+        return std::u16string(root);
     const auto open = state.openKeys.find(reinterpret_cast<ULONG_PTR>(key));
     if (open == state.openKeys.end())
         return std::nullopt;
@@ -97,10 +115,13 @@ static LONG OpenKey(HKEY key, LPCSTR subKey, PHKEY result)
     *result = nullptr;
     RegistryState& state = State();
     const std::lock_guard guard(state.lock);
-    std::optional<std::string> path = KeyPath(state, key);
+    std::optional<std::u16string> path = KeyPath(state, key);
     if (!path)
         return ERROR_INVALID_HANDLE;
-    path = JoinKeyPath(std::move(*path), subKey ? subKey : "");
+    const std::string_view name = subKey ? subKey : "";
+    if (name.size() > MaxAnsiSubKey)
+        return ERROR_MORE_DATA;
+    path = JoinKeyPath(std::move(*path), AnsiToWide(name));
     if (!path)
         return ERROR_BAD_PATHNAME;
     if (!Tree(state).keys.contains(*path))
@@ -121,7 +142,7 @@ static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD typ
         return ERROR_INVALID_PARAMETER;
     RegistryState& state = State();
     const std::lock_guard guard(state.lock);
-    const std::optional<std::string> path = KeyPath(state, key);
+    const std::optional<std::u16string> path = KeyPath(state, key);
     if (!path)
         return ERROR_INVALID_HANDLE;
     const RegTree& tree = Tree(state);
@@ -129,7 +150,7 @@ static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD typ
     // Only a reload can take an open key away.
     if (found == tree.keys.end())
         return ERROR_KEY_DELETED;
-    const auto value = found->second.find(std::string_view(valueName ? valueName : ""));
+    const auto value = found->second.find(AnsiToWide(valueName ? valueName : ""));
     if (value == found->second.end())
         return ERROR_FILE_NOT_FOUND;
 
@@ -137,7 +158,7 @@ static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD typ
         *type = value->second.type;
     if (!dataSize)
         return ERROR_SUCCESS;
-    const std::string& bytes = value->second.data;
+    const std::string bytes = AnsiData(value->second);
     const auto needed = static_cast<DWORD>(bytes.size());
     if (data) {
         if (needed > *dataSize) {

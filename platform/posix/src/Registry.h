@@ -4,8 +4,9 @@
 
 namespace kova::posix {
 
-/// Reads the registry again from the file KOVA_REGISTRY names now, so that tests can
-/// switch registries within one process. Open keys stay open and see the new contents.
+/// Reads the registry again from the file KOVA_REGISTRY names now (an 8-bit file through
+/// the code page in force now), so that tests can switch registries within one process.
+/// Open keys stay open and see the new contents.
 void ReloadRegistry();
 
 } // namespace kova::posix

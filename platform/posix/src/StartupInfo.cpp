@@ -1,6 +1,7 @@
 /// What WinExec hands a program beside its arguments, and how the program takes it.
 #include "StartupInfo.h"
 
+#include "CodePage.h"
 #include "CommandLine.h"
 
 #include <charconv>
@@ -47,7 +48,8 @@ std::optional<StartupInfo> StartupInfo::Take(int argc, const char* const* argv)
         const std::string_view text = show;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error == std::errc() && end == text.data() + text.size()) {
-            const std::vector<std::string> arguments = SplitCommandLine(line);
+            // The line is in the code page; the arguments came as the host's UTF-8.
+            const std::vector<std::string> arguments = SplitCommandLine(WideToUtf8(AnsiToWide(line)));
             bool matches = arguments.size() == static_cast<std::size_t>(argc);
             for (int i = 0; matches && i < argc; ++i)
                 matches = arguments[static_cast<std::size_t>(i)] == argv[i];

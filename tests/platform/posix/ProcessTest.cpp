@@ -114,6 +114,16 @@ TEST_F(WinExecTest, PathsMayUseBackslashesAndHoldBlanks)
     EXPECT_TRUE(Appeared("made2"));
 }
 
+TEST_F(WinExecTest, TheCommandLineIsTextInTheCodePage)
+{
+    // "Müller\outil Zoë" in Windows-1252; the folder and the file are UTF-8 on the host.
+    fs::create_directory("M\xC3\xBCller");
+    fs::create_symlink(fTouch, "M\xC3\xBCller/outil");
+    EXPECT_GT(WinExec("M\xFCller\\outil Zo\xEB", SW_SHOWNORMAL), 31u);
+    EXPECT_TRUE(Appeared("Zo\xC3\xAB"));
+    EXPECT_EQ(WinExec("M\xC3\xBCller\\outil x", SW_SHOWNORMAL), UINT{ERROR_PATH_NOT_FOUND});
+}
+
 TEST_F(WinExecTest, BareNamesAreSearchedInOrder)
 {
     // The probe that should win touches the file; every other candidate does nothing.

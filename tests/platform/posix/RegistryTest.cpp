@@ -1,4 +1,5 @@
 /// advapi32's registry calls over a registry read from KOVA_REGISTRY.
+#include "platform/posix/src/CodePage.h"
 #include "platform/posix/src/Registry.h"
 #include "tests/platform/posix/TempDirectory.h"
 
@@ -26,7 +27,19 @@ protected:
     void TearDown() override
     {
         unsetenv("KOVA_REGISTRY");
+        unsetenv("KOVA_CODEPAGE");
+        ReloadAnsiCodePage();
         ReloadRegistry();
+    }
+
+    /// The bytes RegQueryValueExA gives for a value that must exist.
+    static std::string Query(HKEY key, const char* name)
+    {
+        char data[256];
+        DWORD size = sizeof data;
+        const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(data), &size);
+        EXPECT_EQ(result, ERROR_SUCCESS) << name;
+        return result == ERROR_SUCCESS ? std::string(data, size) : std::string();
     }
 
     /// Opens a key that must exist; closed when the test ends.
@@ -63,6 +76,50 @@ TEST_F(Registry, KeysAndValuesAreFoundWhateverTheCase)
     }
 }
 
+TEST_F(Registry, NamesAndTextCrossTheCallsInTheCodePage)
+{
+    // One UTF-16 export read through two code pages: a name given in the code page's bytes,
+    // in any case, finds its key or value, and text comes back in the code page's bytes,
+    // with Windows' best fit for what the code page lacks.
+    const std::u16string text = u"Windows Registry Editor Version 5.00\r\n"
+                                u"[HKEY_CURRENT_USER\\Software\\Société]\r\n"
+                                u"\"Müller\"=\"Zoë € Łódź\"\r\n"
+                                u"[HKEY_CURRENT_USER\\Software\\Kova\\Продукт]\r\n"
+                                u"\"Путь\"=\"Москва Łódź\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text)
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    const struct {
+        const char* codePage;
+        const char* key;
+        const char* name; ///< null: the key must not open
+        std::string_view data;
+    } cases[] = {
+        {"1252", "SOFTWARE\\SOCI\xC9T\xC9", "m\xFCller", "Zo\xEB \x80 L\xF3" "dz\0"sv},
+        {"1252", "Software\\Societe", nullptr, {}},
+        {"1252", "Software\\Kova\\\xCF\xD0\xCE\xC4\xD3\xCA\xD2", nullptr, {}},
+        {"1251", "Software\\Kova\\\xCF\xD0\xCE\xC4\xD3\xCA\xD2", "\xEF\xF3\xF2\xFC", "\xCC\xEE\xF1\xEA\xE2\xE0 Lodz\0"sv},
+        {"1251", "Software\\Soci\xE9t\xE9", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        setenv("KOVA_CODEPAGE", c.codePage, 1);
+        ReloadAnsiCodePage();
+        Use(bytes);
+        HKEY key = nullptr;
+        const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, c.key, 0, KEY_QUERY_VALUE, &key);
+        if (!c.name) {
+            EXPECT_EQ(opened, ERROR_FILE_NOT_FOUND) << c.codePage << " " << c.key;
+            continue;
+        }
+        ASSERT_EQ(opened, ERROR_SUCCESS) << c.codePage << " " << c.key;
+        EXPECT_EQ(Query(key, c.name), c.data) << c.codePage;
+        DWORD size = 0;
+        EXPECT_EQ(RegQueryValueExA(key, c.name, nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+        EXPECT_EQ(size, c.data.size());
+        RegCloseKey(key);
+    }
+}
+
 TEST_F(Registry, ParentsOpenAndAnEmptySubKeyOpensTheKeyItself)
 {
     Use(Product);
@@ -89,6 +146,11 @@ TEST_F(Registry, OpeningFailsAsWindowsDoes)
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_QUERY_VALUE, &key), ERROR_BAD_PATHNAME);
     EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x1234), "Software", 0, KEY_QUERY_VALUE, &key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, nullptr), ERROR_INVALID_PARAMETER);
+    // The "A" call converts at most 260 characters of a sub-key.
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(251, 'x')).c_str(), 0, KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(252, 'x')).c_str(), 0, KEY_QUERY_VALUE, &key),
+              ERROR_MORE_DATA);
 
     HKEY closed = Open(HKEY_LOCAL_MACHINE, "Software");
     ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
