@@ -5,7 +5,9 @@
 ///
 /// Input layout (missing bytes count as zero):
 ///   byte 0      flags: 1 the key opens, 2/4 the first/second value exists,
-///               8/16 the first/second value ends in a zero byte, 32 there is no file
+///               8/16 the first/second value ends in a zero byte, 32 there is no file,
+///               64 the program needs administrator rights (WinExec fails with 740),
+///               128 WinExec fails with another error
 ///   bytes 1-4   the two values' lengths, 16-bit little-endian each, taken modulo 301
 ///   bytes 5-6   the two values' types (never looked at by the launcher)
 ///   then        the first value's bytes, the second value's bytes, and the rest is the
@@ -15,6 +17,8 @@
 #include "fuzz/Settings.h"
 
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -54,7 +58,14 @@ struct Run {
     std::vector<std::string> queried;
     int closes = 0;
     bool keyOpen = false;
+    bool needsElevation = false;
+    bool otherFailure = false;
     std::vector<std::string> started;
+    /// ShellExecuteA's program and parameters, and whether WinExec had just failed with 740.
+    std::vector<std::string> shellPrograms;
+    std::vector<std::string> shellParameters;
+    bool shellAfterElevationFailure = true;
+    DWORD lastError = ERROR_SUCCESS;
 };
 
 Run* gRun = nullptr;
@@ -124,8 +135,29 @@ Seen SeenValue(const FakeValue& value)
 }
 
 /// Works out from the input alone what the launcher must have done, and compares.
+/// The shell is asked only after WinExec failed because the program needs administrator
+/// rights, once, with the very program and parameters that the command line holds.
+void CheckShell(const Run& run)
+{
+    Check(run.shellAfterElevationFailure, "ShellExecuteA without a 740 failure before it");
+    const bool due = run.needsElevation && !run.started.empty();
+    Check(run.shellPrograms.size() == (due ? 1u : 0u), "the shell was used when it was not due, or not used");
+    if (!due)
+        return;
+    const std::string& line = run.started[0];
+    const std::string& program = run.shellPrograms[0];
+    const std::string& parameters = run.shellParameters[0];
+    const bool quoted = !line.empty() && line[0] == '"';
+    const std::string written = quoted ? '"' + program : program;
+    Check(line.compare(0, written.size(), written) == 0, "the shell's program is not where the line starts");
+    Check(line.size() >= parameters.size() &&
+              line.compare(line.size() - parameters.size(), parameters.size(), parameters) == 0,
+          "the shell's parameters are not the end of the line");
+}
+
 void CheckDecision(const Run& run, std::string_view text, bool hasFile)
 {
+    CheckShell(run);
     Check(run.started.size() <= 1, "more than one program started");
     for (const std::string& line : run.started)
         Check(line.size() <= kova::fuzz::kSettingLimit, "command line longer than 256");
@@ -245,7 +277,48 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
     // The whole text is copied before its length is checked: a missing terminator shows
     // as a read past the launcher's buffer.
     gRun->started.emplace_back(commandLine);
+    if (gRun->needsElevation) {
+        gRun->lastError = ERROR_ELEVATION_REQUIRED;
+        return ERROR_BAD_FORMAT;
+    }
+    if (gRun->otherFailure) {
+        gRun->lastError = ERROR_FILE_NOT_FOUND;
+        return ERROR_FILE_NOT_FOUND;
+    }
     return 33;
+}
+
+DWORD WINAPI GetLastError(void)
+{
+    return gRun != nullptr ? gRun->lastError : ERROR_SUCCESS;
+}
+
+// Every name counts as a program: the split then takes the shortest name, which the
+// checks above must hold all the same.
+DWORD WINAPI SearchPathA(LPCSTR, LPCSTR fileName, LPCSTR, DWORD bufferLength, LPSTR buffer, LPSTR*)
+{
+    Check(fileName != nullptr && buffer != nullptr && bufferLength >= MAX_PATH, "bad SearchPathA arguments");
+    buffer[0] = '\0';
+    return 1;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
+{
+    Check(fileName != nullptr, "GetFileAttributesA without a name");
+    return FILE_ATTRIBUTE_NORMAL;
+}
+
+HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                               INT showCommand)
+{
+    Check(gRun != nullptr && window == nullptr && directory == nullptr, "ShellExecuteA outside a run");
+    Check(verb != nullptr && std::string_view(verb) == "open" && showCommand == SW_SHOWNORMAL,
+          "ShellExecuteA with another verb or show state");
+    if (gRun->lastError != ERROR_ELEVATION_REQUIRED)
+        gRun->shellAfterElevationFailure = false;
+    gRun->shellPrograms.emplace_back(TextArgument(file, "ShellExecuteA: bad program"));
+    gRun->shellParameters.emplace_back(TextArgument(parameters, "ShellExecuteA: bad parameters"));
+    return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
 }
 
 // --- libFuzzer's entry points ------------------------------------------------------------
@@ -295,6 +368,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     const bool hasFile = (header[0] & 32) == 0;
+    run.needsElevation = (header[0] & 64) != 0;
+    run.otherFailure = (header[0] & 128) != 0 && !run.needsElevation;
 
     if (fchdir(gWorkDirectory) != 0)
         Fail("cannot enter the working directory");

@@ -4,17 +4,7 @@
 #include "framework/gui/AppMain.h"
 #include "launcher/AutorunFile.h"
 #include "launcher/LaunchDecision.h"
-
-#include <windows.h>
-
-namespace {
-
-void StartProgram(const char* commandLine)
-{
-    WinExec(commandLine, SW_SHOWNORMAL);
-}
-
-} // namespace
+#include "launcher/ProgramStart.h"
 
 kova::XGAppCore* StartApplication()
 {

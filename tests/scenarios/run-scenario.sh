@@ -2,7 +2,7 @@
 # Runs the launcher once against one scenario folder, the way it runs from a disc: the
 # launcher, "autorun.inf" and the programs it may start sit together in a fresh folder.
 #
-#   run-scenario.sh posix|wine SCENARIO_DIR LAUNCHER RECORDER
+#   run-scenario.sh posix|wine SCENARIO_DIR LAUNCHER RECORDER [CHECKER]
 #
 # A scenario folder holds:
 #   autorun.inf   the settings file (absent: the launcher finds none)
@@ -11,17 +11,24 @@
 #                 start, "name [arg] [arg]"; an empty file means nothing may start
 #   expected-tails  optional: what those programs' WinMain received, one line per start,
 #                 "name show=N tail=[command tail]"
-#   expected-calls  optional, checked on Linux: the launcher's registry calls and WinExec
-#                 as the stand-in's record of calls shows them, in order
+#   expected-calls  optional, checked on Linux: the launcher's registry calls, WinExec
+#                 and ShellExecuteA as the stand-in's record of calls shows them, in order
+#   elevated      optional: the programs (file names, one a line) that need administrator
+#                 rights, which the stand-in refuses to WinExec as Windows does
+#   expected-findings  optional: the codes of autorun-check's findings, one a line
 #   programs      optional: where copies of the recording program go, one relative path
 #                 a line, in UTF-8 (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
 # The launcher must exit with 0, start exactly what is expected, and nothing else.
 #
+# With CHECKER, autorun-check then reads the same folder and registry, and its decision
+# must be what the launcher did: the command line it handed to WinExec, and a program
+# started exactly when the checker found one (tests/scenarios/check-decision.py).
+#
 # With KOVA_VALGRIND set to valgrind's path (posix mode only), the launcher runs under
 # memcheck, and any memory error or definitely lost block fails the scenario.
 set -u
-mode=$1 launcher=$3 recorder=$4
+mode=$1 launcher=$3 recorder=$4 checker=${5:-}
 # The launcher runs in a folder of its own: KOVA_REGISTRY must not be relative.
 scenario=$(cd "$2" && pwd) || exit 1
 name=$(basename "$scenario")
@@ -38,7 +45,7 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-scenario.XXXXXX")
 cleanup() {
   [ "$mode" = wine ] && [ -f "$scenario/registry.reg" ] && forget_registry "$scenario/registry.reg"
-  rm -rf "$work"
+  rm -rf "$work" "$work.json"
 }
 trap cleanup EXIT
 
@@ -86,6 +93,9 @@ else
     export KOVA_REGISTRY="$scenario/registry.reg"
   else
     export KOVA_REGISTRY="$work/no-registry.reg"
+  fi
+  if [ -f "$scenario/elevated" ]; then
+    export KOVA_NEEDS_ELEVATION=$(tr -d '\r' <"$scenario/elevated" | paste -sd ';')
   fi
   memcheck=()
   if [ -n "${KOVA_VALGRIND:-}" ]; then
@@ -135,7 +145,23 @@ fi
 if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
   # The launcher records first; the programs it started record under their own IDs.
   launcher_id=$(head -n 1 "$work/calls.txt" | cut -d: -f1)
-  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\)$/\1/p" "$work/calls.txt" >"$work/launcher-calls.txt"
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\|ShellExecuteA(.*\)$/\1/p" "$work/calls.txt" \
+    >"$work/launcher-calls.txt"
   compare "$scenario/expected-calls" "$work/launcher-calls.txt" "the launcher's registry calls and starts"
+fi
+if [ -n "$checker" ]; then
+  if [ "$mode" = wine ]; then
+    (cd "$work" && wine "$checker" --json . </dev/null >"$work/../$(basename "$work").json" 2>/dev/null)
+    checker_status=$?
+    calls="$work/relay.txt"
+  else
+    (cd "$work" && env -u KOVA_RELAY "$checker" --json . </dev/null >"$work/../$(basename "$work").json")
+    checker_status=$?
+    calls="$work/calls.txt"
+  fi
+  findings=()
+  [ -f "$scenario/expected-findings" ] && findings=("$scenario/expected-findings")
+  python3 "$(dirname "$0")/check-decision.py" "$mode" "$work/../$(basename "$work").json" \
+    "$checker_status" "$calls" "$work/started.txt" "${findings[@]}" || fail "see above"
 fi
 echo "ok $name"

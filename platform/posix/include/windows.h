@@ -19,6 +19,7 @@ typedef std::int32_t LONG;
 typedef std::uint32_t ULONG;
 typedef std::uint32_t DWORD;
 typedef unsigned int UINT;
+typedef int INT;
 typedef std::intptr_t INT_PTR;
 typedef std::uintptr_t UINT_PTR;
 typedef std::intptr_t LONG_PTR;
@@ -66,6 +67,7 @@ typedef DWORD REGSAM;
 #define ERROR_TOO_MANY_POSTS 298L
 #define ERROR_MORE_DATA 234L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_ELEVATION_REQUIRED 740L
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
@@ -129,6 +131,13 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+
+#define MAX_PATH 260
+
+/// Looks for `fileName` in the folders of `path` (separated by ';'), or where WinExec
+/// looks when `path` is null; `extension` is added to a name that has none.
+DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength,
+                         LPSTR buffer, LPSTR* filePart);
 
 // --- Synchronisation and threads (kernel32) --------------------------------------------
 #define INFINITE 0xFFFFFFFF

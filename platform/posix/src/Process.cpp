@@ -1,4 +1,6 @@
 /// WinExec: finds the program as CreateProcess does and starts it with posix_spawn.
+#include "Process.h"
+
 #include "CallRecord.h"
 #include "CodePage.h"
 #include "CommandLine.h"
@@ -28,12 +30,6 @@ namespace {
 /// WinExec's value for a started program: anything above 31 means success.
 constexpr UINT Started = 33;
 
-/// Where looking for a program led: the file to start, or the Win32 error.
-struct Lookup {
-    std::string path;
-    UINT error = ERROR_SUCCESS;
-};
-
 bool IsFile(const std::optional<std::string>& path)
 {
     struct stat info;
@@ -57,6 +53,8 @@ std::optional<std::string> OwnDirectory()
     // The link is absolute; the root directory comes out empty, which joins as "/name".
     return path.substr(0, path.rfind('/'));
 }
+
+} // namespace
 
 std::vector<std::string> SearchDirectories()
 {
@@ -115,6 +113,8 @@ Lookup FindProgram(std::string name)
     return {{}, ERROR_FILE_NOT_FOUND};
 }
 
+namespace {
+
 /// Finds the program a command line names. A quoted first token is the program. An
 /// unquoted one may hold blanks ("C:\Program Files\App\app.exe /s"), so it is tried up to
 /// the first blank, then up to the next, and so on; when none is found, the error is the
@@ -144,14 +144,42 @@ UINT Start(std::string_view line, UINT show)
     // started program's arguments are UTF-8.
     const std::string utf8 = WideToUtf8(AnsiToWide(line));
     const Lookup program = FindCommandProgram(utf8);
-    if (program.error != ERROR_SUCCESS)
+    if (program.error != ERROR_SUCCESS) {
+        SetLastError(program.error);
         return program.error;
+    }
+    // CreateProcess refuses a program that needs administrator rights to a process that
+    // does not have them, and WinExec passes that failure on as ERROR_BAD_FORMAT.
+    if (NeedsElevation(program.path)) {
+        SetLastError(ERROR_ELEVATION_REQUIRED);
+        return ERROR_BAD_FORMAT;
+    }
+    return Spawn(program.path, utf8, line, show);
+}
 
+} // namespace
+
+bool NeedsElevation(const std::string& path)
+{
+    const char* const variable = std::getenv("KOVA_NEEDS_ELEVATION");
+    const std::string_view names = variable ? variable : "";
+    const std::string_view file = std::string_view(path).substr(path.rfind('/') + 1);
+    for (std::size_t start = 0; start < names.size();) {
+        const std::size_t end = std::min(names.find(';', start), names.size());
+        if (end > start && SameFileName(names.substr(start, end - start), file))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+UINT Spawn(const std::string& path, std::string_view utf8Line, std::string_view line, UINT show)
+{
     // The child gets the arguments the Microsoft runtime would give it, and beside them
     // the line itself, in the code page as Windows hands it over, and the show state,
     // which a program on the stand-in takes as its command line and its WinMain's show
     // state.
-    std::vector<std::string> arguments = SplitCommandLine(utf8);
+    std::vector<std::string> arguments = SplitCommandLine(utf8Line);
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
@@ -164,7 +192,7 @@ UINT Start(std::string_view line, UINT show)
     envp.push_back(nullptr);
 
     pid_t child;
-    switch (posix_spawn(&child, program.path.c_str(), nullptr, nullptr, argv.data(), envp.data())) {
+    switch (posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), envp.data())) {
     case 0:
         return Started;
     case ENOMEM:
@@ -173,11 +201,10 @@ UINT Start(std::string_view line, UINT show)
     default:
         // The file is there but the system cannot run it: no execute permission, not an
         // executable format, or an interpreter or loader that is missing.
+        SetLastError(ERROR_BAD_FORMAT);
         return ERROR_BAD_FORMAT;
     }
 }
-
-} // namespace
 
 } // namespace kova::posix
 

@@ -3,6 +3,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <cstring>
+#include <string_view>
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -153,6 +158,60 @@ TEST_F(WinExecTest, BareNamesAreSearchedInOrder)
         if (!c.trueAt.empty())
             fs::remove(c.trueAt);
     }
+}
+
+TEST_F(WinExecTest, ProgramsThatNeedElevationStartOnlyThroughTheShell)
+{
+    fs::create_symlink(fTouch, "Setup.exe");
+    setenv("KOVA_NEEDS_ELEVATION", "other.exe;SETUP.EXE", 1);
+    SetLastError(0);
+    EXPECT_EQ(WinExec("setup.exe made1", SW_SHOWNORMAL), UINT{ERROR_BAD_FORMAT});
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_ELEVATION_REQUIRED});
+    EXPECT_GT(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, "open", "setup", "made2", NULL, SW_SHOWNORMAL)), 32u);
+    unsetenv("KOVA_NEEDS_ELEVATION");
+    EXPECT_FALSE(Appeared("made1"));
+    EXPECT_TRUE(Appeared("made2"));
+    const std::pair<const char*, ULONG_PTR> refused[] = {
+        {"missing.exe", ERROR_FILE_NOT_FOUND}, {"no\\such\\setup.exe", ERROR_PATH_NOT_FOUND}};
+    for (const auto& [file, error] : refused)
+        EXPECT_EQ(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, NULL, file, NULL, NULL, SW_SHOWNORMAL)), error) << file;
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, "print", "setup.exe", NULL, NULL, SW_SHOWNORMAL)),
+              ULONG_PTR{SE_ERR_NOASSOC});
+}
+
+TEST_F(WinExecTest, SearchPathLooksWhereWinExecDoes)
+{
+    fs::create_directories("Sub Dir");
+    fDirectory.Write("Sub Dir/Tool.EXE", "");
+    fDirectory.Write("path/onpath.exe", "");
+    char buffer[MAX_PATH];
+    LPSTR file = nullptr;
+    const struct {
+        const char* path;
+        const char* name;
+        const char* found; ///< the end of the path found, or null when nothing is
+    } cases[] = {
+        {nullptr, "onpath", "/path/onpath.exe"},
+        {nullptr, "ONPATH.exe", "/path/onpath.exe"},
+        {nullptr, "sub dir\\tool", "Sub Dir/Tool.EXE"},
+        {nullptr, "tool", nullptr},
+        {"Sub Dir;elsewhere", "tool", "Sub Dir/Tool.EXE"},
+        {"elsewhere", "onpath", nullptr},
+    };
+    for (const auto& c : cases) {
+        const DWORD length = SearchPathA(c.path, c.name, ".exe", sizeof buffer, buffer, &file);
+        if (!c.found) {
+            EXPECT_EQ(length, 0u) << c.name;
+            continue;
+        }
+        ASSERT_GT(length, 0u) << c.name;
+        EXPECT_EQ(length, std::strlen(buffer)) << c.name;
+        EXPECT_TRUE(std::string_view(buffer).ends_with(c.found)) << buffer;
+        EXPECT_STREQ(file, buffer + std::string_view(buffer).rfind('/') + 1);
+    }
+    // Too small a buffer: the size it needs, with the terminator.
+    const DWORD needed = SearchPathA(nullptr, "onpath", ".exe", sizeof buffer, buffer, nullptr);
+    EXPECT_EQ(SearchPathA(nullptr, "onpath", ".exe", needed, buffer, nullptr), needed + 1);
 }
 
 } // namespace

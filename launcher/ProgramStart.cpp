@@ -1,0 +1,67 @@
+#include "launcher/ProgramStart.h"
+
+#include "launcher/CommandProgram.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#ifndef ERROR_ELEVATION_REQUIRED
+// Not in every SDK's headers; Windows has answered it since Vista.
+#define ERROR_ELEVATION_REQUIRED 740L
+#endif
+
+namespace {
+
+bool IsFile(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+/// Whether CreateProcess would find a program by this name: a bare name where SearchPathA
+/// looks (the launcher's folder first), a name with a folder part where it stands; ".exe"
+/// is added to a name without an extension.
+bool IsStartable(const char* name, void*)
+{
+    char path[MAX_PATH];
+    if (std::strpbrk(name, "\\/:") == NULL) {
+        return SearchPathA(NULL, name, ".exe", MAX_PATH, path, NULL) != 0;
+    }
+    const char* file = name + std::strlen(name);
+    while (file > name && std::strchr("\\/:", file[-1]) == NULL) {
+        --file;
+    }
+    if (std::strchr(file, '.') != NULL) {
+        return IsFile(name);
+    }
+    const std::size_t length = std::strlen(name);
+    if (length + sizeof ".exe" > sizeof path) {
+        return false;
+    }
+    std::memcpy(path, name, length);
+    std::memcpy(path + length, ".exe", sizeof ".exe");
+    return IsFile(path);
+}
+
+} // namespace
+
+void StartThroughShell(const char* commandLine)
+{
+    CommandProgram split;
+    SplitCommandProgram(commandLine, IsStartable, NULL, split);
+    ShellExecuteA(NULL, "open", split.program, split.parameters, NULL, SW_SHOWNORMAL);
+}
+
+void StartProgram(const char* commandLine)
+{
+    // WinExec's value is above 31 when the program started.
+    if (WinExec(commandLine, SW_SHOWNORMAL) > 31) {
+        return;
+    }
+    if (GetLastError() == ERROR_ELEVATION_REQUIRED) {
+        StartThroughShell(commandLine);
+    }
+}
