@@ -5,6 +5,7 @@
 #include "CallRecord.h"
 #include "CodePage.h"
 #include "RegFile.h"
+#include "RegistryView.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -108,7 +109,7 @@ void ReloadRegistry()
 
 using namespace kova::posix;
 
-static LONG OpenKey(HKEY key, LPCSTR subKey, PHKEY result)
+static LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM desired, PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -124,6 +125,7 @@ static LONG OpenKey(HKEY key, LPCSTR subKey, PHKEY result)
     path = JoinKeyPath(std::move(*path), AnsiToWide(name));
     if (!path)
         return ERROR_BAD_PATHNAME;
+    path = ViewKeyPath(*path, desired, CurrentProcessKind());
     if (!Tree(state).keys.contains(*path))
         return ERROR_FILE_NOT_FOUND;
 
@@ -185,7 +187,7 @@ static LONG CloseKey(HKEY key)
 
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
 {
-    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, subKey, result), key, CallRecord::Text{subKey},
+    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, subKey, desired, result), key, CallRecord::Text{subKey},
                                 options, desired, CallRecord::Out<HKEY>{result});
 }
 
