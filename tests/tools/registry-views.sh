@@ -23,29 +23,41 @@ forget
 reg import "Z:${here//\//\\}\\registry-views.reg" /reg:64 || { echo "FAIL: import /reg:64"; exit 1; }
 reg import "Z:${here//\//\\}\\registry-views-32.reg" /reg:32 || { echo "FAIL: import /reg:32"; exit 1; }
 
-failures=0 rows=0
+# One run of the probe asks every question of the table for this width.
+questions=() expected=("bits $bits") described=()
 while read -r row_bits root key access seen; do
   [ "$row_bits" = "$bits" ] || continue
-  rows=$((rows + 1))
-  # NOTE: the program's output goes to a file, not a pipe: Wine's services, started on
-  # demand, inherit it and would hold a pipe open.
-  output=$(mktemp "${TMPDIR:-/tmp}/kova-regprobe.XXXXXX")
-  "$kova_wine" "$probe" "$root" "$key" "$access" Seen </dev/null >"$output" 2>/dev/null
-  result=$(tr -d '\r' <"$output")
-  rm -f "$output"
+  questions+=("$root" "$key" "$access")
+  described+=("$bits-bit $root\\$key $access: $seen")
   if [ "$seen" = - ]; then
-    expected=$(printf 'bits %s\nopen 2' "$bits")
+    expected+=("open 2")
   else
-    expected=$(printf 'bits %s\nopen 0\nvalue 0 %s' "$bits" "$seen")
-  fi
-  if [ "$result" = "$expected" ]; then
-    echo "ok   $bits-bit $root\\$key $access: $seen"
-  else
-    echo "FAIL $bits-bit $root\\$key $access: expected '$seen', the program printed:"
-    echo "$result" | sed 's/^/       /'
-    failures=$((failures + 1))
+    expected+=("open 0 value 0 $seen")
   fi
 done < <(grep -v '^#' "$here/registry-views.table" | grep -v '^$')
-[ "$rows" -gt 0 ] || { echo "FAIL: no rows for $bits-bit programs"; exit 1; }
-echo "$rows rows, $failures wrong"
+[ ${#questions[@]} -gt 0 ] || { echo "FAIL: no rows for $bits-bit programs"; exit 1; }
+
+# NOTE: the program's output goes to a file, not a pipe: Wine's services, started on
+# demand, inherit it and would hold a pipe open.
+output=$(mktemp "${TMPDIR:-/tmp}/kova-regprobe.XXXXXX")
+"$kova_wine" "$probe" Seen "${questions[@]}" </dev/null >"$output" 2>/dev/null
+mapfile -t printed < <(tr -d '\r' <"$output")
+rm -f "$output"
+
+[ "${printed[0]:-}" = "${expected[0]}" ] ||
+  { echo "FAIL: the probe printed '${printed[0]:-}' where '${expected[0]}' was expected"; exit 1; }
+failures=0
+for ((i = 1; i < ${#expected[@]}; ++i)); do
+  if [ "${printed[i]:-}" = "${expected[i]}" ]; then
+    echo "ok   ${described[i - 1]}"
+  else
+    echo "FAIL ${described[i - 1]}; the probe printed '${printed[i]:-}'"
+    failures=$((failures + 1))
+  fi
+done
+if [ ${#printed[@]} -gt ${#expected[@]} ]; then
+  echo "FAIL: the probe printed more than was asked:"; printf '  %s\n' "${printed[@]:${#expected[@]}}"
+  failures=$((failures + 1))
+fi
+echo "$((${#expected[@]} - 1)) rows, $failures wrong"
 [ "$failures" -eq 0 ]
