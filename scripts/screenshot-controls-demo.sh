@@ -11,7 +11,7 @@ demo=$(realpath "$2")
 output=$(realpath -m "$3")
 shift 3
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
-bash "$(dirname "$0")/wine-prefix.sh" "$prefix"
+bash "$(dirname "$0")/wine-prefix.sh" "$prefix" win32
 
 xvfb-run -a -s "-screen 0 560x460x24" bash -c '
   wine "$1" "${@:3}" &

@@ -4,6 +4,8 @@
 #   linux-sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   linux-tsan       the thread and lock tests under ThreadSanitizer
 #   win32            the real 32-bit Windows programs, under Wine in a private prefix
+#   win64            the same as 64-bit Windows programs, in a private 64-bit prefix, and
+#                    the 32-bit ones there under WoW64
 # and, between them, short fixed fuzz runs of every fuzz target and the coverage gate.
 # The Linux scenarios run once more under valgrind's memcheck (in the linux preset).
 set -euo pipefail
@@ -30,12 +32,26 @@ bash scripts/fuzz.sh --runs 20000 --seed 1
 echo "== coverage"
 bash scripts/coverage.sh
 
+# Runs a Windows preset's whole ctest under Wine in the build's own prefix (win32 or
+# win64), with one wine server for the whole run, stopped however the run ends.
+wine_ctest() {
+  (
+    . scripts/wine-env.sh
+    kova_wine_env "$1" "$PWD/build/$1/wine-prefix"
+    bash scripts/wine-prefix.sh "$WINEPREFIX" "$1"
+    wineserver -p
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    xvfb-run -a ctest --preset "$1" -j "$jobs"
+  )
+}
+
 echo "== win32"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
-export WINEPREFIX="$PWD/build/win32/wine-prefix" WINEARCH=win32 WINEDEBUG=-all
-bash scripts/wine-prefix.sh "$WINEPREFIX"
-# One wine server for the whole run, stopped however the run ends.
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-xvfb-run -a ctest --preset win32 -j "$jobs"
+wine_ctest win32
+
+# After win32: the WoW64 tests run its 32-bit programs in the 64-bit prefix.
+echo "== win64"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs"
+wine_ctest win64

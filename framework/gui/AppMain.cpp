@@ -4,6 +4,7 @@
 #include "framework/gui/XGAppCore.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kova {
 
@@ -25,18 +26,36 @@ char _GControlClass[kClassNameSize];
 char _GDlogClass[kClassNameSize];
 char _GCopyrightClass[kClassNameSize];
 
-void FormatWindowClassNames(DWORD module)
+void FormatWindowClassNames(UINT_PTR module)
 {
-    // "%08lX" takes a 32-bit value on Win32 and on the stand-in alike: the longest name,
-    // "_XGControl_" and eight digits, needs 20 of the 32 bytes.
-    wsprintfA(_GWindowClass, "_XGWindow_%08lX", module);
-    wsprintfA(_GPopClass, "_XGPop_%08lX", module);
-    wsprintfA(_GMainClass, "_XGMain_%08lX", module);
-    wsprintfA(_GToolClass, "_XGTool_%08lX", module);
-    wsprintfA(_GFrameClass, "_XGFrame_%08lX", module);
-    wsprintfA(_GControlClass, "_XGControl_%08lX", module);
-    wsprintfA(_GDlogClass, "_XGDialog_%08lX", module);
-    wsprintfA(_GCopyrightClass, "_XGC_%08lX", module);
+    // "%08lX" takes 32 bits (LONG is 32 bits wide on 64-bit Windows too), which is the
+    // whole handle of a 32-bit program. A 64-bit program is loaded above 4 GB (at
+    // 0x140000000 unless linked otherwise); cut to 32 bits, images that differ only above
+    // them would share names, so the upper digits go in front. The longest name,
+    // "_XGControl_" and sixteen digits, needs 28 of the 32 bytes.
+    const DWORD high = static_cast<DWORD>(static_cast<std::uint64_t>(module) >> 32);
+    const DWORD low = static_cast<DWORD>(module);
+    const struct {
+        char* name;
+        const char* format;
+        const char* wideFormat;
+    } names[] = {
+        {_GWindowClass, "_XGWindow_%08lX", "_XGWindow_%lX%08lX"},
+        {_GPopClass, "_XGPop_%08lX", "_XGPop_%lX%08lX"},
+        {_GMainClass, "_XGMain_%08lX", "_XGMain_%lX%08lX"},
+        {_GToolClass, "_XGTool_%08lX", "_XGTool_%lX%08lX"},
+        {_GFrameClass, "_XGFrame_%08lX", "_XGFrame_%lX%08lX"},
+        {_GControlClass, "_XGControl_%08lX", "_XGControl_%lX%08lX"},
+        {_GDlogClass, "_XGDialog_%08lX", "_XGDialog_%lX%08lX"},
+        {_GCopyrightClass, "_XGC_%08lX", "_XGC_%lX%08lX"},
+    };
+    for (const auto& entry : names) {
+        if (high == 0) {
+            wsprintfA(entry.name, entry.format, low);
+        } else {
+            wsprintfA(entry.name, entry.wideFormat, high, low);
+        }
+    }
 }
 
 } // namespace kova
@@ -52,9 +71,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     _GMDIWindow = NULL;
     _GToolWindow = NULL;
     _GToolView = NULL;
-    // A module handle is its image's base address; on 32-bit Windows it fits 32 bits.
-    FormatWindowClassNames(
-        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL))));
+    // A module handle is its image's base address.
+    FormatWindowClassNames(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL)));
     return kova::main();
 }
 

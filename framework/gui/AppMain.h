@@ -35,7 +35,7 @@ extern char _GDlogClass[kClassNameSize];
 extern char _GCopyrightClass[kClassNameSize];
 
 /// Fills the eight class names, in their fixed order, from a module handle's value.
-void FormatWindowClassNames(DWORD module);
+void FormatWindowClassNames(UINT_PTR module);
 
 /// Runs the program: StartApplication(), Run(), delete. Always returns 0.
 int main();

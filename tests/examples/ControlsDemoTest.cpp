@@ -25,8 +25,7 @@ class ControlsDemo : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        kova::FormatWindowClassNames(
-            static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL))));
+        kova::FormatWindowClassNames(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL)));
         fCore = std::make_unique<kova::XGAppCore>();
         fWindow = std::make_unique<DemoWindow>();
     }

@@ -19,7 +19,25 @@
 #   programs      optional: where copies of the recording program go, one relative path
 #                 a line, in UTF-8 (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
+#   launcher-bits optional, "32" or "64": the width of the launcher the scenario runs. "32"
+#                 in a 64-bit prefix runs the win32 build's autorun.exe (KOVA_LAUNCHER32)
+#                 under WoW64, as on 64-bit Windows.
+#   registry-view optional, "32" or "64": the registry view that registry.reg goes into
+#                 (reg import /reg:32 or /reg:64).
 # The launcher must exit with 0, start exactly what is expected, and nothing else.
+# Scenarios with launcher-bits or registry-view run only in a 64-bit Wine prefix; elsewhere
+# they are skipped (exit code 77), as is a 32-bit one with no 32-bit launcher at hand.
+#
+# What Wine 8.0 (Debian 12, 64-bit prefix) does with the views, as tests/tools/regprobe
+# showed it; the same as 64-bit Windows does:
+# - reg import FILE /reg:64 writes HKLM\Software\X to the 64-bit view; /reg:32 writes it
+#   to HKLM\Software\WOW6432Node\X; a plain import (64-bit reg.exe) is /reg:64. A section
+#   that names Software\WOW6432Node\X, imported with /reg:64, is X of the 32-bit view, as
+#   in a .reg file exported on 64-bit Windows.
+# - A 32-bit program opening HKLM\Software\X with KEY_QUERY_VALUE alone (or with
+#   KEY_WOW64_32KEY, 0x200) reads WOW6432Node\X; with KEY_WOW64_64KEY (0x100) it reads
+#   the 64-bit view. A 64-bit program reads the 64-bit view, unless it asks for 0x200.
+# - HKCU\Software is one key for both: no program is redirected there, whatever it asks.
 #
 # With CHECKER, autorun-check then reads the same folder and registry, and its decision
 # must be what the launcher did: the command line it handed to WinExec, and a program
@@ -34,6 +52,31 @@ scenario=$(cd "$2" && pwd) || exit 1
 name=$(basename "$scenario")
 
 fail() { echo "FAIL $name: $*"; exit 1; }
+skip() { echo "SKIP $name: $*"; exit 77; }
+
+# A setting file of the scenario's: its first line, without a carriage return.
+setting() { [ -f "$scenario/$1" ] && head -n 1 "$scenario/$1" | tr -d '\r'; }
+launcher_bits=$(setting launcher-bits)
+registry_view=$(setting registry-view)
+case "$launcher_bits" in ''|32|64) ;; *) fail "launcher-bits must be 32 or 64" ;; esac
+case "$registry_view" in ''|32|64) ;; *) fail "registry-view must be 32 or 64" ;; esac
+if [ -n "$launcher_bits$registry_view" ]; then
+  [ "$mode" = wine ] || skip "the stand-in has one registry view; this scenario needs two"
+  [ "${WINEARCH:-win32}" = win64 ] || skip "needs a 64-bit Wine prefix (registry views)"
+fi
+if [ "$mode" = wine ]; then
+  . "$(dirname "$0")/../../scripts/wine-env.sh"
+  kova_wine_env "${WINEARCH:-win32}" "$WINEPREFIX" || exit 1
+  # The launcher of the other width, when the scenario asks for it.
+  if [ "$launcher_bits" = 32 ] && [ "$WINEARCH" = win64 ]; then
+    [ -f "${KOVA_LAUNCHER32:-}" ] ||
+      skip "no 32-bit autorun.exe at '${KOVA_LAUNCHER32:-}': build the win32 preset first"
+    launcher=$KOVA_LAUNCHER32
+  fi
+  # reg's own option for the view the scenario's keys go to (and are removed from).
+  view_option=()
+  [ -z "$registry_view" ] || view_option=("/reg:$registry_view")
+fi
 
 if [ "$mode" = wine ]; then
   # A disc's "autorun.inf" is text in Windows-1252, which is Wine's ANSI code page in the
@@ -57,7 +100,7 @@ reg_sections() {
 forget_registry() {
   local key
   reg_sections "$1" | while read -r key; do
-    wine reg delete "$key" /f </dev/null >/dev/null 2>&1
+    "$kova_wine" reg delete "$key" /f "${view_option[@]}" </dev/null >/dev/null 2>&1
   done
 }
 
@@ -83,10 +126,11 @@ if [ "$mode" = wine ]; then
     forget_registry "$scenario/registry.reg"
     # Wine's drive Z: is the root of the host's file system. (Asking winepath would start
     # a wine process whose services could keep this script's output open.)
-    wine reg import "Z:${scenario//\//\\}\\registry.reg" </dev/null >/dev/null 2>&1 ||
+    "$kova_wine" reg import "Z:${scenario//\//\\}\\registry.reg" "${view_option[@]}" \
+      </dev/null >/dev/null 2>&1 ||
       fail "could not import registry.reg"
   fi
-  (cd "$work" && wine "./$launcher_name" </dev/null >/dev/null 2>&1)
+  (cd "$work" && "$kova_wine" "./$launcher_name" </dev/null >/dev/null 2>&1)
   status=$?
 else
   if [ -f "$scenario/registry.reg" ]; then

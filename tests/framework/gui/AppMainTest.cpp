@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -47,12 +48,14 @@ int RunEntry(Start start, char* commandTail = nullptr, int show = SW_SHOWDEFAULT
                    show);
 }
 
-std::string Hex8(DWORD value)
+/// A module handle as the class names carry it: eight digits at least, more when it lies
+/// above 4 GB.
+std::string HandleDigits(UINT_PTR value)
 {
     static const char digits[] = "0123456789ABCDEF";
     std::string text;
-    for (int shift = 28; shift >= 0; shift -= 4) {
-        text += digits[(value >> shift) & 0xF];
+    for (std::uint64_t rest = value; rest != 0 || text.size() < 8; rest >>= 4) {
+        text.insert(text.begin(), digits[rest & 0xF]);
     }
     return text;
 }
@@ -97,6 +100,24 @@ TEST(AppMain, ClassNamesForTheDefaultImageBase)
     EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_00000000");
 }
 
+TEST(AppMain, ClassNamesOfAModuleAbove4GBKeepItsUpperDigits)
+{
+    if (sizeof(UINT_PTR) < 8) {
+        GTEST_SKIP() << "a 32-bit program has no module above 4 GB";
+    }
+    // The usual base of a 64-bit program: cut to 32 bits it would read 40000000.
+    kova::FormatWindowClassNames(static_cast<UINT_PTR>(0x140000000ULL));
+    EXPECT_STREQ(kova::_GWindowClass, "_XGWindow_140000000");
+    EXPECT_STREQ(kova::_GDlogClass, "_XGDialog_140000000");
+    // The lower half keeps its eight digits.
+    kova::FormatWindowClassNames(static_cast<UINT_PTR>(0x200000001ULL));
+    EXPECT_STREQ(kova::_GPopClass, "_XGPop_200000001");
+    // The longest name there can be still fits its buffer.
+    kova::FormatWindowClassNames(static_cast<UINT_PTR>(0xFEDCBA9876543210ULL));
+    EXPECT_STREQ(kova::_GControlClass, "_XGControl_FEDCBA9876543210");
+    EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_FEDCBA9876543210");
+}
+
 TEST(AppMain, WinMainStoresTheStartupParameters)
 {
     kova::_GMainWindow = kova::_GMDIWindow = kova::_GToolWindow = reinterpret_cast<HWND>(1);
@@ -111,18 +132,24 @@ TEST(AppMain, WinMainStoresTheStartupParameters)
     EXPECT_EQ(kova::_GMDIWindow, nullptr);
     EXPECT_EQ(kova::_GToolWindow, nullptr);
     EXPECT_EQ(kova::_GToolView, nullptr);
-    const DWORD module = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL)));
-    EXPECT_EQ(std::string(kova::_GWindowClass), "_XGWindow_" + Hex8(module));
-    EXPECT_EQ(std::string(kova::_GCopyrightClass), "_XGC_" + Hex8(module));
+    const UINT_PTR module = reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL));
+    EXPECT_EQ(std::string(kova::_GWindowClass), "_XGWindow_" + HandleDigits(module));
+    EXPECT_EQ(std::string(kova::_GCopyrightClass), "_XGC_" + HandleDigits(module));
 }
 
 #ifdef _WIN32
 TEST(AppMain, ClassNamesOfThisProgramOnWindows)
 {
-    // A 32-bit program is loaded at its preferred base, 0x00400000 unless linked otherwise.
+    // A program is loaded at its preferred base unless linked otherwise: 0x00400000 for a
+    // 32-bit one, 0x140000000 for a 64-bit one.
     RunEntry(Start::Null);
-    EXPECT_STREQ(kova::_GWindowClass, "_XGWindow_00400000");
-    EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_00400000");
+    if (sizeof(void*) == 4) {
+        EXPECT_STREQ(kova::_GWindowClass, "_XGWindow_00400000");
+        EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_00400000");
+    } else {
+        EXPECT_STREQ(kova::_GWindowClass, "_XGWindow_140000000");
+        EXPECT_STREQ(kova::_GCopyrightClass, "_XGC_140000000");
+    }
 }
 #endif
 

@@ -45,7 +45,7 @@ std::int32_t TestWindow::DoClick(std::int32_t viewID, void* data)
 
 void ViewsTest::SetUp()
 {
-    FormatWindowClassNames(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL))));
+    FormatWindowClassNames(reinterpret_cast<UINT_PTR>(GetModuleHandleA(NULL)));
     _GMDIWindow = NULL;
     _GMainWindow = NULL;
 }
