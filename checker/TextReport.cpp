@@ -76,8 +76,8 @@ void RegistrySection(const CheckReport& report, std::string& out)
         out += "not opened, error " + std::to_string(decision.openStatus) + " (" +
                ErrorMeaning(decision.openStatus) + ").\n";
     if (report.otherView)
-        out += "  The key opens in " + std::string(ViewName(*report.otherView)) + " (access " +
-               Hex(*report.otherView) + AccessName(*report.otherView) + "), which the launcher does not look in.\n";
+        out += "  It opens in " + std::string(ViewName(*report.otherView)) + ", with access " +
+               Hex(*report.otherView) + AccessName(*report.otherView) + ", where the launcher does not look.\n";
     for (int i = 0; i < decision.queryCount; ++i) {
         const LaunchQuery& query = decision.queries[i];
         const char* name = query.valueName[0] != '\0' ? query.valueName : nullptr;

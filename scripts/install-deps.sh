@@ -32,20 +32,3 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Some hosts' kernels refuse 32-bit x86 programs ("Exec format error"), the 32-bit Wine
-# loader among them. There the kernel is told to hand them to QEMU's user-mode emulator
-# (binfmt_misc): far slower, but the same Wine.
-if [ "${1:-}" = win32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "This host does not run 32-bit programs itself: running them through QEMU"
-  if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q "install ok installed"; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      qemu-user-static >/dev/null
-  fi
-  binfmt=/proc/sys/fs/binfmt_misc
-  mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt"
-  # The ELF header of an i386 executable (magic and mask as QEMU's own binfmt files have
-  # them); F: the emulator is opened now, so it serves every mount namespace.
-  [ -e "$binfmt/qemu-i386" ] || printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' >"$binfmt/register"
-  /usr/lib/wine/wine --version >/dev/null 2>&1 ||
-    { echo "32-bit programs do not run on this host, not even through QEMU" >&2; exit 1; }
-fi

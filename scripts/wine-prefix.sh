@@ -23,10 +23,15 @@ mkdir -p "$(dirname "$prefix")"
   # Wine next reads its X events, and a FocusOut that comes late hands the foreground to
   # the desktop, so that a thread's active window may be NULL where Windows would have
   # activated the next window. On a virtual desktop Wine alone decides, as Windows does.
-  if [ ! -f "$prefix/.kova-virtual-desktop" ]; then
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
-      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1 &&
-      wineserver -w && touch "$prefix/.kova-virtual-desktop" ||
-      { echo "could not set up the virtual desktop in $prefix" >&2; exit 1; }
+  # And a relay trace (WINEDEBUG=+relay), which the scenarios read to see the command line
+  # the launcher hands to Windows, shows only the calls that start programs.
+  settings=2
+  if [ "$(cat "$prefix/.kova-settings" 2>/dev/null)" != "$settings" ]; then
+    "$kova_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+      "$kova_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1 &&
+      "$kova_wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
+        /d 'KERNEL32.WinExec;SHELL32.ShellExecuteA' /f >/dev/null 2>&1 &&
+      wineserver -w && echo "$settings" >"$prefix/.kova-settings" ||
+      { echo "could not set up $prefix" >&2; exit 1; }
   fi
 ) 9>"$prefix.lock"

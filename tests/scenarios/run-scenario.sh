@@ -19,14 +19,16 @@
 #   programs      optional: where copies of the recording program go, one relative path
 #                 a line, in UTF-8 (default: setup.exe and app.exe)
 #   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
-#   launcher-bits optional, "32" or "64": the width of the launcher the scenario runs. "32"
-#                 in a 64-bit prefix runs the win32 build's autorun.exe (KOVA_LAUNCHER32)
-#                 under WoW64, as on 64-bit Windows.
+#   launcher-bits optional, "32" or "64": the width of the launcher the scenario runs on
+#                 64-bit Windows. "32" in a 64-bit prefix runs the win32 build's autorun.exe
+#                 (KOVA_LAUNCHER32, and its checker KOVA_CHECKER32) under WoW64; on Linux
+#                 the stand-in plays a program of that width on 64-bit Windows.
 #   registry-view optional, "32" or "64": the registry view that registry.reg goes into
-#                 (reg import /reg:32 or /reg:64).
+#                 (reg import /reg:32 or /reg:64; on Linux, KOVA_REGISTRY_VIEW).
 # The launcher must exit with 0, start exactly what is expected, and nothing else.
-# Scenarios with launcher-bits or registry-view run only in a 64-bit Wine prefix; elsewhere
-# they are skipped (exit code 77), as is a 32-bit one with no 32-bit launcher at hand.
+# Under Wine, scenarios with launcher-bits or registry-view run only in a 64-bit prefix;
+# elsewhere they are skipped (exit code 77), as is a 32-bit one with no 32-bit launcher at
+# hand or on a machine that cannot run 32-bit programs (KOVA_RUNS_32BIT=0).
 #
 # What Wine 8.0 (Debian 12, 64-bit prefix) does with the views, as tests/tools/regprobe
 # showed it; the same as 64-bit Windows does:
@@ -60,8 +62,7 @@ launcher_bits=$(setting launcher-bits)
 registry_view=$(setting registry-view)
 case "$launcher_bits" in ''|32|64) ;; *) fail "launcher-bits must be 32 or 64" ;; esac
 case "$registry_view" in ''|32|64) ;; *) fail "registry-view must be 32 or 64" ;; esac
-if [ -n "$launcher_bits$registry_view" ]; then
-  [ "$mode" = wine ] || skip "the stand-in has one registry view; this scenario needs two"
+if [ -n "$launcher_bits$registry_view" ] && [ "$mode" = wine ]; then
   [ "${WINEARCH:-win32}" = win64 ] || skip "needs a 64-bit Wine prefix (registry views)"
 fi
 if [ "$mode" = wine ]; then
@@ -69,9 +70,11 @@ if [ "$mode" = wine ]; then
   kova_wine_env "${WINEARCH:-win32}" "$WINEPREFIX" || exit 1
   # The launcher of the other width, when the scenario asks for it.
   if [ "$launcher_bits" = 32 ] && [ "$WINEARCH" = win64 ]; then
+    [ "${KOVA_RUNS_32BIT:-1}" = 1 ] || skip "this machine cannot run 32-bit programs"
     [ -f "${KOVA_LAUNCHER32:-}" ] ||
       skip "no 32-bit autorun.exe at '${KOVA_LAUNCHER32:-}': build the win32 preset first"
     launcher=$KOVA_LAUNCHER32
+    [ -z "$checker" ] || checker=${KOVA_CHECKER32:-}
   fi
   # reg's own option for the view the scenario's keys go to (and are removed from).
   view_option=()
@@ -82,7 +85,7 @@ if [ "$mode" = wine ]; then
   # A disc's "autorun.inf" is text in Windows-1252, which is Wine's ANSI code page in the
   # C.UTF-8 locale whatever the host's; in that locale Wine also reads the host's file
   # names as UTF-8, as the stand-in does.
-  wine() { env LC_ALL=C.UTF-8 wine "$@"; }
+  export LC_ALL=C.UTF-8
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-scenario.XXXXXX")
@@ -130,13 +133,21 @@ if [ "$mode" = wine ]; then
       </dev/null >/dev/null 2>&1 ||
       fail "could not import registry.reg"
   fi
-  (cd "$work" && "$kova_wine" "./$launcher_name" </dev/null >/dev/null 2>&1)
+  # Wine's relay trace shows the command line the launcher hands to Windows (the prefix
+  # lets it show only the calls that start programs).
+  (cd "$work" && WINEDEBUG=+relay "$kova_wine" "./$launcher_name" </dev/null >/dev/null 2>"$work/relay.txt")
   status=$?
 else
   if [ -f "$scenario/registry.reg" ]; then
     export KOVA_REGISTRY="$scenario/registry.reg"
   else
     export KOVA_REGISTRY="$work/no-registry.reg"
+  fi
+  # The stand-in plays the launcher's width on 64-bit Windows, and imports the registry
+  # into the view the scenario names.
+  if [ -n "$launcher_bits$registry_view" ]; then
+    export KOVA_WINDOWS64=${launcher_bits:-64}
+    [ -z "$registry_view" ] || export KOVA_REGISTRY_VIEW=$registry_view
   fi
   if [ -f "$scenario/elevated" ]; then
     export KOVA_NEEDS_ELEVATION=$(tr -d '\r' <"$scenario/elevated" | paste -sd ';')
@@ -195,7 +206,7 @@ if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
 fi
 if [ -n "$checker" ]; then
   if [ "$mode" = wine ]; then
-    (cd "$work" && wine "$checker" --json . </dev/null >"$work/../$(basename "$work").json" 2>/dev/null)
+    (cd "$work" && "$kova_wine" "$checker" --json . </dev/null >"$work/../$(basename "$work").json" 2>/dev/null)
     checker_status=$?
     calls="$work/relay.txt"
   else

@@ -9,6 +9,7 @@ set -u
 bits=$1 probe=$2
 here=$(cd "$(dirname "$0")" && pwd)
 [ -f "$probe" ] || { echo "SKIP: no $bits-bit regprobe.exe at '$probe': build the win32 preset first"; exit 77; }
+[ "$bits" = 64 ] || [ "${KOVA_RUNS_32BIT:-1}" = 1 ] || { echo "SKIP: this machine cannot run 32-bit programs"; exit 77; }
 . "$here/../../scripts/wine-env.sh"
 kova_wine_env win64 "$WINEPREFIX" || exit 1
 

@@ -57,13 +57,33 @@ std::optional<std::string> ReadWholeFile(const char* path)
     return bytes;
 }
 
+/// The tree as `reg import /reg:32` leaves it on 64-bit Windows: every key that has a view
+/// of its own goes to the 32-bit one.
+RegTree ImportedInto32BitView(RegTree tree)
+{
+    RegTree viewed = EmptyRegistry();
+    for (auto& [path, values] : tree.keys) {
+        const std::u16string target = ViewKeyPath(path, KEY_WOW64_32KEY, ProcessKind::Process64);
+        // An import creates every key on the way down, so each parent exists too.
+        for (std::size_t at = target.find(u'\\'); at != std::u16string::npos; at = target.find(u'\\', at + 1))
+            viewed.keys.try_emplace(target.substr(0, at));
+        viewed.keys[target].merge(values);
+    }
+    return viewed;
+}
+
 RegTree LoadRegistry()
 {
     const char* path = std::getenv("KOVA_REGISTRY");
     if (!path || !*path)
         return EmptyRegistry();
     const std::optional<std::string> bytes = ReadWholeFile(path);
-    return bytes ? ParseRegFile(*bytes) : EmptyRegistry();
+    if (!bytes)
+        return EmptyRegistry();
+    // KOVA_REGISTRY_VIEW=32: the file was imported into the 32-bit view of 64-bit Windows.
+    const char* view = std::getenv("KOVA_REGISTRY_VIEW");
+    RegTree tree = ParseRegFile(*bytes);
+    return view && std::string_view(view) == "32" ? ImportedInto32BitView(std::move(tree)) : tree;
 }
 
 /// What the "A" query hands out: the string types in the code page, others as kept.
