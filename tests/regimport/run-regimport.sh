@@ -29,7 +29,11 @@ if [ "$mode" = wine ]; then
     1251) locale=ru_RU.UTF-8 ;;
     *) locale=C.UTF-8 ;;
   esac
-  wine() { env LC_ALL=$locale wine "$@"; }
+  # The prefix's own loader: Debian's "wine" would start a 64-bit prefix's programs
+  # through the 32-bit loader first.
+  . "$(dirname "$0")/../../scripts/wine-env.sh"
+  kova_wine_env "${WINEARCH:-win32}" "$WINEPREFIX" || exit 1
+  wine() { env LC_ALL=$locale "$kova_wine" "$@"; }
   # Every key the files write lives below a key named KovaTest, or is a value named
   # KovaTest... of a root: this file takes them all away, before the run and after it.
   printf '%s\r\n' 'REGEDIT4' '' \
