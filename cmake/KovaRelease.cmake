@@ -19,6 +19,9 @@ set(KOVA_COPYRIGHT "Copyright (c) 2026 the autorun launcher's developers" CACHE 
 set(KOVA_ICON "" CACHE FILEPATH "An icon file (.ico) for autorun.exe: its first icon group")
 
 if(KOVA_ICON)
+  # Given with its type (-DKOVA_ICON:FILEPATH=...), a relative path stays relative: take it
+  # from the source folder, where the presets are run.
+  get_filename_component(KOVA_ICON "${KOVA_ICON}" ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
   kova_check_icon("${KOVA_ICON}" kova_icon_problem)
   if(kova_icon_problem)
     message(FATAL_ERROR "KOVA_ICON: ${kova_icon_problem}")

@@ -2,15 +2,19 @@
 # Installs, on a Debian machine and as root, whatever the build and the tests need and the
 # machine does not have yet. Safe to run again: it installs nothing that is there.
 #   install-deps.sh          the Linux build and its tests
-#   install-deps.sh win32    also the MinGW-w64 cross compiler, 32-bit Wine and Xvfb
+#   install-deps.sh win32    also the MinGW-w64 cross compiler, 32-bit Wine and Xvfb, and
+#                            osslsigncode and openssl, which the release's signing needs
 #   install-deps.sh screenshot   what scripts/screenshot-controls-demo.sh needs besides
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest)
 # The fuzz targets (clang's libFuzzer), the memcheck runs and the coverage gate.
 packages+=(clang libclang-rt-14-dev valgrind gcovr)
+# The release's checks: test icons, and reading the Windows programs' resources.
+packages+=(python3)
 if [ "${1:-}" = win32 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686 wine wine32:i386 xvfb xauth)
+  packages+=(osslsigncode openssl)
 elif [ "${1:-}" = screenshot ]; then
   packages+=(wine wine32:i386 xvfb xauth x11-apps imagemagick)
 fi
