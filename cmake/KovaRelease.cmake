@@ -117,10 +117,9 @@ function(kova_release_package)
     list(APPEND files "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${program}>")
   endforeach()
   install(CODE "
-    if(DEFINED ENV{KOVA_SIGN_PKCS12} AND NOT \"\$ENV{KOVA_SIGN_PKCS12}\" STREQUAL \"\")
-      execute_process(COMMAND bash \"${PROJECT_SOURCE_DIR}/scripts/sign.sh\" ${files}
-                      COMMAND_ERROR_IS_FATAL ANY)
-    endif()")
+    set(KOVA_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
+    set(KOVA_SIGN_PROGRAMS ${files})
+    include(\"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/KovaSignInstalled.cmake\")")
   install(FILES ${documents} DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
