@@ -71,7 +71,7 @@ for program in "${programs[@]}"; do
   signed=$work/$(basename "$program")
   osslsigncode sign -pkcs12 "$pkcs12" -readpass "$password_file" -h sha256 "${stamp[@]}" \
     -in "$program" -out "$signed" >"$work/log" 2>&1 ||
-    { cat "$work/log" >&2; fail "could not sign $program (is the password right?)"; }
+    { cat "$work/log" >&2; fail "could not sign $program (osslsigncode says why, above)"; }
   # Replace the file's bytes, not the file: it keeps its permissions and its links.
   cat "$signed" >"$program"
   echo "signed $program"
