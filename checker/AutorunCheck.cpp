@@ -3,16 +3,13 @@
 #include "checker/CheckReport.h"
 #include "checker/Quote.h"
 #include "checker/ReportWriters.h"
+#include "launcher/Version.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
-
-#ifndef KOVA_VERSION
-#define KOVA_VERSION "0.0.0"
-#endif
 
 namespace {
 
@@ -60,7 +57,7 @@ int main(int argc, char** argv)
         if (argument == "--json") {
             json = true;
         } else if (argument == "--version") {
-            std::printf("autorun-check %s\n", KOVA_VERSION);
+            std::printf("autorun-check %s\n", KOVA_VERSION_STRING);
             return kClean;
         } else if (argument == "--help" || argument == "-h") {
             std::fputs(kUsage, stdout);

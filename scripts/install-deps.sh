@@ -4,15 +4,19 @@
 #   install-deps.sh          the Linux build and its tests
 #   install-deps.sh win32    also what the Windows builds need: the MinGW-w64 cross
 #                            compilers for 32- and 64-bit Windows, 32- and 64-bit Wine
-#                            and Xvfb
+#                            and Xvfb, and osslsigncode and openssl, which the release's
+#                            signing needs
 #   install-deps.sh screenshot   what scripts/screenshot-controls-demo.sh needs besides
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest nlohmann-json3-dev)
 # The fuzz targets (clang's libFuzzer), the memcheck runs and the coverage gate.
 packages+=(clang libclang-rt-14-dev valgrind gcovr)
+# The release's checks: test icons, and reading the Windows programs' resources.
+packages+=(python3)
 if [ "${1:-}" = win32 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth)
+  packages+=(osslsigncode openssl)
 elif [ "${1:-}" = screenshot ]; then
   packages+=(wine wine32:i386 xvfb xauth x11-apps imagemagick)
 fi

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # autorun-check's exit status: 0 without findings, 1 with findings, 2 when the check
 # itself cannot run, with a one-line message (on standard error) and nothing else.
-#   exit-status.sh CHECKER [EMULATOR...]
+# --version prints the project's version.
+#   exit-status.sh CHECKER VERSION [EMULATOR...]
 set -u
-checker=$1
-shift
+checker=$1 version=$2
+shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-check-exit.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -37,4 +38,8 @@ args=(--frobnicate disc); expect 2 "an unknown option" "$@"
 args=(disc empty);        expect 2 "two folders" "$@"
 args=(unreadable);        expect 2 "an autorun.inf that cannot be read" "$@"
 args=(--registry);        expect 2 "--registry without a file" "$@"
+args=(--version);         expect 0 "--version" "$@"
+if ! tr -d '\r' <"$work/out" | grep -qx "autorun-check $version"; then
+  echo "FAIL --version: expected \"autorun-check $version\""; cat "$work/out"; failed=1
+fi
 exit $failed
