@@ -141,6 +141,11 @@ const char* ErrorMeaning(LONG error)
     }
 }
 
+std::string ErrorText(LONG error)
+{
+    return "error " + std::to_string(error) + ": " + ErrorMeaning(error);
+}
+
 const char* TypeName(DWORD type)
 {
     switch (type) {
@@ -168,9 +173,7 @@ std::string ReasonText(const CheckReport& report)
     if (!report.fileFound)
         return "there is no autorun.inf, so the launcher does nothing.";
     const LaunchDecision& decision = report.decision;
-    const std::string key = "the product's key does not open (error " +
-                            std::to_string(decision.openStatus) + ": " +
-                            ErrorMeaning(decision.openStatus) + ")";
+    const std::string key = "the product's key does not open (" + ErrorText(decision.openStatus) + ")";
     switch (decision.reason) {
     case LaunchReason::SetupKeyClosed:
         return key + ", so the product counts as not installed.";
@@ -182,18 +185,16 @@ std::string ReasonText(const CheckReport& report)
     case LaunchReason::InstalledWanted:
         return "the product's key opens and its auto-start value equals AutoStartValue=.";
     case LaunchReason::AutoStartQueryFailed:
-        return "the product's key opens, but its auto-start value cannot be read (error " +
-               std::to_string(decision.queries[0].status) + ": " +
-               ErrorMeaning(decision.queries[0].status) +
+        return "the product's key opens, but its auto-start value cannot be read (" +
+               ErrorText(decision.queries[0].status) +
                "), so nothing starts; setup never starts for an installed product.";
     case LaunchReason::AutoStartDiffers:
         return "the product's key opens, but its auto-start value differs from AutoStartValue=, "
                "so nothing starts; setup never starts for an installed product.";
     case LaunchReason::AppPathQueryFailed: {
         const LaunchQuery& query = decision.queries[decision.queryCount - 1];
-        return "the installed program is due, but the program-path value cannot be read (error " +
-               std::to_string(query.status) + ": " + ErrorMeaning(query.status) +
-               "), so nothing starts.";
+        return "the installed program is due, but the program-path value cannot be read (" +
+               ErrorText(query.status) + "), so nothing starts.";
     }
     }
     return {};

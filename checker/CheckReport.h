@@ -90,6 +90,9 @@ const char* RootName(HKEY root);
 /// What a Win32 error code means, in a few words ("not found").
 const char* ErrorMeaning(LONG error);
 
+/// The code with its meaning, as the reports quote it ("error 2: not found").
+std::string ErrorText(LONG error);
+
 /// A registry value type's name ("REG_SZ"), or empty when it has none.
 const char* TypeName(DWORD type);
 

@@ -417,8 +417,7 @@ private:
         if (decision.openStatus != ERROR_SUCCESS) {
             if (decision.openStatus != ERROR_FILE_NOT_FOUND && decision.openStatus != ERROR_BAD_PATHNAME)
                 Add("key-open-failed", Severity::Warning, SettingLine("AppKey="),
-                    "on this machine the product's key does not open (error " +
-                        std::to_string(decision.openStatus) + ": " + ErrorMeaning(decision.openStatus) +
+                    "on this machine the product's key does not open (" + ErrorText(decision.openStatus) +
                         "), so the product counts as absent even if it is installed",
                     "check the key's permissions, or choose a key every user can read");
             return;
@@ -435,8 +434,8 @@ private:
             else if (autoStart.status != ERROR_SUCCESS)
                 Add("autostart-value-unreadable", Severity::Warning, line,
                     "on this machine the value " + Quote(settings.autoStartValueName) +
-                        " cannot be read (error " + std::to_string(autoStart.status) + ": " +
-                        ErrorMeaning(autoStart.status) + "), so the installed program does not start",
+                        " cannot be read (" + ErrorText(autoStart.status) +
+                        "), so the installed program does not start",
                     "keep the value a short text");
             else if (decision.reason == LaunchReason::AutoStartDiffers)
                 Add("autostart-value-differs", Severity::Warning, SettingLine("AutoStartValue="),
@@ -465,8 +464,7 @@ private:
             else if (path.status != ERROR_SUCCESS)
                 Add("app-path-unreadable", Severity::Error, line,
                     "on this machine the value " + Quote(settings.appPathValueName) +
-                        " cannot be read (error " + std::to_string(path.status) + ": " +
-                        ErrorMeaning(path.status) + ")",
+                        " cannot be read (" + ErrorText(path.status) + ")",
                     "check the value in the registry");
         }
         if (decision.action == LaunchAction::Installed && fReport.program && !fReport.program->path)
