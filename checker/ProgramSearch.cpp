@@ -99,7 +99,7 @@ std::optional<Place> Locate(std::string_view name, const std::string& discFolder
         const bool absolute = IsAbsolute(name);
         for (const std::string& form : Forms(name)) {
             std::string path = absolute ? form : Join(discFolder, form);
-            if (IsProgramFile(path))
+            if (IsProgramFile(path.c_str()))
                 return Place{std::move(path), absolute ? "where the command line names it"
                                                         : "below the disc's root"};
         }
@@ -108,7 +108,7 @@ std::optional<Place> Locate(std::string_view name, const std::string& discFolder
     const std::vector<Place> places = SearchPlaces(discFolder);
     for (const std::string& form : Forms(name))
         for (const Place& place : places)
-            if (std::string path = Join(place.folder, form); IsProgramFile(path))
+            if (std::string path = Join(place.folder, form); IsProgramFile(path.c_str()))
                 return Place{std::move(path), place.where};
     return std::nullopt;
 }
@@ -152,12 +152,6 @@ void LookAtProgram(ProgramReport& report)
 }
 
 } // namespace
-
-bool IsProgramFile(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
 {

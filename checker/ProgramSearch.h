@@ -14,9 +14,6 @@ namespace kova::check {
 /// folders and PATH); a relative name with a folder part from the disc's root.
 ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder);
 
-/// True when `path` names a file (not a folder).
-bool IsProgramFile(const std::string& path);
-
 } // namespace kova::check
 
 #endif

@@ -1,5 +1,7 @@
 #include "launcher/CommandProgram.h"
 
+#include <windows.h>
+
 #include <cstring>
 
 namespace {
@@ -62,4 +64,10 @@ void SplitCommandProgram(const char* line, ProgramExists exists, void* context,
     }
     TakeName(result, line, first);
     result.parameters = SkipBlanks(line + first);
+}
+
+bool IsProgramFile(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

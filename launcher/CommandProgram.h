@@ -17,6 +17,9 @@ struct CommandProgram {
     bool found;                        ///< `exists` said yes to `program`
 };
 
+/// True when `path` names a file, not a folder, as GetFileAttributesA sees it.
+bool IsProgramFile(const char* path);
+
 /// Splits `line` into the program and its parameters. A quoted name runs to the closing
 /// quote (or the end of the line). An unquoted one may hold blanks ("C:\Program
 /// Files\App\app.exe /s"), so it is tried up to the first blank or tab, then up to the

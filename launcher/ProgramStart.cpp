@@ -15,12 +15,6 @@
 
 namespace {
 
-bool IsFile(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 /// Whether CreateProcess would find a program by this name: a bare name where SearchPathA
 /// looks (the launcher's folder first), a name with a folder part where it stands; ".exe"
 /// is added to a name without an extension.
@@ -35,7 +29,7 @@ bool IsStartable(const char* name, void*)
         --file;
     }
     if (std::strchr(file, '.') != NULL) {
-        return IsFile(name);
+        return IsProgramFile(name);
     }
     const std::size_t length = std::strlen(name);
     if (length + sizeof ".exe" > sizeof path) {
@@ -43,7 +37,7 @@ bool IsStartable(const char* name, void*)
     }
     std::memcpy(path, name, length);
     std::memcpy(path + length, ".exe", sizeof ".exe");
-    return IsFile(path);
+    return IsProgramFile(path);
 }
 
 } // namespace
