@@ -122,4 +122,16 @@ std::optional<std::string> FindPath(std::string base, std::string_view relative)
     return path.empty() ? "/" : path;
 }
 
+bool IsFile(const std::optional<std::string>& path)
+{
+    struct stat info;
+    return path && stat(path->c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool IsDirectory(const std::optional<std::string>& path)
+{
+    struct stat info;
+    return path && stat(path->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 } // namespace kova::posix

@@ -21,6 +21,12 @@ bool SameFileName(std::string_view a, std::string_view b);
 /// order, so the choice never depends on the order in which the folder lists its names.
 std::optional<std::string> FindPath(std::string base, std::string_view relative);
 
+/// Whether `path` (what FindPath found, if anything) is a file, not a folder.
+bool IsFile(const std::optional<std::string>& path);
+
+/// Whether `path` (what FindPath found, if anything) is a folder.
+bool IsDirectory(const std::optional<std::string>& path);
+
 } // namespace kova::posix
 
 #endif

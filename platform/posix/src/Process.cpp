@@ -17,7 +17,6 @@
 #include <optional>
 #include <spawn.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,18 +28,6 @@ namespace {
 
 /// WinExec's value for a started program: anything above 31 means success.
 constexpr UINT Started = 33;
-
-bool IsFile(const std::optional<std::string>& path)
-{
-    struct stat info;
-    return path && stat(path->c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool IsDirectory(const std::optional<std::string>& path)
-{
-    struct stat info;
-    return path && stat(path->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 /// The launcher's own directory, where Windows looks first for a bare program name.
 std::optional<std::string> OwnDirectory()

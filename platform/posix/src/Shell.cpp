@@ -14,7 +14,6 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -23,12 +22,6 @@ using namespace kova::posix;
 std::string Utf8(const char* ansi)
 {
     return WideToUtf8(AnsiToWide(ansi));
-}
-
-bool IsFile(const std::optional<std::string>& path)
-{
-    struct stat info;
-    return path && stat(path->c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 /// The path of the file `name` names (UTF-8, '/'-separated), looked for in `folders`
