@@ -25,12 +25,14 @@ struct Finding {
     std::string fix;      ///< what to change, in a few words
 };
 
-/// One setting as the launcher reads it.
+/// One setting as the launcher reads it, and where its key stands.
 struct SettingReport {
-    const char* key;      ///< the key with its "="
+    autorun::SettingKey key;
+    const char* name;     ///< the key with its "="
     bool set;             ///< the key occurs in the text the launcher searches
     std::string value;
-    int line;             ///< where the occurrence the launcher reads stands, or 0
+    std::size_t offset;   ///< where the occurrence the launcher reads begins, or kNotFound
+    int line;             ///< the line it stands on, or 0
 };
 
 /// Where a program that would start is found, the way WinExec looks for it.
@@ -48,20 +50,23 @@ struct CheckReport {
     std::string folder;
     std::string path;               ///< the folder's "autorun.inf"
     bool fileFound = false;
+    /// The launcher can read the file: it is not a folder, and it opens and reads. When it
+    /// cannot, the launcher does nothing, as without the file.
+    bool fileReadable = false;
     std::uint64_t fileSize = 0;
-    std::size_t bytesRead = 0;      ///< at most 32000
+    std::size_t bytesRead = 0;      ///< at most autorun::kMaxRead
     std::size_t bytesSeen = 0;      ///< up to the first zero byte
     /// The whole file, as far as the checker reads it (it looks beyond the launcher's
-    /// 32000 bytes, to tell about keys the launcher never sees).
+    /// limit, to tell about keys the launcher never sees).
     std::string bytes;
 
     std::vector<SettingReport> settings;
 
     /// The text, settings and decision the launcher's own code worked out; only when the
-    /// file was found.
-    std::unique_ptr<AutorunText> text;
-    LaunchSettings launch{};
-    LaunchDecision decision{};
+    /// file was read.
+    std::unique_ptr<autorun::AutorunText> text;
+    autorun::LaunchSettings launch{};
+    autorun::LaunchDecision decision{};
     /// When the product's key does not open in the launcher's view: the access with which it
     /// opens in another view, if it does.
     std::optional<REGSAM> otherView;
@@ -69,6 +74,9 @@ struct CheckReport {
     std::optional<ProgramReport> program;
 
     std::vector<Finding> findings;
+
+    /// The report of one setting.
+    const SettingReport& Setting(autorun::SettingKey key) const;
 };
 
 /// Why the check could not run at all.
@@ -78,26 +86,8 @@ struct CheckFailure {
 
 /// Reads FOLDER/autorun.inf as the launcher does, asks the registry as the launcher does
 /// (nothing is started and nothing is written), and looks for traps. Throws CheckFailure
-/// when the folder does not exist or the file cannot be read.
+/// when the folder does not exist.
 CheckReport CheckFolder(const std::string& folder);
-
-/// The registry view an access asks for, in words ("the 64-bit view").
-const char* ViewName(REGSAM access);
-
-/// The registry root's name for a root handle ("HKEY_CURRENT_USER").
-const char* RootName(HKEY root);
-
-/// What a Win32 error code means, in a few words ("not found").
-const char* ErrorMeaning(LONG error);
-
-/// The code with its meaning, as the reports quote it ("error 2: not found").
-std::string ErrorText(LONG error);
-
-/// A registry value type's name ("REG_SZ"), or empty when it has none.
-const char* TypeName(DWORD type);
-
-/// The sentence that says why the decision came out as it did.
-std::string ReasonText(const CheckReport& report);
 
 } // namespace kova::check
 

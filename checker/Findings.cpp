@@ -1,16 +1,29 @@
 #include "checker/Findings.h"
 
+#include "checker/FindingCatalogue.h"
 #include "checker/ProgramSearch.h"
 #include "checker/Quote.h"
+#include "checker/TextFields.h"
+#include "checker/Words.h"
+#include "launcher/RegistryRoot.h"
+#include "launcher/RegistryView.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <optional>
 
 namespace kova::check {
 
 namespace {
+
+using autorun::LaunchDecision;
+using autorun::LaunchQuery;
+using autorun::LaunchReason;
+using autorun::LaunchSettings;
+using autorun::QueryRole;
+using autorun::SettingKey;
+
+using Check = std::optional<Found>;
 
 bool IsBlank(char c)
 {
@@ -48,11 +61,15 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-std::size_t LineStart(std::string_view bytes, std::size_t offset)
+std::string Number(std::size_t number)
 {
-    while (offset > 0 && !IsLineEnd(bytes[offset - 1]))
-        --offset;
-    return offset;
+    return std::to_string(number);
+}
+
+/// A key as the findings quote it: "\"AppKey=\"".
+std::string QuotedKey(std::string_view name)
+{
+    return "\"" + std::string(name) + "\"";
 }
 
 /// How a line that seems to set a key is written.
@@ -68,415 +85,377 @@ struct KeyLineFound {
 std::vector<KeyLineFound> KeyLines(std::string_view bytes, std::string_view name)
 {
     std::vector<KeyLineFound> found;
-    for (std::size_t start = 0; start < bytes.size();) {
-        std::size_t end = start;
-        while (end < bytes.size() && !IsLineEnd(bytes[end]))
-            ++end;
-        std::size_t at = start;
-        while (at < end && IsBlank(bytes[at]))
+    ForEachField(bytes, "\r\n", [&](std::string_view line, std::size_t start) {
+        std::size_t at = 0;
+        while (at < line.size() && IsBlank(line[at]))
             ++at;
-        const std::string_view line = bytes.substr(at, end - at);
-        if (StartsWithIgnoringCase(line, name)) {
-            std::size_t equals = name.size();
-            while (equals < line.size() && IsBlank(line[equals]))
-                ++equals;
-            if (equals < line.size() && line[equals] == '=') {
-                const bool sameCase = line.substr(0, name.size()) == name;
-                found.push_back({!sameCase              ? KeyLine::OtherCase
-                                 : equals > name.size() ? KeyLine::BlankBeforeEquals
-                                                        : KeyLine::Exact,
-                                 at});
-            }
+        line.remove_prefix(at);
+        if (!StartsWithIgnoringCase(line, name))
+            return;
+        std::size_t equals = name.size();
+        while (equals < line.size() && IsBlank(line[equals]))
+            ++equals;
+        if (equals < line.size() && line[equals] == '=') {
+            const bool sameCase = line.substr(0, name.size()) == name;
+            found.push_back({!sameCase              ? KeyLine::OtherCase
+                             : equals > name.size() ? KeyLine::BlankBeforeEquals
+                                                    : KeyLine::Exact,
+                             start + at});
         }
-        start = end + 1;
-    }
+    });
     return found;
 }
 
-class TrapFinder {
+/// What the checks read: the report so far, and its file's bytes.
+class Disc {
 public:
-    explicit TrapFinder(CheckReport& report) : fReport(report), fBytes(report.bytes) {}
+    explicit Disc(const CheckReport& report) : report(report), bytes(report.bytes) {}
 
-    void Run()
+    int Line(std::size_t offset) const { return LineOf(bytes, offset); }
+    int SettingLine(SettingKey key) const { return report.Setting(key).line; }
+    const LaunchSettings& Settings() const { return report.launch; }
+    const LaunchDecision& Decision() const { return report.decision; }
+
+    std::size_t LineStart(std::size_t offset) const
     {
-        if (!fReport.fileFound) {
-            Add("no-autorun-inf", Severity::Error, 0,
-                "there is no autorun.inf in " + fReport.folder + ", so the launcher does nothing",
-                "put autorun.inf beside the launcher, at the disc's root");
-            return;
-        }
-        if (IsUtf16()) {
-            Add("utf16-file", Severity::Error, 1,
-                "autorun.inf is UTF-16 (Unicode) text; the launcher searches 8-bit text and "
-                "finds no key in it",
-                "save the file as ANSI (8-bit) text");
-            return;
-        }
-        if (fReport.bytesSeen < fReport.bytesRead)
-            Add("zero-byte", Severity::Warning, LineOf(fBytes, fReport.bytesSeen),
-                "a zero byte at byte " + std::to_string(fReport.bytesSeen + 1) +
-                    " ends the text the launcher searches; nothing after it is seen",
-                "remove the zero byte");
-        for (const LaunchKey& key : kLaunchKeys)
-            CheckKey(key);
-        CheckSettings();
-        CheckMachine();
-    }
-
-private:
-    void Add(std::string code, Severity severity, int line, std::string message, std::string fix)
-    {
-        fReport.findings.push_back({std::move(code), severity, line, std::move(message), std::move(fix)});
-    }
-
-    bool IsUtf16() const
-    {
-        const std::string_view bytes = fBytes;
-        if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
-            return true;
-        // Without a byte-order mark: ASCII text with every second byte zero.
-        return bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' &&
-               bytes[3] == '\0';
-    }
-
-    int Line(std::size_t offset) const { return LineOf(fBytes, offset); }
-
-    /// The value a key standing just before `start` would have, read as the launcher reads.
-    std::string_view ValueAfter(std::size_t start) const
-    {
-        std::size_t end = start;
-        while (end < fBytes.size() && end - start < kMaxValueLength && fBytes[end] != '\0' &&
-               !IsLineEnd(fBytes[end]))
-            ++end;
-        return std::string_view(fBytes).substr(start, end - start);
+        while (offset > 0 && !IsLineEnd(bytes[offset - 1]))
+            --offset;
+        return offset;
     }
 
     /// Whether a key's occurrence stands where a reader would look for it: at the start of
-    /// a line that is not a comment.
+    /// a line, perhaps after blanks.
     bool StandsAlone(std::size_t offset) const
     {
-        const std::size_t start = LineStart(fBytes, offset);
-        return std::all_of(fBytes.begin() + static_cast<std::ptrdiff_t>(start),
-                           fBytes.begin() + static_cast<std::ptrdiff_t>(offset), IsBlank);
+        const std::size_t start = LineStart(offset);
+        return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(offset), IsBlank);
     }
 
     bool InComment(std::size_t offset) const
     {
-        const std::string_view line = Trim(std::string_view(fBytes).substr(LineStart(fBytes, offset)));
-        return line.starts_with(';');
+        return Trim(bytes.substr(LineStart(offset))).starts_with(';');
     }
 
-    void CheckKey(const LaunchKey& key)
+    /// The value a key standing just before `start` would have, by the launcher's rule.
+    std::string ValueAt(std::size_t start) const
     {
-        const std::string_view name = key.name;
-        const std::string_view bare = name.substr(0, name.size() - 1);
-        const char* seen = std::strstr(fReport.text->buf, key.name);
-        const std::vector<KeyLineFound> lines = KeyLines(fBytes, bare);
-        const std::string quotedName = "\"" + std::string(name) + "\"";
-        if (seen == nullptr) {
-            CheckUnseenKey(name, lines);
-            return;
-        }
-        const auto offset = static_cast<std::size_t>(seen - fReport.text->buf);
-        const std::string& value = fReport.launch.*key.value;
-        const bool misplaced = !StandsAlone(offset) || InComment(offset);
-        if (misplaced) {
-            const auto meant = std::find_if(lines.begin(), lines.end(), [&](const KeyLineFound& line) {
-                return line.kind == KeyLine::Exact && line.offset > offset && !InComment(line.offset);
-            });
-            const std::string where = InComment(offset) ? "inside a comment" : "inside another line";
-            if (meant != lines.end())
-                Add("key-first-occurrence", Severity::Error, Line(offset),
-                    quotedName + " first occurs " + where + " on line " + std::to_string(Line(offset)) +
-                        "; the launcher reads " + Quote(value) + " from there, not the line " +
-                        std::to_string(Line(meant->offset)) + " that looks right",
-                    "reword the earlier text so that it does not contain " + quotedName);
-            else
-                Add("key-inside-line", Severity::Warning, Line(offset),
-                    quotedName + " stands " + where + " on line " + std::to_string(Line(offset)) +
-                        "; the launcher reads it all the same",
-                    "put the key at the start of a line of its own, or remove it");
-        }
-        for (const KeyLineFound& line : lines)
-            if (!misplaced && line.kind == KeyLine::Exact && line.offset > offset && !InComment(line.offset) &&
-                ValueAfter(line.offset + name.size()) != value) {
-                Add("key-repeated", Severity::Warning, Line(line.offset),
-                    "line " + std::to_string(Line(line.offset)) + " sets " + quotedName +
-                        " again; the launcher reads only its first occurrence, on line " +
-                        std::to_string(Line(offset)),
-                    "keep one line for " + quotedName);
-                break;
-            }
-        CheckValue(name, offset, value);
+        autorun::SettingValue value;
+        autorun::CopyValue(report.bytes.c_str() + start, value);
+        return value;
     }
 
-    void CheckUnseenKey(std::string_view name, const std::vector<KeyLineFound>& lines)
-    {
-        const std::string quotedName = "\"" + std::string(name) + "\"";
-        const std::size_t beyond = fBytes.find(name);
-        if (beyond != std::string::npos && beyond + name.size() > fReport.bytesRead) {
-            Add("key-beyond-32000", Severity::Error, Line(beyond),
-                quotedName + " begins at byte " + std::to_string(beyond + 1) +
-                    ", beyond the first 32000 bytes, which are all the launcher reads",
-                "move the key to the start of the file");
-            return;
-        }
-        if (beyond != std::string::npos) {
-            Add("key-after-zero-byte", Severity::Error, Line(beyond),
-                quotedName + " on line " + std::to_string(Line(beyond)) + " comes after a zero byte (byte " +
-                    std::to_string(fReport.bytesSeen + 1) + "), where the launcher's text ends",
-                "remove the zero byte");
-            return;
-        }
-        for (const KeyLineFound& line : lines) {
-            const std::string written(std::string_view(fBytes).substr(
-                line.offset, fBytes.find('=', line.offset) + 1 - line.offset));
-            if (line.kind == KeyLine::OtherCase) {
-                Add("key-wrong-case", Severity::Error, Line(line.offset),
-                    Quote(written) + " on line " + std::to_string(Line(line.offset)) +
-                        " is not read: keys are case-sensitive, and the launcher looks for " + quotedName,
-                    "write it as " + quotedName);
-                return;
-            }
-            if (line.kind == KeyLine::BlankBeforeEquals) {
-                Add("key-blank-before-equals", Severity::Error, Line(line.offset),
-                    Quote(written) + " on line " + std::to_string(Line(line.offset)) +
-                        " is not read: the launcher looks for " + quotedName +
-                        ", with nothing between the name and \"=\"",
-                    "remove the blanks before \"=\"");
-                return;
-            }
-        }
-    }
-
-    void CheckValue(std::string_view name, std::size_t offset, const std::string& value)
-    {
-        const std::string quotedName = "\"" + std::string(name) + "\"";
-        const int line = Line(offset);
-        const std::size_t start = offset + name.size();
-        std::size_t end = start;
-        while (end < fBytes.size() && fBytes[end] != '\0' && !IsLineEnd(fBytes[end]))
-            ++end;
-        const std::size_t valueEnd = start + value.size();
-        if (valueEnd == fReport.bytesRead && end > valueEnd)
-            Add("value-cut-at-32000", Severity::Error, line,
-                "the value of " + quotedName + " runs past byte 32000; the launcher reads only " +
-                    Quote(value),
-                "move the key to the start of the file");
-        else if (valueEnd == fReport.bytesSeen && fReport.bytesSeen < fReport.bytesRead)
-            Add("value-cut-at-zero-byte", Severity::Error, line,
-                "the value of " + quotedName + " ends at a zero byte; the launcher reads only " +
-                    Quote(value),
-                "remove the zero byte");
-        else if (end - start > kMaxValueLength)
-            Add("value-too-long", Severity::Error, line,
-                "the value of " + quotedName + " has " + std::to_string(end - start) +
-                    " characters; the launcher keeps only the first 256",
-                "shorten the value to 256 characters or fewer");
-        if (!value.empty() && IsBlank(value.back()))
-            Add("value-trailing-blank", Severity::Warning, line,
-                "the value of " + quotedName + " ends in blanks or tabs, which are part of it: " + Quote(value),
-                "remove the blanks at the end of line " + std::to_string(line));
-        if (!value.empty() && IsBlank(value.front()))
-            Add("value-leading-blank", Severity::Warning, line,
-                "the value of " + quotedName + " begins with blanks or tabs, which are part of it: " +
-                    Quote(value),
-                "remove the blanks after \"=\"");
-    }
-
-    int SettingLine(const char* key) const
-    {
-        for (const SettingReport& setting : fReport.settings)
-            if (std::strcmp(setting.key, key) == 0)
-                return setting.line;
-        return 0;
-    }
-
-    void CheckSettings()
-    {
-        const LaunchSettings& settings = fReport.launch;
-        CheckRoot(settings.appReg);
-        CheckView(settings.appRegistryView);
-        const std::string_view appKey = settings.appKey;
-        const int keyLine = SettingLine("AppKey=");
-        if (appKey.empty())
-            Add("appkey-empty", Severity::Error, keyLine,
-                "AppKey= is empty or missing: the root itself opens, so the product always counts "
-                "as installed and setup never starts",
-                "set AppKey= to the product's key, e.g. Software\\Maker\\Product");
-        else if (appKey.front() == '\\')
-            Add("appkey-leading-backslash", Severity::Error, keyLine,
-                "AppKey= begins with a backslash; Windows does not open such a path, so the product "
-                "always counts as absent and setup starts every time",
-                "remove the leading backslash");
-        else if (RepeatsRoot(appKey))
-            Add("appkey-repeats-root", Severity::Error, keyLine,
-                "AppKey= begins with a root's name; the key is looked for below the root that "
-                "AppRegistry= names, so it never opens and setup starts every time",
-                "give the root in AppRegistry= and only the path below it in AppKey=");
-
-        if (settings.autoStart[0] == '\0' && settings.autoStartValueName[0] == '\0')
-            Add("autostart-default-value", Severity::Warning, 0,
-                "neither AutoStart= nor AutoStartValueName= is set: the installed program starts "
-                "only if the key's default value equals AutoStartValue= (" +
-                    Quote(settings.autoStartValue) + ")",
-                "set AutoStartValueName= and AutoStartValue=, or AutoStart=1");
-        static constexpr std::array<std::string_view, 5> kNoes = {"0", "no", "false", "off", "n"};
-        const std::string_view autoStart = Trim(settings.autoStart);
-        if (std::any_of(kNoes.begin(), kNoes.end(),
-                        [&](std::string_view no) { return EqualIgnoringCase(autoStart, no); }))
-            Add("autostart-any-value", Severity::Warning, SettingLine("AutoStart="),
-                "AutoStart= is " + Quote(settings.autoStart) +
-                    ": any value that is not empty forces the start of the installed program, this one too",
-                "remove the AutoStart= line to let the registry decide");
-        if (settings.appPathValueName[0] == '\0')
-            Add("apppath-default-value", Severity::Warning, 0,
-                "AppPathValueName= is not set: the installed program's command line is read from "
-                "the key's default value",
-                "set AppPathValueName= to the value that holds the program's command line");
-
-        if (settings.setupName[0] == '\0') {
-            Add("setup-not-set", Severity::Warning, 0,
-                "SetupName= is not set: on a machine without the product nothing starts",
-                "set SetupName= to the setup program on the disc");
-        } else {
-            const ProgramReport setup = FindCommandProgram(settings.setupName, fReport.folder);
-            if (!setup.path)
-                Add("setup-not-found", Severity::Error, SettingLine("SetupName="),
-                    "SetupName= names " + Quote(setup.name) +
-                        ", which is not on the disc (nor anywhere else the launcher looks)",
-                    "copy the setup program to the disc, or correct SetupName=");
-        }
-    }
-
-    void CheckView(const std::string& view)
-    {
-        if (view.empty() || view == "64" || view == "32")
-            return;
-        const std::string_view trimmed = Trim(view);
-        const char* meant = trimmed.find("64") != std::string_view::npos   ? "64"
-                            : trimmed.find("32") != std::string_view::npos ? "32"
-                                                                           : nullptr;
-        Add("view-unknown", Severity::Warning, SettingLine("AppRegistryView="),
-            "AppRegistryView= is " + Quote(view) +
-                ", which is neither 64 nor 32, so the launcher opens the key in its own view",
-            meant != nullptr ? std::string("write AppRegistryView=") + meant + " exactly"
-                             : "write AppRegistryView=64 or AppRegistryView=32, or remove the line");
-    }
-
-    void CheckRoot(const std::string& appReg)
-    {
-        static constexpr std::array<std::array<std::string_view, 2>, 5> kRoots = {{
-            {"HKEY_USERS", "HKU"},
-            {"HKEY_CLASSES_ROOT", "HKCR"},
-            {"HKEY_LOCAL_MACHINE", "HKLM"},
-            {"HKEY_CURRENT_CONFIG", "HKCC"},
-            {"HKEY_CURRENT_USER", "HKCU"},
-        }};
-        if (appReg.empty())
-            return;
-        for (const auto& root : kRoots)
-            if (appReg == root[0])
-                return;
-        const std::string_view trimmed = Trim(appReg);
-        std::string_view meant;
-        for (const auto& root : kRoots)
-            if (EqualIgnoringCase(trimmed, root[0]) || EqualIgnoringCase(trimmed, root[1]))
-                meant = root[0];
-        const bool currentUser = meant == "HKEY_CURRENT_USER";
-        Add("root-unknown", currentUser ? Severity::Warning : Severity::Error, SettingLine("AppRegistry="),
-            "AppRegistry= is " + Quote(appReg) +
-                ", which is not exactly a root's name, so the current user's root "
-                "(HKEY_CURRENT_USER) is used instead",
-            meant.empty() ? "write HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS, "
-                            "HKEY_CLASSES_ROOT or HKEY_CURRENT_CONFIG exactly"
-                          : "write AppRegistry=" + std::string(meant) + " exactly");
-    }
-
-    static bool RepeatsRoot(std::string_view appKey)
-    {
-        static constexpr std::array<std::string_view, 6> kPrefixes = {"HKEY_", "HKLM\\", "HKCU\\",
-                                                                       "HKU\\", "HKCR\\", "HKCC\\"};
-        return std::any_of(kPrefixes.begin(), kPrefixes.end(),
-                           [&](std::string_view prefix) { return StartsWithIgnoringCase(appKey, prefix); });
-    }
-
-    void CheckMachine()
-    {
-        const LaunchDecision& decision = fReport.decision;
-        const LaunchSettings& settings = fReport.launch;
-        if (decision.openStatus != ERROR_SUCCESS && fReport.otherView) {
-            const bool is64 = (*fReport.otherView & KEY_WOW64_64KEY) != 0;
-            Add("key-in-other-view", Severity::Error, SettingLine("AppKey="),
-                std::string("on this machine the product's key is not in ") + ViewName(decision.access) +
-                    " but in " + ViewName(*fReport.otherView) +
-                    " (a 64-bit installer writes there), so setup starts although the product is installed",
-                is64 ? "add the line AppRegistryView=64" : "add the line AppRegistryView=32");
-            return;
-        }
-        if (decision.openStatus != ERROR_SUCCESS) {
-            if (decision.openStatus != ERROR_FILE_NOT_FOUND && decision.openStatus != ERROR_BAD_PATHNAME)
-                Add("key-open-failed", Severity::Warning, SettingLine("AppKey="),
-                    "on this machine the product's key does not open (" + ErrorText(decision.openStatus) +
-                        "), so the product counts as absent even if it is installed",
-                    "check the key's permissions, or choose a key every user can read");
-            return;
-        }
-        int query = 0;
-        if (settings.autoStart[0] == '\0') {
-            const LaunchQuery& autoStart = decision.queries[query++];
-            const int line = SettingLine("AutoStartValueName=");
-            if (autoStart.status == ERROR_FILE_NOT_FOUND)
-                Add("autostart-value-missing", Severity::Warning, line,
-                    "on this machine the product's key has no value " + Quote(settings.autoStartValueName) +
-                        ", so the installed program does not start",
-                    "have the installer write that value, or correct AutoStartValueName=");
-            else if (autoStart.status != ERROR_SUCCESS)
-                Add("autostart-value-unreadable", Severity::Warning, line,
-                    "on this machine the value " + Quote(settings.autoStartValueName) +
-                        " cannot be read (" + ErrorText(autoStart.status) +
-                        "), so the installed program does not start",
-                    "keep the value a short text");
-            else if (decision.reason == LaunchReason::AutoStartDiffers)
-                Add("autostart-value-differs", Severity::Warning, SettingLine("AutoStartValue="),
-                    "on this machine the value " + Quote(settings.autoStartValueName) + " holds " +
-                        Quote(autoStart.data) + ", not " + Quote(settings.autoStartValue) +
-                        ", so the installed program does not start",
-                    Trim(settings.autoStartValue) == std::string_view(autoStart.data)
-                        ? "remove the blanks around AutoStartValue='s value"
-                        : "make AutoStartValue= what the installer writes");
-        }
-        if (query < decision.queryCount) {
-            const LaunchQuery& path = decision.queries[query];
-            const int line = SettingLine("AppPathValueName=");
-            if (path.status == ERROR_FILE_NOT_FOUND)
-                Add("app-path-missing", Severity::Error, line,
-                    "on this machine the product's key has no value " + Quote(settings.appPathValueName) +
-                        ", so the installed program cannot start",
-                    "have the installer write that value, or correct AppPathValueName=");
-            else if (path.status == ERROR_MORE_DATA)
-                Add("app-path-too-long", Severity::Error, line,
-                    "on this machine the value " + Quote(settings.appPathValueName) + " holds " +
-                        std::to_string(path.lenKeyValue) +
-                        " bytes, more than the launcher's 256-byte buffer, so the installed program "
-                        "cannot start",
-                    "keep the program's command line under 256 bytes");
-            else if (path.status != ERROR_SUCCESS)
-                Add("app-path-unreadable", Severity::Error, line,
-                    "on this machine the value " + Quote(settings.appPathValueName) +
-                        " cannot be read (" + ErrorText(path.status) + ")",
-                    "check the value in the registry");
-        }
-        if (decision.action == LaunchAction::Installed && fReport.program && !fReport.program->path)
-            Add("installed-program-not-found", Severity::Error, 0,
-                "on this machine the installed program " + Quote(fReport.program->name) +
-                    " does not exist, so the launcher starts nothing",
-                "correct the command line the installer writes, or reinstall the product");
-    }
-
-    CheckReport& fReport;
-    const std::string& fBytes;
+    const CheckReport& report;
+    std::string_view bytes;
 };
+
+// --- The file --------------------------------------------------------------------------
+
+bool IsUtf16(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return true;
+    // Without a byte-order mark: ASCII text with every second byte zero.
+    return bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' && bytes[3] == '\0';
+}
+
+Check ZeroByte(const Disc& disc)
+{
+    const CheckReport& report = disc.report;
+    if (report.bytesSeen >= report.bytesRead)
+        return std::nullopt;
+    return Found{FindingId::ZeroByte, disc.Line(report.bytesSeen), {Number(report.bytesSeen + 1)}};
+}
+
+// --- Each key --------------------------------------------------------------------------
+
+/// A key the launcher reads whose first occurrence is not where a reader looks for it.
+Check KeyPlacement(const Disc& disc, const SettingReport& setting, const std::vector<KeyLineFound>& lines)
+{
+    const std::size_t offset = setting.offset;
+    if (disc.StandsAlone(offset) && !disc.InComment(offset))
+        return std::nullopt;
+    const auto meant = std::find_if(lines.begin(), lines.end(), [&](const KeyLineFound& line) {
+        return line.kind == KeyLine::Exact && line.offset > offset && !disc.InComment(line.offset);
+    });
+    const std::string where = disc.InComment(offset) ? "inside a comment" : "inside another line";
+    const std::string line = Number(static_cast<std::size_t>(setting.line));
+    if (meant != lines.end())
+        return Found{FindingId::KeyFirstOccurrence, setting.line,
+                     {QuotedKey(setting.name), where, line, Quote(setting.value),
+                      Number(static_cast<std::size_t>(disc.Line(meant->offset)))}};
+    return Found{FindingId::KeyInsideLine, setting.line, {QuotedKey(setting.name), where, line}};
+}
+
+/// A later line that sets the key again, to another value.
+Check KeyRepeated(const Disc& disc, const SettingReport& setting, const std::vector<KeyLineFound>& lines)
+{
+    const std::size_t length = std::string_view(setting.name).size();
+    for (const KeyLineFound& line : lines)
+        if (line.kind == KeyLine::Exact && line.offset > setting.offset && !disc.InComment(line.offset) &&
+            disc.ValueAt(line.offset + length) != setting.value) {
+            const int at = disc.Line(line.offset);
+            return Found{FindingId::KeyRepeated, at,
+                         {Number(static_cast<std::size_t>(at)), QuotedKey(setting.name),
+                          Number(static_cast<std::size_t>(setting.line))}};
+        }
+    return std::nullopt;
+}
+
+/// A key the launcher does not read, though the file seems to set it.
+Check UnseenKey(const Disc& disc, const SettingReport& setting, const std::vector<KeyLineFound>& lines)
+{
+    const CheckReport& report = disc.report;
+    const std::string_view name = setting.name;
+    const std::size_t beyond = disc.bytes.find(name);
+    if (beyond != std::string_view::npos && beyond + name.size() > report.bytesRead)
+        return Found{FindingId::KeyBeyondLimit, disc.Line(beyond),
+                     {QuotedKey(name), Number(beyond + 1), Number(autorun::kMaxRead)}};
+    if (beyond != std::string_view::npos) {
+        const int line = disc.Line(beyond);
+        return Found{FindingId::KeyAfterZeroByte, line,
+                     {QuotedKey(name), Number(static_cast<std::size_t>(line)), Number(report.bytesSeen + 1)}};
+    }
+    for (const KeyLineFound& line : lines) {
+        if (line.kind == KeyLine::Exact)
+            continue;
+        const std::string written(disc.bytes.substr(line.offset, disc.bytes.find('=', line.offset) + 1 - line.offset));
+        const int at = disc.Line(line.offset);
+        return Found{line.kind == KeyLine::OtherCase ? FindingId::KeyWrongCase : FindingId::KeyBlankBeforeEquals,
+                     at, {Quote(written), Number(static_cast<std::size_t>(at)), QuotedKey(name)}};
+    }
+    return std::nullopt;
+}
+
+/// A value that is not all the author wrote.
+Check ValueCut(const Disc& disc, const SettingReport& setting)
+{
+    const CheckReport& report = disc.report;
+    const std::size_t start = setting.offset + std::string_view(setting.name).size();
+    std::size_t end = start;
+    while (end < disc.bytes.size() && disc.bytes[end] != '\0' && !IsLineEnd(disc.bytes[end]))
+        ++end;
+    const std::size_t valueEnd = start + setting.value.size();
+    const std::string key = QuotedKey(setting.name);
+    if (valueEnd == report.bytesRead && end > valueEnd)
+        return Found{FindingId::ValueCutAtLimit, setting.line,
+                     {key, Number(autorun::kMaxRead), Quote(setting.value)}};
+    if (valueEnd == report.bytesSeen && report.bytesSeen < report.bytesRead)
+        return Found{FindingId::ValueCutAtZeroByte, setting.line, {key, Quote(setting.value)}};
+    if (end - start > autorun::kMaxValueLength)
+        return Found{FindingId::ValueTooLong, setting.line,
+                     {key, Number(end - start), Number(autorun::kMaxValueLength)}};
+    return std::nullopt;
+}
+
+Check ValueTrailingBlank(const Disc&, const SettingReport& setting)
+{
+    if (setting.value.empty() || !IsBlank(setting.value.back()))
+        return std::nullopt;
+    return Found{FindingId::ValueTrailingBlank, setting.line,
+                 {QuotedKey(setting.name), Quote(setting.value), Number(static_cast<std::size_t>(setting.line))}};
+}
+
+Check ValueLeadingBlank(const Disc&, const SettingReport& setting)
+{
+    if (setting.value.empty() || !IsBlank(setting.value.front()))
+        return std::nullopt;
+    return Found{FindingId::ValueLeadingBlank, setting.line, {QuotedKey(setting.name), Quote(setting.value)}};
+}
+
+// --- The settings ----------------------------------------------------------------------
+
+Check RootName(const Disc& disc)
+{
+    const std::string_view appReg = disc.Settings().appReg;
+    if (appReg.empty())
+        return std::nullopt;
+    for (const autorun::RegistryRootEntry& root : autorun::kRegistryRoots)
+        if (appReg == root.name)
+            return std::nullopt;
+    const std::string_view trimmed = Trim(appReg);
+    const autorun::RegistryRootEntry* meant = nullptr;
+    for (const autorun::RegistryRootEntry& root : autorun::kRegistryRoots)
+        if (EqualIgnoringCase(trimmed, root.name) || EqualIgnoringCase(trimmed, root.shortName))
+            meant = &root;
+    const int line = disc.SettingLine(SettingKey::AppRegistry);
+    if (meant == nullptr)
+        return Found{FindingId::RootUnknown, line, {Quote(appReg)}};
+    return Found{meant->key == HKEY_CURRENT_USER ? FindingId::RootUnknownMeantCurrentUser : FindingId::RootUnknownMeant,
+                 line, {Quote(appReg), meant->name}};
+}
+
+Check ViewSetting(const Disc& disc)
+{
+    const std::string_view view = disc.Settings().appRegistryView;
+    for (const autorun::RegistryViewEntry& entry : autorun::kRegistryViews)
+        if (view == entry.setting)
+            return std::nullopt;
+    const std::string_view trimmed = Trim(view);
+    const int line = disc.SettingLine(SettingKey::AppRegistryView);
+    for (const autorun::RegistryViewEntry& entry : autorun::kRegistryViews)
+        if (entry.setting[0] != '\0' && trimmed.find(entry.setting) != std::string_view::npos)
+            return Found{FindingId::ViewUnknownMeant, line, {Quote(view), entry.setting}};
+    return Found{FindingId::ViewUnknown, line, {Quote(view)}};
+}
+
+Check ProductKey(const Disc& disc)
+{
+    const std::string_view appKey = disc.Settings().appKey;
+    const int line = disc.SettingLine(SettingKey::AppKey);
+    if (appKey.empty())
+        return Found{FindingId::AppKeyEmpty, line, {}};
+    if (appKey.front() == '\\')
+        return Found{FindingId::AppKeyLeadingBackslash, line, {}};
+    const bool repeatsRoot =
+        StartsWithIgnoringCase(appKey, "HKEY_") ||
+        std::any_of(std::begin(autorun::kRegistryRoots), std::end(autorun::kRegistryRoots),
+                    [&](const autorun::RegistryRootEntry& root) {
+                        return StartsWithIgnoringCase(appKey, std::string(root.shortName) + "\\");
+                    });
+    if (repeatsRoot)
+        return Found{FindingId::AppKeyRepeatsRoot, line, {}};
+    return std::nullopt;
+}
+
+Check AutoStartDefault(const Disc& disc)
+{
+    const LaunchSettings& settings = disc.Settings();
+    if (settings.autoStart[0] != '\0' || settings.autoStartValueName[0] != '\0')
+        return std::nullopt;
+    return Found{FindingId::AutoStartDefaultValue, 0, {Quote(settings.autoStartValue)}};
+}
+
+Check AutoStartAnyValue(const Disc& disc)
+{
+    static constexpr std::array<std::string_view, 5> kNoes = {"0", "no", "false", "off", "n"};
+    const std::string_view autoStart = Trim(disc.Settings().autoStart);
+    if (std::none_of(kNoes.begin(), kNoes.end(), [&](std::string_view no) { return EqualIgnoringCase(autoStart, no); }))
+        return std::nullopt;
+    return Found{FindingId::AutoStartAnyValue, disc.SettingLine(SettingKey::AutoStart),
+                 {Quote(disc.Settings().autoStart)}};
+}
+
+Check AppPathDefault(const Disc& disc)
+{
+    if (disc.Settings().appPathValueName[0] != '\0')
+        return std::nullopt;
+    return Found{FindingId::AppPathDefaultValue, 0, {}};
+}
+
+Check SetupProgram(const Disc& disc)
+{
+    const LaunchSettings& settings = disc.Settings();
+    if (settings.setupName[0] == '\0')
+        return Found{FindingId::SetupNotSet, 0, {}};
+    const ProgramReport setup = FindCommandProgram(settings.setupName, disc.report.folder);
+    if (setup.path)
+        return std::nullopt;
+    return Found{FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
+}
+
+// --- This machine's registry -----------------------------------------------------------
+
+/// The key does not open in the launcher's view, or not at all. Ends the machine's checks
+/// when it finds something, since nothing was asked of the key then.
+Check ProductKeyOnMachine(const Disc& disc)
+{
+    const LaunchDecision& decision = disc.Decision();
+    const CheckReport& report = disc.report;
+    const int line = disc.SettingLine(SettingKey::AppKey);
+    if (decision.openStatus != ERROR_SUCCESS && report.otherView) {
+        const autorun::RegistryViewEntry& other = autorun::RegistryViewOf(*report.otherView);
+        return Found{FindingId::KeyInOtherView, line,
+                     {autorun::RegistryViewOf(decision.access).name, other.name, other.setting}};
+    }
+    if (decision.openStatus != ERROR_SUCCESS && decision.openStatus != ERROR_FILE_NOT_FOUND &&
+        decision.openStatus != ERROR_BAD_PATHNAME)
+        return Found{FindingId::KeyOpenFailed, line, {ErrorText(decision.openStatus)}};
+    return std::nullopt;
+}
+
+Check AutoStartOnMachine(const Disc& disc)
+{
+    const LaunchQuery* query = disc.Decision().Query(QueryRole::AutoStart);
+    if (query == nullptr)
+        return std::nullopt;
+    const LaunchSettings& settings = disc.Settings();
+    const int line = disc.SettingLine(SettingKey::AutoStartValueName);
+    const std::string name = Quote(settings.autoStartValueName);
+    if (query->status == ERROR_FILE_NOT_FOUND)
+        return Found{FindingId::AutoStartValueMissing, line, {name}};
+    if (query->status != ERROR_SUCCESS)
+        return Found{FindingId::AutoStartValueUnreadable, line, {name, ErrorText(query->status)}};
+    if (query->matched)
+        return std::nullopt;
+    const bool byBlanks = Trim(settings.autoStartValue) == std::string_view(query->data);
+    return Found{byBlanks ? FindingId::AutoStartValueDiffersByBlanks : FindingId::AutoStartValueDiffers,
+                 disc.SettingLine(SettingKey::AutoStartValue),
+                 {name, Quote(query->data), Quote(settings.autoStartValue)}};
+}
+
+Check AppPathOnMachine(const Disc& disc)
+{
+    const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
+    if (query == nullptr || query->status == ERROR_SUCCESS)
+        return std::nullopt;
+    const int line = disc.SettingLine(SettingKey::AppPathValueName);
+    const std::string name = Quote(disc.Settings().appPathValueName);
+    if (query->status == ERROR_FILE_NOT_FOUND)
+        return Found{FindingId::AppPathMissing, line, {name}};
+    if (query->status == ERROR_MORE_DATA)
+        return Found{FindingId::AppPathTooLong, line, {name, Number(query->lenKeyValue), Number(autorun::kDataSize)}};
+    return Found{FindingId::AppPathUnreadable, line, {name, ErrorText(query->status)}};
+}
+
+Check InstalledProgramOnMachine(const Disc& disc)
+{
+    const CheckReport& report = disc.report;
+    if (report.decision.action != autorun::LaunchAction::Installed || !report.program || report.program->path)
+        return std::nullopt;
+    return Found{FindingId::InstalledProgramNotFound, 0, {Quote(report.program->name)}};
+}
+
+// --- All of them, in the order they are reported ---------------------------------------
+
+using KeyCheck = Check (*)(const Disc&, const SettingReport&, const std::vector<KeyLineFound>&);
+using ValueCheck = Check (*)(const Disc&, const SettingReport&);
+using DiscCheck = Check (*)(const Disc&);
+
+constexpr ValueCheck kValueChecks[] = {ValueCut, ValueTrailingBlank, ValueLeadingBlank};
+constexpr DiscCheck kSettingChecks[] = {RootName, ViewSetting, ProductKey, AutoStartDefault,
+                                        AutoStartAnyValue, AppPathDefault, SetupProgram};
+constexpr DiscCheck kMachineChecks[] = {AutoStartOnMachine, AppPathOnMachine, InstalledProgramOnMachine};
+
+class Findings {
+public:
+    explicit Findings(CheckReport& report) : fReport(report) {}
+
+    void Add(const Check& check)
+    {
+        if (check)
+            fReport.findings.push_back(MakeFinding(*check));
+    }
+
+private:
+    CheckReport& fReport;
+};
+
+void CheckKey(const Disc& disc, const SettingReport& setting, Findings& findings)
+{
+    const std::string_view name = setting.name;
+    const std::vector<KeyLineFound> lines = KeyLines(disc.bytes, name.substr(0, name.size() - 1));
+    if (!setting.set) {
+        findings.Add(UnseenKey(disc, setting, lines));
+        return;
+    }
+    const Check placement = KeyPlacement(disc, setting, lines);
+    findings.Add(placement);
+    if (!placement)
+        findings.Add(KeyRepeated(disc, setting, lines));
+    for (const ValueCheck check : kValueChecks)
+        findings.Add(check(disc, setting));
+}
 
 } // namespace
 
@@ -492,7 +471,31 @@ int LineOf(std::string_view bytes, std::size_t offset)
 
 void FindTraps(CheckReport& report)
 {
-    TrapFinder(report).Run();
+    Findings findings(report);
+    if (!report.fileFound) {
+        findings.Add(Found{FindingId::NoAutorunInf, 0, {report.folder}});
+        return;
+    }
+    if (!report.fileReadable) {
+        findings.Add(Found{FindingId::AutorunInfUnreadable, 0, {report.path, "a folder, or no permission"}});
+        return;
+    }
+    if (IsUtf16(report.bytes)) {
+        findings.Add(Found{FindingId::Utf16File, 1, {}});
+        return;
+    }
+    const Disc disc(report);
+    findings.Add(ZeroByte(disc));
+    for (const SettingReport& setting : report.settings)
+        CheckKey(disc, setting, findings);
+    for (const DiscCheck check : kSettingChecks)
+        findings.Add(check(disc));
+    const Check key = ProductKeyOnMachine(disc);
+    findings.Add(key);
+    if (key || report.decision.openStatus != ERROR_SUCCESS)
+        return;
+    for (const DiscCheck check : kMachineChecks)
+        findings.Add(check(disc));
 }
 
 } // namespace kova::check

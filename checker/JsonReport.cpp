@@ -1,13 +1,18 @@
 #include "checker/Quote.h"
 #include "checker/ReportWriters.h"
+#include "checker/Words.h"
+#include "launcher/RegistryRoot.h"
+#include "launcher/RegistryView.h"
 
 #include <nlohmann/json.hpp>
-
-#include <cstring>
 
 namespace kova::check {
 
 namespace {
+
+using autorun::LaunchDecision;
+using autorun::LaunchQuery;
+using autorun::QueryRole;
 
 using Json = nlohmann::ordered_json;
 
@@ -21,6 +26,11 @@ Json Line(int line)
     return line > 0 ? Json(line) : Json(nullptr);
 }
 
+const char* RoleName(QueryRole role)
+{
+    return role == QueryRole::AutoStart ? "autoStart" : "appPath";
+}
+
 Json Registry(const CheckReport& report)
 {
     const LaunchDecision& decision = report.decision;
@@ -30,7 +40,7 @@ Json Registry(const CheckReport& report)
         const bool ok = query.status == ERROR_SUCCESS;
         Json value = {
             {"name", Text(query.valueName)},
-            {"role", i == 0 && report.launch.autoStart[0] == '\0' ? "autoStart" : "appPath"},
+            {"role", RoleName(query.role)},
             {"status", query.status},
             {"statusText", ErrorMeaning(query.status)},
             {"type", ok ? Json(query.valType) : Json(nullptr)},
@@ -38,16 +48,14 @@ Json Registry(const CheckReport& report)
             {"size", ok || query.status == ERROR_MORE_DATA ? Json(query.lenKeyValue) : Json(nullptr)},
             {"data", ok ? Text(query.data) : Json(nullptr)},
         };
-        if (i == 0 && report.launch.autoStart[0] == '\0')
-            value["matched"] = ok && std::strcmp(query.data, report.launch.autoStartValue) == 0;
+        if (query.role == QueryRole::AutoStart)
+            value["matched"] = query.matched;
         values.push_back(std::move(value));
     }
     return {
-        {"root", RootName(decision.root)},
+        {"root", autorun::RootName(decision.root)},
         {"keyPath", Text(report.launch.appKey)},
-        {"view", (decision.access & KEY_WOW64_64KEY) != 0   ? "64"
-                 : (decision.access & KEY_WOW64_32KEY) != 0 ? "32"
-                                                            : "default"},
+        {"view", autorun::RegistryViewOf(decision.access).id},
         {"access", decision.access},
         {"opened", decision.openStatus == ERROR_SUCCESS},
         {"error", decision.openStatus},
@@ -57,26 +65,13 @@ Json Registry(const CheckReport& report)
     };
 }
 
-const char* ActionName(LaunchAction action)
-{
-    switch (action) {
-    case LaunchAction::Installed:
-        return "installed";
-    case LaunchAction::Setup:
-        return "setup";
-    case LaunchAction::Nothing:
-        break;
-    }
-    return "nothing";
-}
-
 } // namespace
 
 std::string JsonReport(const CheckReport& report)
 {
     Json settings = Json::object();
     for (const SettingReport& setting : report.settings) {
-        std::string name = setting.key;
+        std::string name = setting.name;
         name.pop_back();
         settings[name] = {{"value", setting.set ? Text(setting.value) : Json(nullptr)},
                           {"line", Line(setting.line)}};
@@ -93,11 +88,12 @@ std::string JsonReport(const CheckReport& report)
         {"file",
          {{"path", Text(report.path)},
           {"found", report.fileFound},
-          {"size", report.fileFound ? Json(report.fileSize) : Json(nullptr)},
+          {"readable", report.fileReadable},
+          {"size", report.fileReadable ? Json(report.fileSize) : Json(nullptr)},
           {"bytesRead", report.bytesRead},
           {"bytesSeen", report.bytesSeen}}},
         {"settings", std::move(settings)},
-        {"registry", report.fileFound ? Registry(report) : Json(nullptr)},
+        {"registry", report.fileReadable ? Registry(report) : Json(nullptr)},
         {"decision",
          {{"action", ActionName(report.decision.action)},
           {"commandLine", report.commandLine ? Text(*report.commandLine) : Json(nullptr)},

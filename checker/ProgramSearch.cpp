@@ -1,6 +1,7 @@
 #include "checker/ProgramSearch.h"
 
 #include "checker/PeManifest.h"
+#include "checker/TextFields.h"
 #include "launcher/CommandProgram.h"
 
 #include <windows.h>
@@ -16,9 +17,9 @@ namespace kova::check {
 namespace {
 
 #ifdef _WIN32
-constexpr char kPathSeparator = ';';
+constexpr std::string_view kPathSeparator = ";";
 #else
-constexpr char kPathSeparator = ':';
+constexpr std::string_view kPathSeparator = ":";
 #endif
 
 struct Place {
@@ -29,11 +30,6 @@ struct Place {
 bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
-}
-
-bool HasFolderPart(std::string_view name)
-{
-    return name.find_first_of("\\/:") != std::string_view::npos;
 }
 
 bool IsAbsolute(std::string_view name)
@@ -55,13 +51,11 @@ std::string Join(const std::string& folder, std::string_view name)
 
 /// The forms a name is tried in. Windows adds ".exe" to a name without an extension; the
 /// Linux build tries the name as it stands too, so that host programs can be started.
-std::vector<std::string> Forms(std::string_view name)
+std::vector<std::string> Forms(const std::string& name)
 {
-    const std::size_t slash = name.find_last_of("\\/");
-    const std::string_view file = slash == std::string_view::npos ? name : name.substr(slash + 1);
     std::vector<std::string> forms;
-    if (file.find('.') == std::string_view::npos) {
-        forms.push_back(std::string(name) + ".exe");
+    if (autorun::AddsProgramExtension(name.c_str())) {
+        forms.push_back(name + autorun::kProgramExtension);
 #ifdef _WIN32
         return forms;
 #endif
@@ -81,25 +75,22 @@ std::vector<Place> SearchPlaces(const std::string& discFolder)
         places.push_back({folder, "the Windows folder"});
 #endif
     const char* variable = std::getenv("PATH");
-    const std::string_view path = variable != nullptr ? variable : "";
-    for (std::size_t start = 0; start < path.size();) {
-        const std::size_t end = std::min(path.find(kPathSeparator, start), path.size());
-        if (end > start)
-            places.push_back({std::string(path.substr(start, end - start)), "a folder on PATH"});
-        start = end + 1;
-    }
+    ForEachField(variable != nullptr ? variable : "", kPathSeparator, [&](std::string_view folder, std::size_t) {
+        if (!folder.empty())
+            places.push_back({std::string(folder), "a folder on PATH"});
+    });
     return places;
 }
 
-std::optional<Place> Locate(std::string_view name, const std::string& discFolder)
+std::optional<Place> Locate(const std::string& name, const std::string& discFolder)
 {
     if (name.empty())
         return std::nullopt;
-    if (HasFolderPart(name)) {
+    if (autorun::HasFolderPart(name.c_str())) {
         const bool absolute = IsAbsolute(name);
         for (const std::string& form : Forms(name)) {
             std::string path = absolute ? form : Join(discFolder, form);
-            if (IsProgramFile(path.c_str()))
+            if (autorun::IsProgramFile(path.c_str()))
                 return Place{std::move(path), absolute ? "where the command line names it"
                                                         : "below the disc's root"};
         }
@@ -108,7 +99,7 @@ std::optional<Place> Locate(std::string_view name, const std::string& discFolder
     const std::vector<Place> places = SearchPlaces(discFolder);
     for (const std::string& form : Forms(name))
         for (const Place& place : places)
-            if (std::string path = Join(place.folder, form); IsProgramFile(path.c_str()))
+            if (std::string path = Join(place.folder, form); autorun::IsProgramFile(path.c_str()))
                 return Place{std::move(path), place.where};
     return std::nullopt;
 }
@@ -156,8 +147,8 @@ void LookAtProgram(ProgramReport& report)
 ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
 {
     SearchContext search{&discFolder, std::nullopt};
-    CommandProgram split;
-    SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
+    autorun::CommandProgram split;
+    autorun::SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
     ProgramReport report{split.program, std::nullopt, {}, std::nullopt, {}};
     if (split.found && search.found) {
         report.path = std::move(search.found->folder);

@@ -1,12 +1,18 @@
 #include "checker/Quote.h"
 #include "checker/ReportWriters.h"
+#include "checker/Words.h"
+#include "launcher/RegistryRoot.h"
+#include "launcher/RegistryView.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace kova::check {
 
 namespace {
+
+using autorun::LaunchAction;
+using autorun::LaunchDecision;
+using autorun::LaunchQuery;
 
 std::string Hex(DWORD value)
 {
@@ -22,14 +28,11 @@ std::string Padded(std::string text, std::size_t width)
     return text;
 }
 
-std::string AccessName(REGSAM access)
+/// How an access is quoted: "the 64-bit view, with access 0x101 (KEY_QUERY_VALUE | ...)".
+std::string ViewAndAccess(REGSAM access)
 {
-    std::string name = "KEY_QUERY_VALUE";
-    if ((access & KEY_WOW64_64KEY) != 0)
-        name += " | KEY_WOW64_64KEY";
-    if ((access & KEY_WOW64_32KEY) != 0)
-        name += " | KEY_WOW64_32KEY";
-    return " (" + name + ")";
+    return std::string(autorun::RegistryViewOf(access).name) + ", with access " + Hex(access) + " (" +
+           AccessName(access) + ")";
 }
 
 void FileSection(const CheckReport& report, std::string& out)
@@ -37,6 +40,10 @@ void FileSection(const CheckReport& report, std::string& out)
     out += "File\n";
     if (!report.fileFound) {
         out += "  " + report.path + ": not found.\n";
+        return;
+    }
+    if (!report.fileReadable) {
+        out += "  " + report.path + ": cannot be read.\n";
         return;
     }
     out += "  " + report.path + ": " + std::to_string(report.fileSize) + " bytes. ";
@@ -53,7 +60,7 @@ void SettingsSection(const CheckReport& report, std::string& out)
 {
     out += "\nSettings, as the launcher reads them\n";
     for (const SettingReport& setting : report.settings) {
-        out += "  " + Padded(setting.key, 22);
+        out += "  " + Padded(setting.name, 22);
         if (setting.set)
             out += Padded(Quote(setting.value), 36) + " line " + std::to_string(setting.line) + "\n";
         else
@@ -65,33 +72,29 @@ void RegistrySection(const CheckReport& report, std::string& out)
 {
     const LaunchDecision& decision = report.decision;
     out += "\nRegistry\n";
-    std::string key = RootName(decision.root);
+    std::string key = autorun::RootName(decision.root);
     if (report.launch.appKey[0] != '\0')
         key += std::string("\\") + report.launch.appKey;
-    out += "  Opens " + Quote(key) + " in " + ViewName(decision.access) + ", with access " +
-           Hex(decision.access) + AccessName(decision.access) + ": ";
+    out += "  Opens " + Quote(key) + " in " + ViewAndAccess(decision.access) + ": ";
     if (decision.openStatus == ERROR_SUCCESS)
         out += "opened.\n";
     else
-        out += "not opened, error " + std::to_string(decision.openStatus) + " (" +
-               ErrorMeaning(decision.openStatus) + ").\n";
+        out += "not opened, " + ErrorText(decision.openStatus) + ".\n";
     if (report.otherView)
-        out += "  It opens in " + std::string(ViewName(*report.otherView)) + ", with access " +
-               Hex(*report.otherView) + AccessName(*report.otherView) + ", where the launcher does not look.\n";
+        out += "  It opens in " + ViewAndAccess(*report.otherView) + ", where the launcher does not look.\n";
     for (int i = 0; i < decision.queryCount; ++i) {
         const LaunchQuery& query = decision.queries[i];
         const char* name = query.valueName[0] != '\0' ? query.valueName : nullptr;
         out += "  Queries " + (name != nullptr ? Quote(name) : std::string("the default value")) + ": ";
         if (query.status != ERROR_SUCCESS) {
-            out += "error " + std::to_string(query.status) + " (" + ErrorMeaning(query.status) + ").\n";
+            out += ErrorText(query.status) + ".\n";
             continue;
         }
         const std::string type = TypeName(query.valType);
         out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " + Quote(query.data);
-        if (i == 0 && report.launch.autoStart[0] == '\0')
-            out += std::strcmp(query.data, report.launch.autoStartValue) == 0
-                       ? ", equal to AutoStartValue=.\n"
-                       : ", not equal to AutoStartValue= (" + Quote(report.launch.autoStartValue) + ").\n";
+        if (query.role == autorun::QueryRole::AutoStart)
+            out += query.matched ? ", equal to AutoStartValue=.\n"
+                                 : ", not equal to AutoStartValue= (" + Quote(report.launch.autoStartValue) + ").\n";
         else
             out += ".\n";
     }
@@ -154,7 +157,7 @@ std::string TextReport(const CheckReport& report)
 {
     std::string out;
     FileSection(report, out);
-    if (report.fileFound) {
+    if (report.fileReadable) {
         SettingsSection(report, out);
         RegistrySection(report, out);
     }

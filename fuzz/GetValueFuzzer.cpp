@@ -4,6 +4,8 @@
 #include "fuzz/Settings.h"
 #include "launcher/GetValue.h"
 
+using autorun::kMaxValueLength;
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+namespace autorun {
+
 bool ReadAutorunFile(const char* path, AutorunText& text)
 {
     std::FILE* file = std::fopen(path, "rb");
-    if (file == NULL) {
+    if (file == nullptr) {
         return false;
     }
     text.bufRead = std::fread(text.buf, 1, kMaxRead, file);
@@ -14,3 +16,5 @@ bool ReadAutorunFile(const char* path, AutorunText& text)
     text.buf[unreadable ? 0 : text.bufRead] = '\0';
     return !unreadable;
 }
+
+} // namespace autorun

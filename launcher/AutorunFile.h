@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace autorun {
+
 /// Only the start of the file is read; later bytes are never seen.
 constexpr std::size_t kMaxRead = 32000;
 
@@ -18,5 +20,7 @@ struct AutorunText {
 /// and terminates the text. False when the file does not open or cannot be read (a
 /// directory, say, which POSIX lets one open): then the launcher starts nothing.
 bool ReadAutorunFile(const char* path, AutorunText& text);
+
+} // namespace autorun
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace autorun {
+
 namespace {
 
 bool IsBlank(char c)
@@ -39,10 +41,10 @@ void SplitCommandProgram(const char* line, ProgramExists exists, void* context,
     result.found = false;
     if (line[0] == '"') {
         const char* close = std::strchr(line + 1, '"');
-        const std::size_t length = close != NULL ? static_cast<std::size_t>(close - line - 1)
+        const std::size_t length = close != nullptr ? static_cast<std::size_t>(close - line - 1)
                                                  : std::strlen(line + 1);
         result.found = TakeName(result, line + 1, length) && exists(result.program, context);
-        result.parameters = SkipBlanks(close != NULL ? close + 1 : line + 1 + length);
+        result.parameters = SkipBlanks(close != nullptr ? close + 1 : line + 1 + length);
         return;
     }
     for (std::size_t end = 0;; ++end) {
@@ -71,3 +73,19 @@ bool IsProgramFile(const char* path)
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
+
+bool HasFolderPart(const char* name)
+{
+    return std::strpbrk(name, kFolderSeparators) != nullptr;
+}
+
+bool AddsProgramExtension(const char* name)
+{
+    const char* file = name + std::strlen(name);
+    while (file > name && std::strchr(kFolderSeparators, file[-1]) == nullptr) {
+        --file;
+    }
+    return std::strchr(file, '.') == nullptr;
+}
+
+} // namespace autorun

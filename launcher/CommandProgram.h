@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace autorun {
+
 /// Room for a program name taken from a command line of at most this many characters.
 constexpr std::size_t kMaxCommandLine = 256;
 
@@ -20,6 +22,19 @@ struct CommandProgram {
 /// True when `path` names a file, not a folder, as GetFileAttributesA sees it.
 bool IsProgramFile(const char* path);
 
+/// What Windows adds to a program name whose file part has no extension.
+constexpr char kProgramExtension[] = ".exe";
+
+/// The characters that give a program name a folder part.
+constexpr char kFolderSeparators[] = "\\/:";
+
+/// Whether `name` has a folder part: then Windows takes it where it stands (from the
+/// current folder when it is relative) instead of searching for it.
+bool HasFolderPart(const char* name);
+
+/// Whether Windows adds kProgramExtension to `name`: its file part has no '.'.
+bool AddsProgramExtension(const char* name);
+
 /// Splits `line` into the program and its parameters. A quoted name runs to the closing
 /// quote (or the end of the line). An unquoted one may hold blanks ("C:\Program
 /// Files\App\app.exe /s"), so it is tried up to the first blank or tab, then up to the
@@ -28,5 +43,7 @@ bool IsProgramFile(const char* path);
 /// reports. A name longer than kMaxCommandLine characters is never accepted.
 void SplitCommandProgram(const char* line, ProgramExists exists, void* context,
                          CommandProgram& result);
+
+} // namespace autorun
 
 #endif

@@ -1,17 +1,21 @@
 #include "launcher/LaunchDecision.h"
 
 #include "launcher/RegistryRoot.h"
+#include "launcher/RegistryView.h"
 
 #include <cstring>
+
+namespace autorun {
 
 namespace {
 
 /// Reads a registry value as text. The value's type is not looked at: its bytes are the
 /// text.
-bool QueryText(HKEY key, const char* valueName, LaunchDecision& decision)
+LaunchQuery& QueryText(HKEY key, QueryRole role, const char* valueName, LaunchDecision& decision)
 {
     LaunchQuery& query = decision.queries[decision.queryCount++];
     std::memset(&query, 0, sizeof query);
+    query.role = role;
     query.valueName = valueName;
     query.lenKeyValue = kDataSize;
     query.status = RegQueryValueExA(key, valueName, NULL, &query.valType,
@@ -19,9 +23,8 @@ bool QueryText(HKEY key, const char* valueName, LaunchDecision& decision)
     if (query.status != ERROR_SUCCESS) {
         // Whatever a failed query left in the buffer is not data.
         std::memset(query.data, 0, sizeof query.data);
-        return false;
     }
-    return true;
+    return query;
 }
 
 void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
@@ -30,7 +33,7 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
         const bool named = settings.setupName[0] != '\0';
         decision.action = named ? LaunchAction::Setup : LaunchAction::Nothing;
         decision.reason = named ? LaunchReason::SetupKeyClosed : LaunchReason::NoSetupKeyClosed;
-        decision.commandLine = named ? settings.setupName : NULL;
+        decision.commandSource = named ? CommandSource::SetupName : CommandSource::None;
         return;
     }
     // Installed. The program starts when the file forces it, or when the registry says
@@ -38,24 +41,51 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
     decision.action = LaunchAction::Nothing;
     if (settings.autoStart[0] != '\0') {
         decision.reason = LaunchReason::InstalledForced;
-    } else if (!QueryText(skey, settings.autoStartValueName, decision)) {
-        decision.reason = LaunchReason::AutoStartQueryFailed;
-        return;
-    } else if (std::strcmp(decision.queries[0].data, settings.autoStartValue) != 0) {
-        decision.reason = LaunchReason::AutoStartDiffers;
-        return;
     } else {
+        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, settings.autoStartValueName, decision);
+        if (query.status != ERROR_SUCCESS) {
+            decision.reason = LaunchReason::AutoStartQueryFailed;
+            return;
+        }
+        query.matched = std::strcmp(query.data, settings.autoStartValue) == 0;
+        if (!query.matched) {
+            decision.reason = LaunchReason::AutoStartDiffers;
+            return;
+        }
         decision.reason = LaunchReason::InstalledWanted;
     }
-    if (!QueryText(skey, settings.appPathValueName, decision)) {
+    if (QueryText(skey, QueryRole::AppPath, settings.appPathValueName, decision).status != ERROR_SUCCESS) {
         decision.reason = LaunchReason::AppPathQueryFailed;
         return;
     }
     decision.action = LaunchAction::Installed;
-    decision.commandLine = decision.queries[decision.queryCount - 1].data;
+    decision.commandSource = CommandSource::AppPath;
 }
 
 } // namespace
+
+const LaunchQuery* LaunchDecision::Query(QueryRole role) const
+{
+    for (int i = 0; i < queryCount; ++i) {
+        if (queries[i].role == role) {
+            return &queries[i];
+        }
+    }
+    return nullptr;
+}
+
+const char* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings)
+{
+    switch (decision.commandSource) {
+    case CommandSource::SetupName:
+        return settings.setupName;
+    case CommandSource::AppPath:
+        return decision.Query(QueryRole::AppPath)->data;
+    case CommandSource::None:
+        break;
+    }
+    return nullptr;
+}
 
 void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, LaunchStart start)
 {
@@ -65,10 +95,12 @@ void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, Laun
     HKEY skey = NULL;
     decision.openStatus = RegOpenKeyExA(decision.root, settings.appKey, 0, decision.access, &skey);
     Decide(settings, decision, skey);
-    if (decision.commandLine != NULL) {
-        start(decision.commandLine);
+    if (const char* commandLine = CommandLine(decision, settings); commandLine != nullptr) {
+        start(commandLine);
     }
     if (decision.openStatus == ERROR_SUCCESS) {
         RegCloseKey(skey);
     }
 }
+
+} // namespace autorun

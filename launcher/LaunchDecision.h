@@ -1,6 +1,7 @@
 /// The launcher's decision: which key it opens, which values it asks for, and which
 /// program it starts. The launcher carries it out; autorun-check reports it. Both run this
-/// one piece of code, so they cannot disagree.
+/// one piece of code, so they cannot disagree, and the decision is plain data that says
+/// everything the report needs: nothing has to be searched, compared or ordered again.
 #ifndef KOVA_LAUNCHER_LAUNCHDECISION_H
 #define KOVA_LAUNCHER_LAUNCHDECISION_H
 
@@ -8,16 +9,27 @@
 
 #include <windows.h>
 
+namespace autorun {
+
 /// Registry data is read into buffers of this size.
 constexpr DWORD kDataSize = 256;
+
+/// What a registry query asks for.
+enum class QueryRole {
+    AutoStart, ///< the value that must hold "AutoStartValue=" for the program to start
+    AppPath,   ///< the value that holds the installed program's command line
+};
 
 /// One registry query and its answer. The data buffer has a byte more than the query may
 /// fill, always zero, so that data without a terminator still ends inside it.
 struct LaunchQuery {
-    const char* valueName; ///< the setting that named the value
+    QueryRole role;
+    const char* valueName; ///< the setting that named the value (it lives in the settings)
     LONG status;           ///< RegQueryValueExA's result
     DWORD valType;         ///< the value's type, as the query reported it (never used)
     DWORD lenKeyValue;     ///< the byte count the query reported
+    /// For the auto-start value: the query succeeded and its data is "AutoStartValue="'s.
+    bool matched;
     char data[kDataSize + 1];
 };
 
@@ -34,24 +46,38 @@ enum class LaunchReason {
     AppPathQueryFailed,    ///< the start was due but the program-path value could not be read
 };
 
+/// Where the command line handed to the start comes from.
+enum class CommandSource {
+    None,      ///< nothing starts
+    SetupName, ///< the setting "SetupName="
+    AppPath,   ///< the data of the program-path query
+};
+
 struct LaunchDecision {
     HKEY root;
     REGSAM access;
     LONG openStatus; ///< RegOpenKeyExA's result: 0 means the key opened
-    int queryCount;  ///< how many of `queries` were made (0 to 2, in order)
+    int queryCount;  ///< how many of `queries` were made, in the order they were made
     LaunchQuery queries[2];
     LaunchAction action;
     LaunchReason reason;
-    /// The exact text handed to the start, or null: the setup name or a query's data.
-    const char* commandLine;
+    CommandSource commandSource;
+
+    /// The query made for `role`, or null when it was not made.
+    const LaunchQuery* Query(QueryRole role) const;
 };
+
+/// The exact text handed to the start, or null: the setup name or the program-path data.
+const char* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings);
 
 /// Starts a program (or, for the checker, only notes what would start).
 using LaunchStart = void (*)(const char* commandLine);
 
 /// Opens the product's key, asks for the values and calls `start` with the command line to
 /// start, if any, while the key is still open; then closes the key. Everything it learns
-/// goes into `decision`, whose command line points into `settings` or into the decision.
+/// goes into `decision`.
 void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, LaunchStart start);
+
+} // namespace autorun
 
 #endif

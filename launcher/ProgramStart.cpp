@@ -13,6 +13,8 @@
 #define ERROR_ELEVATION_REQUIRED 740L
 #endif
 
+namespace autorun {
+
 namespace {
 
 /// Whether CreateProcess would find a program by this name: a bare name where SearchPathA
@@ -21,22 +23,18 @@ namespace {
 bool IsStartable(const char* name, void*)
 {
     char path[MAX_PATH];
-    if (std::strpbrk(name, "\\/:") == NULL) {
-        return SearchPathA(NULL, name, ".exe", MAX_PATH, path, NULL) != 0;
+    if (!HasFolderPart(name)) {
+        return SearchPathA(NULL, name, kProgramExtension, MAX_PATH, path, NULL) != 0;
     }
-    const char* file = name + std::strlen(name);
-    while (file > name && std::strchr("\\/:", file[-1]) == NULL) {
-        --file;
-    }
-    if (std::strchr(file, '.') != NULL) {
+    if (!AddsProgramExtension(name)) {
         return IsProgramFile(name);
     }
     const std::size_t length = std::strlen(name);
-    if (length + sizeof ".exe" > sizeof path) {
+    if (length + sizeof kProgramExtension > sizeof path) {
         return false;
     }
     std::memcpy(path, name, length);
-    std::memcpy(path + length, ".exe", sizeof ".exe");
+    std::memcpy(path + length, kProgramExtension, sizeof kProgramExtension);
     return IsProgramFile(path);
 }
 
@@ -59,3 +57,5 @@ void StartProgram(const char* commandLine)
         StartThroughShell(commandLine);
     }
 }
+
+} // namespace autorun

@@ -2,20 +2,21 @@
 
 #include <cstring>
 
+namespace autorun {
+
+const RegistryRootEntry kRegistryRoots[kRegistryRootCount] = {
+    {"HKEY_USERS", "HKU", HKEY_USERS},
+    {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},
+    {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE},
+    {"HKEY_CURRENT_CONFIG", "HKCC", HKEY_CURRENT_CONFIG},
+    {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
+};
+
 HKEY RegistryRoot(const char* appReg)
 {
-    // Whole-value, case-sensitive matches in this order: a trailing blank or a lower-case
-    // letter makes a name unknown, and an unknown name means the current user.
-    static const struct {
-        const char* name;
-        HKEY key;
-    } kRoots[] = {
-        {"HKEY_USERS", HKEY_USERS},
-        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-    };
-    for (const auto& root : kRoots) {
+    // Whole-value, case-sensitive matches in the table's order: a trailing blank or a
+    // lower-case letter makes a name unknown, and an unknown name means the current user.
+    for (const RegistryRootEntry& root : kRegistryRoots) {
         if (std::strcmp(appReg, root.name) == 0) {
             return root.key;
         }
@@ -23,13 +24,14 @@ HKEY RegistryRoot(const char* appReg)
     return HKEY_CURRENT_USER;
 }
 
-REGSAM RegistryAccess(const char* appRegistryView)
+const char* RootName(HKEY root)
 {
-    if (std::strcmp(appRegistryView, "64") == 0) {
-        return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
+    for (const RegistryRootEntry& entry : kRegistryRoots) {
+        if (entry.key == root) {
+            return entry.name;
+        }
     }
-    if (std::strcmp(appRegistryView, "32") == 0) {
-        return KEY_QUERY_VALUE | KEY_WOW64_32KEY;
-    }
-    return KEY_QUERY_VALUE;
+    return kRegistryRoots[kRegistryRootCount - 1].name;
 }
+
+} // namespace autorun

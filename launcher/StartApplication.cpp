@@ -8,6 +8,7 @@
 
 kova::XGAppCore* StartApplication()
 {
+    using namespace autorun;
     // The file is closed before the registry is touched.
     AutorunText text;
     if (!ReadAutorunFile("autorun.inf", text)) {

@@ -1,13 +1,19 @@
 #include "checker/CheckReport.h"
+#include "checker/FindingCatalogue.h"
 #include "checker/Findings.h"
 #include "tests/checker/CheckerTestFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
+
+using namespace autorun;
 
 using kova::check::CheckFolder;
 using kova::check::CheckReport;
@@ -140,6 +146,58 @@ TEST(Findings, LinesEndAtEveryKindOfLineBreak)
     EXPECT_EQ(LineOf("a\r\nb\nc\rd", 5), 3);
     EXPECT_EQ(LineOf("a\r\nb\nc\rd", 7), 4);
     EXPECT_EQ(LineOf("a\r", 2), 2);
+}
+
+} // namespace
+
+namespace {
+
+using kova::check::FindingCatalogue;
+using kova::check::FindingEntry;
+
+TEST(Findings, AnUnreadableFileIsAFindingAndStartsNothing)
+{
+    CheckerTestFolder disc;
+    std::filesystem::create_directory(std::filesystem::path(disc.Path()) / "autorun.inf");
+    const CheckReport report = CheckFolder(disc.Path());
+    EXPECT_EQ(Findings(report), std::vector<std::string>{"autorun-inf-unreadable"});
+    EXPECT_FALSE(report.fileReadable);
+    EXPECT_EQ(report.decision.action, autorun::LaunchAction::Nothing);
+    EXPECT_EQ(report.decision.queryCount, 0);
+}
+
+TEST(FindingCatalogue, EntriesStandInTheOrderOfTheirIds)
+{
+    // MakeFinding looks an entry up by its id's number.
+    const std::vector<FindingEntry>& catalogue = FindingCatalogue();
+    for (std::size_t i = 0; i < catalogue.size(); ++i)
+        EXPECT_EQ(static_cast<std::size_t>(catalogue[i].id), i) << catalogue[i].code;
+}
+
+TEST(FindingCatalogue, FillsInTheChecksTexts)
+{
+    EXPECT_EQ(kova::check::FillIn("{1} on line {2}, {1} again; {3} stays", {"a", "7"}), "a on line 7, a again; {3} stays");
+    EXPECT_EQ(kova::check::FillIn("{0} and {x}", {"a"}), "{0} and {x}");
+}
+
+/// The codes are a public interface: the README lists every one of them, each once.
+TEST(FindingCatalogue, TheReadmeListsEveryCode)
+{
+    std::ifstream readme(KOVA_README);
+    ASSERT_TRUE(readme) << KOVA_README;
+    std::set<std::string> documented;
+    for (std::string line; std::getline(readme, line);) {
+        if (!line.starts_with("| `") || line.find("` |") == std::string::npos)
+            continue;
+        const std::string code = line.substr(3, line.find("` |") - 3);
+        if (code.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") == std::string::npos) {
+            EXPECT_TRUE(documented.insert(code).second) << code << " is listed twice";
+        }
+    }
+    std::set<std::string> codes;
+    for (const FindingEntry& entry : FindingCatalogue())
+        codes.insert(entry.code);
+    EXPECT_EQ(documented, codes);
 }
 
 } // namespace

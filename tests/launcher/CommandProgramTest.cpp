@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace autorun;
+
 /// The programs that exist, as CreateProcess would find them: "name" counts when
 /// "name" or "name.exe" is one of them.
 bool Exists(const char* name, void* context)

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace autorun;
+
 // Runs GetValue with a value buffer that shows any write past its 257 bytes.
 std::string Value(const std::string& text, const char* name)
 {

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace autorun;
+
 namespace fs = std::filesystem;
 
 /// The first line the recording program wrote in `folder`, once it has written one: the

@@ -1,8 +1,11 @@
 #include "launcher/RegistryRoot.h"
+#include "launcher/RegistryView.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace autorun;
 
 TEST(RegistryRoot, WholeNamesOnly)
 {
@@ -34,6 +37,18 @@ TEST(RegistryRoot, RootValues)
     EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(RegistryRoot("HKEY_USERS"))),
               0x80000003u);
     EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(RegistryRoot("x"))), 0x80000001u);
+}
+
+TEST(RegistryTables, EachEntryReadsBothWays)
+{
+    for (const RegistryRootEntry& root : kRegistryRoots) {
+        EXPECT_EQ(RegistryRoot(root.name), root.key) << root.name;
+        EXPECT_STREQ(RootName(root.key), root.name);
+    }
+    for (const RegistryViewEntry& view : kRegistryViews) {
+        EXPECT_EQ(&RegistryViewOf(view.setting), &view) << view.id;
+        EXPECT_EQ(&RegistryViewOf(RegistryAccess(view.setting)), &view) << view.id;
+    }
 }
 
 TEST(RegistryAccess, OnlyTheExactViewsChangeTheAccess)

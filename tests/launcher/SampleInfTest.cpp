@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace autorun;
+
 // The launcher's read: the first 32000 bytes, terminated.
 std::string ReadSample()
 {

@@ -1,0 +1,172 @@
+#include "checker/FindingCatalogue.h"
+
+namespace kova::check {
+
+namespace {
+
+constexpr Severity W = Severity::Warning;
+constexpr Severity E = Severity::Error;
+
+} // namespace
+
+const std::vector<FindingEntry>& FindingCatalogue()
+{
+    // Texts of the checks: a key is quoted with its "=" ("\"AppKey=\""), a value with
+    // Quote(); limits come from the launcher's constants.
+    static const std::vector<FindingEntry> catalogue = {
+        {FindingId::NoAutorunInf, "no-autorun-inf", E,
+         "there is no autorun.inf in {1}, so the launcher does nothing",
+         "put autorun.inf beside the launcher, at the disc's root"},
+        {FindingId::AutorunInfUnreadable, "autorun-inf-unreadable", E,
+         "{1} exists but cannot be read ({2}), so the launcher does nothing, as without the file",
+         "make autorun.inf a plain file that every user can read"},
+        {FindingId::Utf16File, "utf16-file", E,
+         "autorun.inf is UTF-16 (Unicode) text; the launcher searches 8-bit text and finds no key in it",
+         "save the file as ANSI (8-bit) text"},
+        {FindingId::ZeroByte, "zero-byte", W,
+         "a zero byte at byte {1} ends the text the launcher searches; nothing after it is seen",
+         "remove the zero byte"},
+        {FindingId::KeyFirstOccurrence, "key-first-occurrence", E,
+         "{1} first occurs {2} on line {3}; the launcher reads {4} from there, not the line {5} that looks right",
+         "reword the earlier text so that it does not contain {1}"},
+        {FindingId::KeyInsideLine, "key-inside-line", W,
+         "{1} stands {2} on line {3}; the launcher reads it all the same",
+         "put the key at the start of a line of its own, or remove it"},
+        {FindingId::KeyRepeated, "key-repeated", W,
+         "line {1} sets {2} again; the launcher reads only its first occurrence, on line {3}",
+         "keep one line for {2}"},
+        {FindingId::KeyBeyondLimit, "key-beyond-32000", E,
+         "{1} begins at byte {2}, beyond the first {3} bytes, which are all the launcher reads",
+         "move the key to the start of the file"},
+        {FindingId::KeyAfterZeroByte, "key-after-zero-byte", E,
+         "{1} on line {2} comes after a zero byte (byte {3}), where the launcher's text ends",
+         "remove the zero byte"},
+        {FindingId::KeyWrongCase, "key-wrong-case", E,
+         "{1} on line {2} is not read: keys are case-sensitive, and the launcher looks for {3}",
+         "write it as {3}"},
+        {FindingId::KeyBlankBeforeEquals, "key-blank-before-equals", E,
+         "{1} on line {2} is not read: the launcher looks for {3}, with nothing between the name and \"=\"",
+         "remove the blanks before \"=\""},
+        {FindingId::ValueCutAtLimit, "value-cut-at-32000", E,
+         "the value of {1} runs past byte {2}; the launcher reads only {3}",
+         "move the key to the start of the file"},
+        {FindingId::ValueCutAtZeroByte, "value-cut-at-zero-byte", E,
+         "the value of {1} ends at a zero byte; the launcher reads only {2}",
+         "remove the zero byte"},
+        {FindingId::ValueTooLong, "value-too-long", E,
+         "the value of {1} has {2} characters; the launcher keeps only the first {3}",
+         "shorten the value to {3} characters or fewer"},
+        {FindingId::ValueTrailingBlank, "value-trailing-blank", W,
+         "the value of {1} ends in blanks or tabs, which are part of it: {2}",
+         "remove the blanks at the end of line {3}"},
+        {FindingId::ValueLeadingBlank, "value-leading-blank", W,
+         "the value of {1} begins with blanks or tabs, which are part of it: {2}",
+         "remove the blanks after \"=\""},
+        {FindingId::RootUnknown, "root-unknown", E,
+         "AppRegistry= is {1}, which is not exactly a root's name, so the current user's root "
+         "(HKEY_CURRENT_USER) is used instead",
+         "write HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS, HKEY_CLASSES_ROOT or "
+         "HKEY_CURRENT_CONFIG exactly"},
+        {FindingId::RootUnknownMeant, "root-unknown", E,
+         "AppRegistry= is {1}, which is not exactly a root's name, so the current user's root "
+         "(HKEY_CURRENT_USER) is used instead",
+         "write AppRegistry={2} exactly"},
+        {FindingId::RootUnknownMeantCurrentUser, "root-unknown", W,
+         "AppRegistry= is {1}, which is not exactly a root's name, so the current user's root "
+         "(HKEY_CURRENT_USER) is used instead",
+         "write AppRegistry={2} exactly"},
+        {FindingId::ViewUnknown, "view-unknown", W,
+         "AppRegistryView= is {1}, which is neither 64 nor 32, so the launcher opens the key in its own view",
+         "write AppRegistryView=64 or AppRegistryView=32, or remove the line"},
+        {FindingId::ViewUnknownMeant, "view-unknown", W,
+         "AppRegistryView= is {1}, which is neither 64 nor 32, so the launcher opens the key in its own view",
+         "write AppRegistryView={2} exactly"},
+        {FindingId::AppKeyEmpty, "appkey-empty", E,
+         "AppKey= is empty or missing: the root itself opens, so the product always counts as "
+         "installed and setup never starts",
+         "set AppKey= to the product's key, e.g. Software\\Maker\\Product"},
+        {FindingId::AppKeyLeadingBackslash, "appkey-leading-backslash", E,
+         "AppKey= begins with a backslash; Windows does not open such a path, so the product "
+         "always counts as absent and setup starts every time",
+         "remove the leading backslash"},
+        {FindingId::AppKeyRepeatsRoot, "appkey-repeats-root", E,
+         "AppKey= begins with a root's name; the key is looked for below the root that "
+         "AppRegistry= names, so it never opens and setup starts every time",
+         "give the root in AppRegistry= and only the path below it in AppKey="},
+        {FindingId::AutoStartDefaultValue, "autostart-default-value", W,
+         "neither AutoStart= nor AutoStartValueName= is set: the installed program starts only "
+         "if the key's default value equals AutoStartValue= ({1})",
+         "set AutoStartValueName= and AutoStartValue=, or AutoStart=1"},
+        {FindingId::AutoStartAnyValue, "autostart-any-value", W,
+         "AutoStart= is {1}: any value that is not empty forces the start of the installed program, this one too",
+         "remove the AutoStart= line to let the registry decide"},
+        {FindingId::AppPathDefaultValue, "apppath-default-value", W,
+         "AppPathValueName= is not set: the installed program's command line is read from the "
+         "key's default value",
+         "set AppPathValueName= to the value that holds the program's command line"},
+        {FindingId::SetupNotSet, "setup-not-set", W,
+         "SetupName= is not set: on a machine without the product nothing starts",
+         "set SetupName= to the setup program on the disc"},
+        {FindingId::SetupNotFound, "setup-not-found", E,
+         "SetupName= names {1}, which is not on the disc (nor anywhere else the launcher looks)",
+         "copy the setup program to the disc, or correct SetupName="},
+        {FindingId::KeyInOtherView, "key-in-other-view", E,
+         "on this machine the product's key is not in {1} but in {2} (a 64-bit installer writes "
+         "there), so setup starts although the product is installed",
+         "add the line AppRegistryView={3}"},
+        {FindingId::KeyOpenFailed, "key-open-failed", W,
+         "on this machine the product's key does not open ({1}), so the product counts as "
+         "absent even if it is installed",
+         "check the key's permissions, or choose a key every user can read"},
+        {FindingId::AutoStartValueMissing, "autostart-value-missing", W,
+         "on this machine the product's key has no value {1}, so the installed program does not start",
+         "have the installer write that value, or correct AutoStartValueName="},
+        {FindingId::AutoStartValueUnreadable, "autostart-value-unreadable", W,
+         "on this machine the value {1} cannot be read ({2}), so the installed program does not start",
+         "keep the value a short text"},
+        {FindingId::AutoStartValueDiffers, "autostart-value-differs", W,
+         "on this machine the value {1} holds {2}, not {3}, so the installed program does not start",
+         "make AutoStartValue= what the installer writes"},
+        {FindingId::AutoStartValueDiffersByBlanks, "autostart-value-differs", W,
+         "on this machine the value {1} holds {2}, not {3}, so the installed program does not start",
+         "remove the blanks around AutoStartValue='s value"},
+        {FindingId::AppPathMissing, "app-path-missing", E,
+         "on this machine the product's key has no value {1}, so the installed program cannot start",
+         "have the installer write that value, or correct AppPathValueName="},
+        {FindingId::AppPathTooLong, "app-path-too-long", E,
+         "on this machine the value {1} holds {2} bytes, more than the launcher's {3}-byte "
+         "buffer, so the installed program cannot start",
+         "keep the program's command line under {3} bytes"},
+        {FindingId::AppPathUnreadable, "app-path-unreadable", E,
+         "on this machine the value {1} cannot be read ({2})",
+         "check the value in the registry"},
+        {FindingId::InstalledProgramNotFound, "installed-program-not-found", E,
+         "on this machine the installed program {1} does not exist, so the launcher starts nothing",
+         "correct the command line the installer writes, or reinstall the product"},
+    };
+    return catalogue;
+}
+
+std::string FillIn(const char* pattern, const std::vector<std::string>& texts)
+{
+    std::string out;
+    for (const char* at = pattern; *at != '\0'; ++at) {
+        if (at[0] == '{' && at[1] >= '1' && at[1] <= '9' && at[2] == '}' &&
+            static_cast<std::size_t>(at[1] - '1') < texts.size()) {
+            out += texts[static_cast<std::size_t>(at[1] - '1')];
+            at += 2;
+        } else {
+            out += *at;
+        }
+    }
+    return out;
+}
+
+Finding MakeFinding(const Found& found)
+{
+    const FindingEntry& entry = FindingCatalogue()[static_cast<std::size_t>(found.id)];
+    return {entry.code, entry.severity, found.line, FillIn(entry.message, found.texts),
+            FillIn(entry.fix, found.texts)};
+}
+
+} // namespace kova::check
