@@ -2,6 +2,7 @@
 #include "FileNames.h"
 
 #include "CodePage.h"
+#include "SplitFields.h"
 
 #include <dirent.h>
 #include <memory>
@@ -49,10 +50,7 @@ std::optional<std::string> FindPath(std::string base, std::string_view relative)
     if (base == "/")
         base.clear();
     std::string path = std::move(base);
-    for (std::size_t start = 0; start <= relative.size();) {
-        const std::size_t end = std::min(relative.find('/', start), relative.size());
-        const std::string_view component = relative.substr(start, end - start);
-        start = end + 1;
+    for (const std::string_view component : SplitFields(relative, '/')) {
         if (component.empty())
             continue;
         if (component == "." || component == "..") {
