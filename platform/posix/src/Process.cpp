@@ -52,8 +52,8 @@ std::vector<std::string> SearchDirectories()
     directories.push_back(".");
     const char* const variable = std::getenv("PATH");
     const std::string_view path = variable ? variable : "";
+    // An empty entry would mean the current directory, which is already searched.
     for (const std::string_view entry : SplitFields(path, ':'))
-        // An empty entry would mean the current directory, which is already searched.
         if (!entry.empty())
             directories.emplace_back(entry);
     return directories;
