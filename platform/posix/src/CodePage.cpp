@@ -55,6 +55,46 @@ void AppendUtf8(std::string& out, char32_t code)
     }
 }
 
+/// Reads UTF-8 into UTF-16 as MultiByteToWideChar(CP_UTF8) does, handing each stretch of
+/// bytes that Windows replaces by one U+FFFD to `illFormed(out, stretch)`, which writes
+/// what stands for it.
+template <class IllFormed>
+std::u16string ReadUtf8(std::string_view bytes, IllFormed illFormed)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                                 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        std::size_t used = 1;
+        bool good = length > 0;
+        for (; good && used < length; ++used) {
+            const auto next = i + used < bytes.size() ? static_cast<unsigned char>(bytes[i + used]) : 0;
+            good = (next & 0xC0) == 0x80;
+            if (good)
+                code = code << 6 | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not characters.
+        good = good && !(length == 3 && (code < 0x800 || (code >= 0xD800 && code < 0xE000))) &&
+               !(length == 4 && (code < 0x10000 || code > 0x10FFFF));
+        if (!good) {
+            const std::size_t stretch = used > 1 ? used - 1 : 1;
+            illFormed(out, bytes.substr(i, stretch));
+            i += stretch;
+            continue;
+        }
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        i += length;
+    }
+    return out;
+}
+
 } // namespace
 
 unsigned AnsiCodePage()
@@ -121,37 +161,15 @@ std::string WideToUtf8(std::u16string_view text)
 
 std::u16string Utf8ToWide(std::string_view bytes)
 {
-    std::u16string out;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        std::size_t used = 1;
-        bool good = length > 0;
-        for (; good && used < length; ++used) {
-            const auto next = i + used < bytes.size() ? static_cast<unsigned char>(bytes[i + used]) : 0;
-            good = (next & 0xC0) == 0x80;
-            if (good)
-                code = code << 6 | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not characters.
-        good = good && !(length == 3 && (code < 0x800 || (code >= 0xD800 && code < 0xE000))) &&
-               !(length == 4 && (code < 0x10000 || code > 0x10FFFF));
-        if (!good) {
-            out += u'\uFFFD';
-            i += used > 1 ? used - 1 : 1;
-            continue;
-        }
-        if (code >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(code);
-        }
-        i += length;
-    }
-    return out;
+    return ReadUtf8(bytes, [](std::u16string& out, std::string_view) { out += u'\uFFFD'; });
+}
+
+std::u16string FileNameToWide(std::string_view name)
+{
+    return ReadUtf8(name, [](std::u16string& out, std::string_view stretch) {
+        for (const char byte : stretch)
+            out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(byte));
+    });
 }
 
 char16_t UpcaseChar(char16_t c)

@@ -30,6 +30,12 @@ std::string WideToUtf8(std::u16string_view text);
 /// becomes U+FFFD, as Windows makes it.
 std::u16string Utf8ToWide(std::string_view bytes);
 
+/// A host file name as UTF-16, for comparing it as Windows compares names: UTF-8 read as
+/// Utf8ToWide reads it, except that each byte outside a well-formed sequence becomes the
+/// lone surrogate U+DC00 + byte. No character reads as a lone surrogate, so such a byte
+/// equals only the same byte, and two names that differ in such bytes stay two names.
+std::u16string FileNameToWide(std::string_view name);
+
 /// RtlUpcaseUnicodeChar: Windows' own upper-case table, which leaves alone the letters
 /// whose upper case would change a name's length or meaning ("ß", "ı", "ς", "µ").
 char16_t UpcaseChar(char16_t c);

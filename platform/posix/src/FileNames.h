@@ -8,9 +8,9 @@
 
 namespace kova::posix {
 
-/// Whether two UTF-8 names are the same to Windows: letters compare without regard to
-/// case (ASCII, and the Latin letters of Windows' western and central European code
-/// pages); every other character, and every byte that is not UTF-8, compares exactly.
+/// Whether two UTF-8 names are the same to Windows: compared as registry names compare
+/// (CompareIgnoringCase, Windows' own upper-case table), each a FileNameToWide, so that a
+/// byte that is not UTF-8 equals only the same byte.
 bool SameFileName(std::string_view a, std::string_view b);
 
 /// The path of what `relative` ('/'-separated) names below `base`, each of its components

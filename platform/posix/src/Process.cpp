@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "CommandLine.h"
 #include "FileNames.h"
+#include "SplitFields.h"
 #include "StartupInfo.h"
 
 #include <windows.h>
@@ -51,13 +52,10 @@ std::vector<std::string> SearchDirectories()
     directories.push_back(".");
     const char* const variable = std::getenv("PATH");
     const std::string_view path = variable ? variable : "";
-    for (std::size_t start = 0; start < path.size();) {
-        const std::size_t end = std::min(path.find(':', start), path.size());
-        // An empty entry would mean the current directory, which is already searched.
-        if (end > start)
-            directories.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
+    // An empty entry would mean the current directory, which is already searched.
+    for (const std::string_view entry : SplitFields(path, ':'))
+        if (!entry.empty())
+            directories.emplace_back(entry);
     return directories;
 }
 
@@ -151,12 +149,9 @@ bool NeedsElevation(const std::string& path)
     const char* const variable = std::getenv("KOVA_NEEDS_ELEVATION");
     const std::string_view names = variable ? variable : "";
     const std::string_view file = std::string_view(path).substr(path.rfind('/') + 1);
-    for (std::size_t start = 0; start < names.size();) {
-        const std::size_t end = std::min(names.find(';', start), names.size());
-        if (end > start && SameFileName(names.substr(start, end - start), file))
+    for (const std::string_view name : SplitFields(names, ';'))
+        if (!name.empty() && SameFileName(name, file))
             return true;
-        start = end + 1;
-    }
     return false;
 }
 

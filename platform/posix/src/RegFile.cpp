@@ -4,6 +4,7 @@
 #include "RegFile.h"
 
 #include "CodePage.h"
+#include "SplitFields.h"
 
 #include <algorithm>
 #include <iterator>
@@ -486,13 +487,11 @@ std::optional<std::u16string> JoinKeyPath(std::u16string path, std::u16string_vi
 {
     if (subKey.starts_with('\\'))
         return std::nullopt;
-    for (std::size_t start = 0; start < subKey.size();) {
-        const std::size_t end = std::min(subKey.find('\\', start), subKey.size());
-        if (end > start) {
+    for (const std::u16string_view name : SplitFields(subKey, u'\\')) {
+        if (!name.empty()) {
             path += u'\\';
-            path += subKey.substr(start, end - start);
+            path += name;
         }
-        start = end + 1;
     }
     return path;
 }

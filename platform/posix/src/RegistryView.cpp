@@ -1,6 +1,7 @@
 #include "RegistryView.h"
 
 #include "CodePage.h"
+#include "SplitFields.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -76,17 +77,6 @@ constexpr std::u16string_view ClassKeys[] = {u"CLSID", u"DirectShow", u"Interfac
 
 using Components = std::vector<std::u16string_view>;
 
-Components Split(std::u16string_view path)
-{
-    Components components;
-    for (std::size_t start = 0; start <= path.size();) {
-        const std::size_t end = std::min(path.find(u'\\', start), path.size());
-        components.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return components;
-}
-
 bool Same(std::u16string_view left, std::u16string_view right)
 {
     return CompareIgnoringCase(left, right) == 0;
@@ -95,7 +85,7 @@ bool Same(std::u16string_view left, std::u16string_view right)
 /// Whether `components` from `at` on begin with the components of `prefix`.
 bool StartsWith(const Components& components, std::size_t at, std::u16string_view prefix)
 {
-    const Components wanted = Split(prefix);
+    const Components wanted = SplitFields(prefix, u'\\');
     if (components.size() - at < wanted.size())
         return false;
     for (std::size_t i = 0; i < wanted.size(); ++i)
@@ -177,7 +167,7 @@ std::u16string ViewKeyPath(const std::u16string& path, REGSAM desired, ProcessKi
                                                          : false;
     if (!view32)
         return path;
-    const Components components = Split(path);
+    const Components components = SplitFields(path, u'\\');
     const std::optional<std::size_t> at = Redirection(components);
     if (!at)
         return path;

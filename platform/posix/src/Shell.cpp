@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "FileNames.h"
 #include "Process.h"
+#include "SplitFields.h"
 
 #include <windows.h>
 
@@ -52,12 +53,9 @@ DWORD SearchPath(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLen
     std::vector<std::string> folders;
     if (path) {
         const std::string list = Utf8(path);
-        for (std::size_t start = 0; start <= list.size();) {
-            const std::size_t end = std::min(list.find(';', start), list.size());
-            if (end > start)
-                folders.push_back(list.substr(start, end - start));
-            start = end + 1;
-        }
+        for (const std::string_view folder : SplitFields(list, ';'))
+            if (!folder.empty())
+                folders.emplace_back(folder);
     } else {
         folders = SearchDirectories();
     }

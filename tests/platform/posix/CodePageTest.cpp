@@ -94,6 +94,24 @@ TEST_F(CodePage, Utf8ForTheFileSystem)
     EXPECT_EQ(WideToUtf8(u"Müller €"), "M\xC3\xBCller \xE2\x82\xAC");
     EXPECT_EQ(WideToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(WideToUtf8(std::u16string(1, char16_t{0xD800}) + u"x"), "\xEF\xBF\xBDx");
+
+    // One reading of UTF-8: bytes outside a character become U+FFFD for MultiByteToWideChar,
+    // and for a file name each one a lone surrogate of its own.
+    const struct {
+        std::string_view utf8;
+        std::u16string_view wide;
+        std::u16string_view fileName;
+    } cases[] = {
+        {"M\xC3\xBCller", u"Müller", u"Müller"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600", u"\U0001F600"},
+        {"\xC0" "AB", u"\uFFFD" "AB", u"\xDCC0" "AB"},
+        {"t\xFF\xFE", u"t\uFFFD\uFFFD", u"t\xDCFF\xDCFE"},
+        {"\xE2\x82", u"\uFFFD", u"\xDCE2\xDC82"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.utf8;
+        EXPECT_EQ(FileNameToWide(c.utf8), c.fileName) << c.utf8;
+    }
 }
 
 } // namespace

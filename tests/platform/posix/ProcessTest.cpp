@@ -1,4 +1,5 @@
 /// WinExec: where it finds programs, what it returns, and what the started program gets.
+#include "platform/posix/src/SplitFields.h"
 #include "tests/platform/posix/TempDirectory.h"
 
 #include <windows.h>
@@ -22,12 +23,10 @@ namespace fs = std::filesystem;
 fs::path HostProgram(const std::string& name)
 {
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= path.size();) {
-        const std::size_t end = std::min(path.find(':', start), path.size());
-        const fs::path candidate = fs::path(path.substr(start, end - start)) / name;
-        if (end > start && access(candidate.c_str(), X_OK) == 0)
+    for (const std::string_view folder : SplitFields(path, ':')) {
+        const fs::path candidate = fs::path(folder) / name;
+        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0)
             return candidate;
-        start = end + 1;
     }
     return {};
 }
