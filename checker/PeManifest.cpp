@@ -12,14 +12,17 @@ namespace {
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMagicPe32 = 0x010B;
 constexpr std::uint16_t kMagicPe32Plus = 0x020B;
+constexpr std::uint32_t kResourceTypeVersion = 16;
 constexpr std::uint32_t kResourceTypeManifest = 24;
 constexpr std::uint32_t kResourceDirectory = 2;
+constexpr std::uint32_t kSecurityDirectory = 4;
+constexpr std::uint16_t kCertificatePkcsSignedData = 2;
 /// More sections or resource entries than any real program has: a file that claims more
 /// is not believed.
 constexpr std::uint16_t kMaxSections = 96;
 constexpr std::uint16_t kMaxEntries = 4096;
-/// Manifests are a few kilobytes; a bigger one is not read.
-constexpr std::uint32_t kMaxManifest = 1024 * 1024;
+/// Manifests and version resources are a few kilobytes; a bigger one is not read.
+constexpr std::uint32_t kMaxResource = 1024 * 1024;
 
 std::uint16_t Le16(const std::uint8_t* p)
 {
@@ -75,6 +78,10 @@ public:
         std::uint32_t resourceRva = 0;
         if (directories > kResourceDirectory && resourceAt + 8 <= optional.size())
             resourceRva = Le32(optional.data() + resourceAt);
+        // The security directory holds a file offset, not an address of the loaded image.
+        const std::size_t securityAt = countAt + 4 + 8 * kSecurityDirectory;
+        if (directories > kSecurityDirectory && securityAt + 8 <= optional.size())
+            info.isSigned = IsSigned(Le32(optional.data() + securityAt), Le32(optional.data() + securityAt + 4));
 
         const std::uint64_t sectionsOffset = optionalOffset + optionalSize;
         for (std::uint16_t i = 0; i < sectionCount; ++i) {
@@ -85,15 +92,28 @@ public:
         }
         info.isPe = true;
         info.is32Bit = machine == kMachineI386;
-        if (resourceRva != 0)
-            if (const std::optional<std::string> manifest = FindManifest(resourceRva)) {
+        if (resourceRva != 0) {
+            if (const std::optional<std::string> manifest = FindResource(resourceRva, kResourceTypeManifest)) {
                 info.hasManifest = true;
                 info.level = ManifestLevel(*manifest);
             }
+            if (const std::optional<std::string> version = FindResource(resourceRva, kResourceTypeVersion))
+                ReadVersionStrings(*version, info);
+        }
         return info;
     }
 
 private:
+    /// Whether the security directory holds a WIN_CERTIFICATE of PKCS #7 signed data.
+    bool IsSigned(std::uint32_t offset, std::uint32_t size) const
+    {
+        std::uint8_t header[8];
+        if (offset == 0 || size < sizeof header || !fRead(offset, sizeof header, header))
+            return false;
+        const std::uint32_t length = Le32(header);
+        return length >= sizeof header && length <= size && Le16(header + 6) == kCertificatePkcsSignedData;
+    }
+
     /// The file offset of `size` bytes at an address of the loaded image, when a section
     /// holds all of them.
     std::optional<std::uint64_t> FileOffset(std::uint32_t rva, std::uint32_t size) const
@@ -134,10 +154,11 @@ private:
         return std::nullopt;
     }
 
-    /// Type, then name, then language: the manifest's data is three levels down.
-    std::optional<std::string> FindManifest(std::uint32_t base) const
+    /// Type, then name, then language: a resource's data is three levels down. The first
+    /// resource of the type.
+    std::optional<std::string> FindResource(std::uint32_t base, std::uint32_t type) const
     {
-        std::optional<std::uint32_t> at = Entry(base, 0, kResourceTypeManifest);
+        std::optional<std::uint32_t> at = Entry(base, 0, type);
         for (int level = 0; level < 2; ++level) {
             // Both levels must lead to a directory (the high bit), never back to the top.
             if (!at || (*at & 0x80000000u) == 0 || (*at & 0x7FFFFFFFu) == 0)
@@ -151,17 +172,80 @@ private:
             return std::nullopt;
         const std::uint32_t rva = Le32(data);
         const std::uint32_t size = Le32(data + 4);
-        if (size > kMaxManifest)
+        if (size > kMaxResource)
             return std::nullopt;
-        std::string manifest(size, '\0');
-        if (!ReadAt(rva, size, manifest.data()))
+        std::string resource(size, '\0');
+        if (!ReadAt(rva, size, resource.data()))
             return std::nullopt;
-        return manifest;
+        return resource;
     }
 
     const PeRead& fRead;
     std::vector<Section> fSections;
 };
+
+/// One block of a VS_VERSIONINFO resource: a length, a value's length and type, a key in
+/// UTF-16, then the value and the child blocks, each aligned on 4 bytes.
+struct VersionBlock {
+    std::u16string key;
+    std::size_t valueStart;
+    std::size_t valueSize; ///< in bytes
+    std::size_t childrenStart;
+    std::size_t end;
+};
+
+std::size_t Align4(std::size_t offset)
+{
+    return (offset + 3) & ~std::size_t{3};
+}
+
+/// The block at `at`, when it lies wholly before `limit`.
+std::optional<VersionBlock> ReadBlock(std::string_view data, std::size_t at, std::size_t limit)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+    if (limit > data.size() || at >= limit || limit - at < 6)
+        return std::nullopt;
+    const std::size_t length = Le16(bytes + at);
+    const std::size_t valueLength = Le16(bytes + at + 2);
+    const bool text = Le16(bytes + at + 4) == 1;
+    if (length < 6 || length > limit - at)
+        return std::nullopt;
+    VersionBlock block;
+    block.end = at + length;
+    std::size_t p = at + 6;
+    for (; p + 1 < block.end && Le16(bytes + p) != 0; p += 2)
+        block.key += static_cast<char16_t>(Le16(bytes + p));
+    if (p + 1 >= block.end)
+        return std::nullopt;
+    block.valueStart = std::min(Align4(p + 2), block.end);
+    // A text's length counts characters; resource compilers differ on whether the zero
+    // counts, so the value never reaches past its block.
+    block.valueSize = std::min(text ? 2 * valueLength : valueLength, block.end - block.valueStart);
+    block.childrenStart = std::min(Align4(block.valueStart + block.valueSize), block.end);
+    return block;
+}
+
+/// Calls `visit` for each child block of `parent`.
+template <typename Visit>
+void ForEachChild(std::string_view data, const VersionBlock& parent, Visit visit)
+{
+    for (std::size_t at = parent.childrenStart; at < parent.end;) {
+        const std::optional<VersionBlock> child = ReadBlock(data, at, parent.end);
+        if (!child)
+            return;
+        visit(*child);
+        at = Align4(child->end);
+    }
+}
+
+std::u16string TextValue(std::string_view data, const VersionBlock& block)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+    std::u16string text;
+    for (std::size_t p = block.valueStart; p + 1 < block.valueStart + block.valueSize && Le16(bytes + p) != 0; p += 2)
+        text += static_cast<char16_t>(Le16(bytes + p));
+    return text;
+}
 
 char LowerAscii(char c)
 {
@@ -173,6 +257,29 @@ char LowerAscii(char c)
 PeInfo ReadPeInfo(const PeRead& read)
 {
     return PeReader(read).Read();
+}
+
+void ReadVersionStrings(std::string_view resource, PeInfo& info)
+{
+    const std::optional<VersionBlock> root = ReadBlock(resource, 0, resource.size());
+    if (!root || root->key != u"VS_VERSION_INFO")
+        return;
+    bool tableRead = false;
+    ForEachChild(resource, *root, [&](const VersionBlock& fileInfo) {
+        if (fileInfo.key != u"StringFileInfo")
+            return;
+        ForEachChild(resource, fileInfo, [&](const VersionBlock& table) {
+            if (tableRead)
+                return;
+            tableRead = true;
+            ForEachChild(resource, table, [&](const VersionBlock& entry) {
+                if (entry.key == u"FileDescription")
+                    info.description = TextValue(resource, entry);
+                else if (entry.key == u"OriginalFilename")
+                    info.originalName = TextValue(resource, entry);
+            });
+        });
+    });
 }
 
 std::string ManifestLevel(std::string_view manifest)

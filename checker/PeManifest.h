@@ -1,5 +1,5 @@
-/// What a Windows program's file says about the rights it asks for: its machine and the
-/// execution level in its embedded manifest.
+/// What a Windows program's file says about itself: its machine, the execution level in its
+/// embedded manifest, the names in its version resource and whether it is signed.
 #ifndef KOVA_CHECKER_PEMANIFEST_H
 #define KOVA_CHECKER_PEMANIFEST_H
 
@@ -21,12 +21,23 @@ struct PeInfo {
     /// The manifest's requestedExecutionLevel ("asInvoker", "requireAdministrator",
     /// "highestAvailable"), or empty when it names none.
     std::string level;
+    /// From the version resource's first string table: FileDescription (the name AutoPlay
+    /// and Explorer show for the program) and OriginalFilename; empty when absent.
+    std::u16string description;
+    std::u16string originalName;
+    /// It carries an Authenticode signature: a PKCS #7 certificate in its security
+    /// directory. Whose it is takes a parser of the signature's DER, which this reader is not.
+    bool isSigned = false;
 };
 
-/// Reads the PE headers and the first RT_MANIFEST resource through `read`. Every offset,
+/// Reads the PE headers, the first RT_MANIFEST and RT_VERSION resources and the security
+/// directory's first certificate header through `read`. Every offset,
 /// size and count the file holds is checked before it is used, so that no file, however
 /// made, can lead a read astray; what does not hold together counts as absent.
 PeInfo ReadPeInfo(const PeRead& read);
+
+/// FileDescription and OriginalFilename from a VS_VERSIONINFO resource's bytes.
+void ReadVersionStrings(std::string_view resource, PeInfo& info);
 
 /// The execution level a manifest's text asks for, or empty.
 std::string ManifestLevel(std::string_view manifest);

@@ -179,6 +179,82 @@ TEST(PeManifest, HostileFilesNeverLeadTheReaderAstray)
     EXPECT_FALSE(spoil(0x40 + 24 + 224 + 20, 0xFFFFFF00u).hasManifest) << "section data past the end";
 }
 
+/// A block of a VS_VERSIONINFO resource, as resource compilers lay it out.
+std::string VersionBlock(const std::u16string& key, const std::string& value, bool text, const std::string& children)
+{
+    std::string bytes(6, '\0');
+    for (const char16_t c : key + u'\0') {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    bytes.resize((bytes.size() + 3) & ~std::size_t{3}, '\0');
+    bytes += value;
+    bytes.resize((bytes.size() + 3) & ~std::size_t{3}, '\0');
+    bytes += children;
+    Put16(bytes, 0, static_cast<std::uint16_t>(bytes.size()));
+    Put16(bytes, 2, static_cast<std::uint16_t>(text ? value.size() / 2 : value.size()));
+    Put16(bytes, 4, text ? 1 : 0);
+    return bytes;
+}
+
+std::string VersionText(const std::u16string& key, const std::string& text)
+{
+    std::string value;
+    for (const char c : text + '\0') {
+        value += c;
+        value += '\0';
+    }
+    return VersionBlock(key, value, true, "");
+}
+
+TEST(PeManifest, ReadsTheVersionResourcesNames)
+{
+    const std::string strings = VersionText(u"CompanyName", "Maker") + VersionText(u"FileDescription", "Starts it") +
+                                VersionText(u"OriginalFilename", "autorun.exe");
+    const std::string table = VersionBlock(u"040904B0", "", false, strings);
+    const std::string resource = VersionBlock(u"VS_VERSION_INFO", std::string(52, '\x01'), false,
+                                              VersionBlock(u"VarFileInfo", "", false, "") +
+                                                  VersionBlock(u"StringFileInfo", "", false, table));
+    PeInfo info;
+    kova::check::ReadVersionStrings(resource, info);
+    EXPECT_EQ(info.description, u"Starts it");
+    EXPECT_EQ(info.originalName, u"autorun.exe");
+    // Cut anywhere, or with a block that claims more than there is, it yields no more
+    // than what it holds whole.
+    for (std::size_t size = 0; size < resource.size(); ++size) {
+        PeInfo cut;
+        kova::check::ReadVersionStrings(resource.substr(0, size), cut);
+        EXPECT_TRUE(cut.description.empty() || cut.description == u"Starts it") << size;
+    }
+    std::string spoilt = resource;
+    Put16(spoilt, 0, 0xFFFF);
+    PeInfo none;
+    kova::check::ReadVersionStrings(spoilt, none);
+    EXPECT_TRUE(none.description.empty());
+}
+
+TEST(PeManifest, TellsWhetherTheFileIsSigned)
+{
+    // The security directory (the fifth) gives a file offset and a size; WIN_CERTIFICATE's
+    // type 2 is PKCS #7 signed data.
+    const auto signedPe = [](std::uint32_t offset, std::uint16_t type) {
+        std::string bytes = MakePe(false, "");
+        const std::size_t directory = 0x40 + 24 + 92 + 4 + 8 * 4;
+        const std::uint32_t at = static_cast<std::uint32_t>(bytes.size());
+        bytes.append(16, '\0');
+        Put32(bytes, directory, offset == 0 ? at : offset);
+        Put32(bytes, directory + 4, 16);
+        Put32(bytes, at, 16);
+        Put16(bytes, at + 4, 0x0200);
+        Put16(bytes, at + 6, type);
+        return Read(bytes);
+    };
+    EXPECT_TRUE(signedPe(0, 2).isSigned);
+    EXPECT_FALSE(signedPe(0, 1).isSigned) << "an X.509 certificate alone signs nothing";
+    EXPECT_FALSE(signedPe(0xFFFFFFF0u, 2).isSigned) << "a certificate past the end";
+    EXPECT_FALSE(Read(MakePe(false, "")).isSigned);
+}
+
 #ifdef KOVA_LEVEL_PROBES
 /// Programs built here with each kind of manifest, and one without.
 TEST(PeManifest, ReadsProgramsBuiltHere)
