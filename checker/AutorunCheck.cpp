@@ -1,6 +1,9 @@
-/// autorun-check: tells a disc author what the launcher will do with a disc folder, and
-/// why, without starting anything or writing anywhere.
+/// autorun-check: tells a disc author what Windows and the launcher will do with a disc
+/// folder or a disc image, and why, without starting anything or writing anywhere.
 #include "checker/CheckReport.h"
+#ifndef _WIN32
+#include "checker/ImageCheck.h"
+#endif
 #include "checker/Quote.h"
 #include "checker/ReportWriters.h"
 #include "launcher/Version.h"
@@ -9,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -18,9 +22,11 @@ constexpr int kFindings = 1;
 constexpr int kFailed = 2;
 
 const char kUsage[] =
-    "usage: autorun-check [--json] [--registry FILE.reg] [FOLDER]\n"
-    "Reads FOLDER/autorun.inf (FOLDER: the current folder when not given) and the registry\n"
-    "exactly as the launcher does, and tells what the launcher would start there, and why.\n"
+    "usage: autorun-check [--json] [--registry FILE.reg] [FOLDER | IMAGE.iso]\n"
+    "Reads FOLDER/autorun.inf (FOLDER: the current folder when not given) as Windows' shell\n"
+    "and the launcher do, asks the registry exactly as the launcher does, and tells what\n"
+    "would start there, and why. IMAGE.iso, a disc image (ISO 9660, Joliet, UDF), is checked\n"
+    "as the disc pressed from it, under the names Windows shows (Linux build only).\n"
     "Nothing is started and nothing is written.\n"
     "  --json              the report as one JSON object\n"
     "  --registry FILE     the registry to ask, a .reg file (Linux build only)\n"
@@ -77,13 +83,26 @@ int main(int argc, char** argv)
         } else if (argument.starts_with("-") && argument != "-") {
             return Fail("unknown option " + argument + " (see --help)");
         } else if (folder != nullptr) {
-            return Fail("only one folder can be checked at a time");
+            return Fail("only one folder or image can be checked at a time");
         } else {
             folder = argv[i];
         }
     }
+    const std::string disc = folder != nullptr ? folder : ".";
+    std::error_code error;
+    const bool image = std::filesystem::is_regular_file(disc, error);
+#ifdef _WIN32
+    if (image)
+        return Fail(disc + " is a file: disc images are read by the Linux build; on Windows, mount the image "
+                           "(open it in Explorer) and check its drive letter, e.g. autorun-check E:\\");
+#endif
     try {
-        const kova::check::CheckReport report = kova::check::CheckFolder(folder != nullptr ? folder : ".");
+#ifdef _WIN32
+        const kova::check::CheckReport report = kova::check::CheckFolder(disc);
+#else
+        const kova::check::CheckReport report =
+            image ? kova::check::CheckImage(disc) : kova::check::CheckFolder(disc);
+#endif
 #ifdef _WIN32
         const std::string text = json ? JsonReport(report) : TextReport(report);
 #else

@@ -2,6 +2,7 @@
 
 #include "checker/Findings.h"
 #include "checker/ProgramSearch.h"
+#include "checker/ShellAutorun.h"
 #include "launcher/RegistryView.h"
 
 #include <cstring>
@@ -47,6 +48,74 @@ void StartNothing(const char*)
 {
 }
 
+/// The name the folder gives the file `name`, whatever its case: Windows' file system
+/// finds "AUTORUN.INF" (an ISO 9660 name) when asked for "autorun.inf".
+std::string NameInFolder(const std::filesystem::path& folder, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(folder / name, error))
+        return name;
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    std::string found = name;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        if (const std::string candidate = entry->path().filename().string(); lower(candidate) == name)
+            // The first in byte order, so that the choice never depends on the folder's order.
+            if (found == name || candidate < found)
+                found = candidate;
+    return found;
+}
+
+/// A path below the folder the disc is read from, as the report names it.
+std::string Shown(const CheckReport& report, const std::string& path)
+{
+    if (report.readFolder == report.folder || !path.starts_with(report.readFolder))
+        return path;
+    return report.folder + path.substr(report.readFolder.size());
+}
+
+/// Whether the file of a program that was found is this launcher: its version resource
+/// says it was built as "autorun.exe", or, without one, that is its file's name.
+bool IsLauncher(const ProgramReport& program)
+{
+    const std::string& path = *program.path;
+    const std::size_t slash = path.find_last_of("\\/");
+    std::string name = !program.originalName.empty() ? program.originalName
+                                                     : (slash == std::string::npos ? path : path.substr(slash + 1));
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name == "autorun.exe";
+}
+
+void ReportShell(CheckReport& report)
+{
+    ShellReport& shell = report.shell;
+    shell.lines = ReadShellAutorun(report.bytes);
+    for (const ShellKey& key : kShellKeys)
+        if ((key.line == &ShellAutorun::open || key.line == &ShellAutorun::shellExecute) && shell.lines.*key.line &&
+            shell.start == nullptr)
+            shell.start = &key;
+    if (shell.start != nullptr && !shell.StartLine().value.empty()) {
+        ProgramReport program = FindCommandProgram(shell.StartLine().value, report.readFolder);
+        if (program.path) {
+            shell.onDisc = program.path->starts_with(report.readFolder);
+            shell.isLauncher = IsLauncher(program);
+            program.path = Shown(report, *program.path);
+        }
+        shell.program = std::move(program);
+    }
+    if (shell.lines.icon) {
+        const std::string& icon = shell.lines.icon->value;
+        shell.iconOnDisc = FindDiscFile(icon.substr(0, icon.find(',')), report.readFolder).has_value();
+    }
+}
+
 void ReportSettings(CheckReport& report)
 {
     for (const autorun::LaunchKey& key : autorun::kLaunchKeys) {
@@ -64,22 +133,24 @@ const SettingReport& CheckReport::Setting(autorun::SettingKey key) const
     return settings[static_cast<std::size_t>(key)];
 }
 
-CheckReport CheckFolder(const std::string& folder)
+namespace {
+
+CheckReport CheckDisc(const std::string& readFolder, const std::string& shownFolder, std::optional<ImageReport> image)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!fs::is_directory(folder, error))
-        throw CheckFailure{"no such folder: " + folder};
-
     CheckReport report;
-    report.folder = folder;
-    const fs::path path = fs::path(folder) / "autorun.inf";
-    report.path = path.string();
+    report.folder = shownFolder;
+    report.readFolder = readFolder;
+    report.image = std::move(image);
+    const std::string name = NameInFolder(readFolder, "autorun.inf");
+    const fs::path path = fs::path(readFolder) / name;
+    report.path = (fs::path(shownFolder) / name).string();
     report.fileFound = fs::exists(path, error);
     if (report.fileFound) {
         auto text = std::make_unique<autorun::AutorunText>();
         // The same read as the launcher's, so that the bytes seen cannot differ.
-        report.fileReadable = autorun::ReadAutorunFile(report.path.c_str(), *text) &&
+        report.fileReadable = autorun::ReadAutorunFile(path.string().c_str(), *text) &&
                               !fs::is_directory(path, error);
         if (report.fileReadable) {
             report.text = std::move(text);
@@ -94,13 +165,32 @@ CheckReport CheckFolder(const std::string& folder)
                 report.otherView = FindInOtherView(report.launch, report.decision);
             if (const char* commandLine = autorun::CommandLine(report.decision, report.launch)) {
                 report.commandLine = commandLine;
-                report.program = FindCommandProgram(*report.commandLine, folder);
+                report.program = FindCommandProgram(*report.commandLine, readFolder);
+                if (report.program->path)
+                    report.program->path = Shown(report, *report.program->path);
             }
+            ReportShell(report);
         }
     }
     ReportSettings(report);
     FindTraps(report);
     return report;
+}
+
+} // namespace
+
+CheckReport CheckFolder(const std::string& folder)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        throw CheckFailure{"no such folder: " + folder};
+    return CheckDisc(folder, folder, std::nullopt);
+}
+
+CheckReport CheckImageTree(const std::string& readFolder, ImageReport image)
+{
+    const std::string shown = image.path;
+    return CheckDisc(readFolder, shown, std::move(image));
 }
 
 } // namespace kova::check

@@ -3,6 +3,7 @@
 #ifndef KOVA_CHECKER_CHECKREPORT_H
 #define KOVA_CHECKER_CHECKREPORT_H
 
+#include "checker/ShellAutorun.h"
 #include "launcher/AutorunFile.h"
 #include "launcher/LaunchDecision.h"
 #include "launcher/LaunchSettings.h"
@@ -44,11 +45,54 @@ struct ProgramReport {
     /// that cannot be told (no file, or not a Windows program).
     std::optional<bool> needsElevation;
     std::string elevationReason; ///< why it does or does not, in words
+    /// From its version resource, in the ANSI code page: the description Explorer and
+    /// AutoPlay show for it, and the name it was built as; empty when it has none.
+    std::string description;
+    std::string originalName;
+    bool isSigned = false; ///< it carries an Authenticode signature
+};
+
+/// What Windows' shell makes of the file's [autorun] section, before the launcher runs.
+struct ShellReport {
+    ShellAutorun lines;
+    /// The key that says what to start: open=, else shellexecute=; null when neither.
+    const ShellKey* start = nullptr;
+    std::optional<ProgramReport> program; ///< what that line names, looked for as the launcher looks
+    bool onDisc = false;     ///< it is found on the disc itself
+    bool isLauncher = false; ///< it is this launcher (by its version resource, else its name)
+    bool iconOnDisc = false; ///< the icon= file is on the disc
+
+    /// The line `start` stands for.
+    const ShellLine& StartLine() const { return *(lines.*start->line); }
+};
+
+/// The file systems of a disc image that Windows can read.
+enum class ImageFileSystem { Iso9660, Joliet, Udf };
+
+/// A disc image, checked as the disc it will be: its tree under the names Windows shows.
+struct ImageReport {
+    std::string path;
+    ImageFileSystem fileSystem = ImageFileSystem::Iso9660; ///< the one Windows reads
+    bool hasIso9660 = false;
+    bool hasJoliet = false;
+    bool hasUdf = false;
+    /// Every file and folder, '/'-separated from the root, as Windows shows it.
+    std::vector<std::string> files;
+    /// When the image holds UDF and ISO 9660: what one of them holds and the other not.
+    std::vector<std::string> udfOnly;
+    std::vector<std::string> isoOnly;
+    /// Entries under names no Windows file can have ("..", a name with "\\" or ":"); left out.
+    std::vector<std::string> leftOut;
+    /// Files whose contents were not all read (only the start of a program matters).
+    bool contentsCut = false;
 };
 
 struct CheckReport {
-    std::string folder;
-    std::string path;               ///< the folder's "autorun.inf"
+    std::string folder;             ///< the folder, or the image, as the report names it
+    /// Where the disc's files are read: the folder, or an image's tree laid out in a
+    /// temporary folder that is gone once the check is over.
+    std::string readFolder;
+    std::string path;               ///< the disc's "autorun.inf", as the report names it
     bool fileFound = false;
     /// The launcher can read the file: it is not a folder, and it opens and reads. When it
     /// cannot, the launcher does nothing, as without the file.
@@ -73,6 +117,9 @@ struct CheckReport {
     std::optional<std::string> commandLine;
     std::optional<ProgramReport> program;
 
+    ShellReport shell;
+    std::optional<ImageReport> image;
+
     std::vector<Finding> findings;
 
     /// The report of one setting.
@@ -88,6 +135,9 @@ struct CheckFailure {
 /// (nothing is started and nothing is written), and looks for traps. Throws CheckFailure
 /// when the folder does not exist.
 CheckReport CheckFolder(const std::string& folder);
+
+/// CheckFolder on `readFolder`, which holds `image`'s tree; the report names the image.
+CheckReport CheckImageTree(const std::string& readFolder, ImageReport image);
 
 } // namespace kova::check
 

@@ -143,6 +143,67 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::InstalledProgramNotFound, "installed-program-not-found", E,
          "on this machine the installed program {1} does not exist, so the launcher starts nothing",
          "correct the command line the installer writes, or reinstall the product"},
+        // The shell's lines: {1} is the line's number, {2} what it names.
+        {FindingId::ShellSectionMissing, "autorun-section-missing", E,
+         "the file has no [autorun] section, so no version of Windows offers to start anything from the disc",
+         "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line [autorun]"},
+        {FindingId::ShellStartMissing, "autorun-open-missing", E,
+         "the [autorun] section on line {1} has neither open= nor shellexecute= (or an empty one), so Windows "
+         "has nothing to start",
+         "add the line open=autorun.exe to the [autorun] section"},
+        {FindingId::ShellStartsOtherProgram, "autorun-open-other-program", W,
+         "{3}= on line {1} starts {2}, not the launcher, so Windows starts that program and the "
+         "launcher's settings are never read",
+         "write open=autorun.exe, if the launcher is to decide what starts"},
+        {FindingId::ShellStartNotFound, "autorun-open-not-found", E,
+         "{3}= on line {1} names {2}, which is not on the disc, so AutoRun starts nothing (every version of Windows)",
+         "copy the program to the disc, or correct {3}="},
+        {FindingId::ShellStartNotOnDisc, "autorun-open-not-on-disc", W,
+         "{3}= on line {1} names {2}, which is not on the disc but was found on this machine ({4}); "
+         "another machine may not have it",
+         "put the program on the disc and name it from the disc's root"},
+        {FindingId::ShellIconNotFound, "autorun-icon-not-found", W,
+         "icon= on line {1} names {2}, which is not on the disc, so Explorer shows the drive's usual icon",
+         "copy the icon file to the disc, or correct icon="},
+        {FindingId::ShellIconNotBesideStart, "autorun-icon-not-beside-open", W,
+         "icon= on line {1} names {2}, which is not in the folder of the program {4}= starts ({3}); Windows "
+         "looks for the icon beside that program and shows the drive's usual icon",
+         "put the icon file in the folder of the program open= names, and name it from there"},
+        {FindingId::ShellLabelTooLong, "autorun-label-too-long", W,
+         "label= on line {1} has {2} characters; Windows shows only the first 32: {3}",
+         "shorten the label to 32 characters or fewer"},
+        {FindingId::ShellActionMissing, "autorun-action-missing", W,
+         "the [autorun] section has no action= line: on Windows XP (Service Pack 2 and later) and Windows Vista, "
+         "AutoPlay then offers no entry to start the program from a removable drive",
+         "add action= with the words AutoPlay shows, for example action=Install or run the product"},
+        {FindingId::ShellUseAutoPlay, "autorun-useautoplay", W,
+         "UseAutoPlay= on line {1} is {2}: since Windows Vista, AutoPlay then leaves the AutoRun entry out of "
+         "its dialog on CD and DVD drives",
+         "remove the UseAutoPlay= line"},
+        // A disc image: {1} the name autorun.inf uses, {2} the line, {3} the name on the image.
+        {FindingId::ImageName83, "image-name-iso9660", E,
+         "{1} (line {2}) is {3} on the image: the image has only ISO 9660 names (upper case, 8 characters and "
+         "an extension of 3), no Joliet names, so Windows shows no file {1}",
+         "make the image with Joliet names (genisoimage -J, xorriso -as mkisofs -J) or with UDF"},
+        {FindingId::ImageName83Unmatched, "image-name-iso9660", E,
+         "{1} (line {2}) is not on the image under that name: the image has only ISO 9660 names (upper case, "
+         "8 characters and an extension of 3), no Joliet names, and this name is not one of them",
+         "make the image with Joliet names (genisoimage -J, xorriso -as mkisofs -J) or with UDF"},
+        {FindingId::ImageNameCut64, "image-name-cut-64", E,
+         "{1} (line {2}) is {3} on the image: Joliet names hold 64 characters, so the image maker cut it, "
+         "and Windows shows no file {1}",
+         "shorten the name to 64 characters or fewer (and autorun.inf with it), or make the image with UDF"},
+        {FindingId::ImagePathTooDeep, "image-path-too-deep", E,
+         "{1} (line {2}) lies {3} folders below the root; an ISO 9660 image holds folders only 8 levels "
+         "deep, the root being the first, so the file is not where Windows looks",
+         "move the file nearer the root, or make the image with UDF"},
+        {FindingId::ImageUdfDiffers, "image-udf-iso-differ", W,
+         "the image holds UDF and ISO 9660 names, and they differ ({1}); Windows reads the UDF names, older "
+         "systems and other readers the ISO 9660 ones",
+         "make both from the one folder, with the same names"},
+        {FindingId::ImageNamesLeftOut, "image-names-unusable", W,
+         "the image holds {1} entries under names no Windows file can have ({2}); they were left out of the check",
+         "rename them in the folder the image is made from"},
     };
     return catalogue;
 }

@@ -52,6 +52,24 @@ enum class FindingId {
     AppPathTooLong,
     AppPathUnreadable,
     InstalledProgramNotFound,
+    // What Windows' shell reads before the launcher runs.
+    ShellSectionMissing,
+    ShellStartMissing,
+    ShellStartsOtherProgram,
+    ShellStartNotFound,
+    ShellStartNotOnDisc,
+    ShellIconNotFound,
+    ShellIconNotBesideStart,
+    ShellLabelTooLong,
+    ShellActionMissing,
+    ShellUseAutoPlay,
+    // What a disc image holds, as Windows reads it.
+    ImageName83,
+    ImageName83Unmatched,
+    ImageNameCut64,
+    ImagePathTooDeep,
+    ImageUdfDiffers,
+    ImageNamesLeftOut,
 };
 
 struct FindingEntry {

@@ -348,10 +348,254 @@ Check SetupProgram(const Disc& disc)
     const LaunchSettings& settings = disc.Settings();
     if (settings.setupName[0] == '\0')
         return Found{FindingId::SetupNotSet, 0, {}};
-    const ProgramReport setup = FindCommandProgram(settings.setupName, disc.report.folder);
+    const ProgramReport setup = FindCommandProgram(settings.setupName, disc.report.readFolder);
     if (setup.path)
         return std::nullopt;
     return Found{FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
+}
+
+// --- The shell's lines -----------------------------------------------------------------
+
+Check ShellSection(const Disc& disc)
+{
+    if (disc.report.shell.lines.sectionLine != 0)
+        return std::nullopt;
+    return Found{FindingId::ShellSectionMissing, 0, {}};
+}
+
+Check ShellStart(const Disc& disc)
+{
+    const ShellReport& shell = disc.report.shell;
+    const int section = shell.lines.sectionLine;
+    if (section == 0)
+        return std::nullopt;
+    if (shell.start == nullptr || !shell.program)
+        return Found{FindingId::ShellStartMissing, section, {Number(static_cast<std::size_t>(section))}};
+    const int line = shell.StartLine().line;
+    std::vector<std::string> texts = {Number(static_cast<std::size_t>(line)), Quote(shell.program->name),
+                                      shell.start->name};
+    if (!shell.program->path)
+        return Found{FindingId::ShellStartNotFound, line, std::move(texts)};
+    if (!shell.onDisc) {
+        texts.push_back(*shell.program->path);
+        return Found{FindingId::ShellStartNotOnDisc, line, std::move(texts)};
+    }
+    if (!shell.isLauncher)
+        return Found{FindingId::ShellStartsOtherProgram, line, std::move(texts)};
+    return std::nullopt;
+}
+
+/// The folder part of a name the disc's lines use, in lower case, with one kind of slash.
+std::string FolderOf(std::string_view name)
+{
+    const std::size_t slash = name.find_last_of("\\/");
+    std::string folder(slash == std::string_view::npos ? std::string_view() : name.substr(0, slash));
+    for (char& c : folder)
+        c = c == '/' ? '\\' : LowerAscii(c);
+    return folder;
+}
+
+/// The icon= value's file: what stands before its ",index".
+std::string IconFile(const ShellLine& icon)
+{
+    return std::string(Trim(std::string_view(icon.value).substr(0, icon.value.find(','))));
+}
+
+Check ShellIcon(const Disc& disc)
+{
+    const ShellReport& shell = disc.report.shell;
+    if (shell.lines.sectionLine == 0 || !shell.lines.icon)
+        return std::nullopt;
+    const int line = shell.lines.icon->line;
+    const std::string file = IconFile(*shell.lines.icon);
+    if (!shell.iconOnDisc)
+        return Found{FindingId::ShellIconNotFound, line, {Number(static_cast<std::size_t>(line)), Quote(file)}};
+    if (!shell.program || !shell.program->path || FolderOf(file) == FolderOf(shell.program->name))
+        return std::nullopt;
+    const std::string folder = FolderOf(shell.program->name);
+    return Found{FindingId::ShellIconNotBesideStart, line,
+                 {Number(static_cast<std::size_t>(line)), Quote(file),
+                  folder.empty() ? "the disc's root" : Quote(folder), shell.start->name}};
+}
+
+Check ShellLabel(const Disc& disc)
+{
+    constexpr std::size_t kShown = 32;
+    const std::optional<ShellLine>& label = disc.report.shell.lines.label;
+    if (disc.report.shell.lines.sectionLine == 0 || !label || CharacterCount(label->value) <= kShown)
+        return std::nullopt;
+    std::size_t cut = kShown;
+    while (cut < label->value.size() && CharacterCount(label->value.substr(0, cut)) < kShown)
+        ++cut;
+    return Found{FindingId::ShellLabelTooLong, label->line,
+                 {Number(static_cast<std::size_t>(label->line)), Number(CharacterCount(label->value)),
+                  Quote(label->value.substr(0, cut))}};
+}
+
+Check ShellAction(const Disc& disc)
+{
+    // Without a program to start, there is nothing for an action to name.
+    const ShellAutorun& lines = disc.report.shell.lines;
+    if (lines.sectionLine == 0 || lines.action || !disc.report.shell.program)
+        return std::nullopt;
+    return Found{FindingId::ShellActionMissing, 0, {}};
+}
+
+Check ShellUseAutoPlay(const Disc& disc)
+{
+    const ShellAutorun& lines = disc.report.shell.lines;
+    if (lines.sectionLine == 0 || !lines.useAutoPlay || lines.useAutoPlay->value != "1")
+        return std::nullopt;
+    const int line = lines.useAutoPlay->line;
+    return Found{FindingId::ShellUseAutoPlay, line, {Number(static_cast<std::size_t>(line)), Quote(lines.useAutoPlay->value)}};
+}
+
+// --- A disc image ----------------------------------------------------------------------
+
+/// The most folders, the root among them, that an ISO 9660 image holds one inside another.
+constexpr std::size_t kIsoLevels = 8;
+/// The most characters of a Joliet name.
+constexpr std::size_t kJolietLength = 64;
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+/// The ISO 9660 level-1 form of a name, as image makers make it: upper case, each
+/// character outside A-Z, 0-9 and "_" made "_", 8 characters and an extension of 3.
+std::string Iso83(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    const auto part = [](std::string_view text, std::size_t length) {
+        std::string out = UpperAscii(text.substr(0, length));
+        for (char& c : out)
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
+                c = '_';
+        return out;
+    };
+    if (dot == std::string_view::npos || dot == 0)
+        return part(name, 8);
+    return part(name.substr(0, dot), 8) + "." + part(name.substr(dot + 1), 3);
+}
+
+/// Whether `shown` can be an image maker's cut of `name`, too long for Joliet: its start
+/// (genisoimage keeps 64 characters), or its start and its extension (xorriso).
+bool IsJolietCut(std::string_view name, std::string_view shown)
+{
+    if (name.size() <= kJolietLength || shown.size() >= name.size() || shown.empty())
+        return false;
+    if (EqualIgnoringCase(shown, name.substr(0, shown.size())))
+        return true;
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    const std::string_view extension = name.substr(dot);
+    return shown.size() > extension.size() && EqualIgnoringCase(shown.substr(shown.size() - extension.size()), extension) &&
+           EqualIgnoringCase(shown.substr(0, shown.size() - extension.size()), name.substr(0, shown.size() - extension.size()));
+}
+
+/// A name autorun.inf uses for a file on the disc, and its line.
+struct NamedFile {
+    std::string name;
+    int line;
+};
+
+/// The names autorun.inf uses for files on the disc that the disc does not hold.
+std::vector<NamedFile> MissingNames(const Disc& disc)
+{
+    const CheckReport& report = disc.report;
+    std::vector<NamedFile> names;
+    const ShellReport& shell = report.shell;
+    if (shell.program && !shell.program->path && !shell.program->name.empty())
+        names.push_back({shell.program->name, shell.StartLine().line});
+    if (shell.lines.icon && !shell.iconOnDisc && !IconFile(*shell.lines.icon).empty())
+        names.push_back({IconFile(*shell.lines.icon), shell.lines.icon->line});
+    if (report.launch.setupName[0] != '\0') {
+        const ProgramReport setup = FindCommandProgram(report.launch.setupName, report.readFolder);
+        if (!setup.path && !setup.name.empty())
+            names.push_back({setup.name, disc.SettingLine(SettingKey::SetupName)});
+    }
+    return names;
+}
+
+/// What the image shows for `name` (its folders and file, '/'-separated) when a part of
+/// it is shown under another name; empty when a part matches nothing.
+std::string ShownName(const ImageReport& image, const std::vector<std::string>& parts, bool& differs)
+{
+    std::string shown;
+    differs = false;
+    for (const std::string& part : parts) {
+        const std::string prefix = shown.empty() ? "" : shown + "/";
+        std::string match;
+        for (const std::string& file : image.files) {
+            if (!file.starts_with(prefix) || file.find('/', prefix.size()) != std::string::npos)
+                continue;
+            const std::string_view entry = std::string_view(file).substr(prefix.size());
+            if (EqualIgnoringCase(entry, part)) {
+                match = file;
+                break;
+            }
+            const bool cut = image.fileSystem == ImageFileSystem::Iso9660 ? EqualIgnoringCase(entry, Iso83(part))
+                             : image.fileSystem == ImageFileSystem::Joliet ? IsJolietCut(part, entry)
+                                                                           : false;
+            if (cut && match.empty()) {
+                match = file;
+                differs = true;
+            }
+        }
+        if (match.empty())
+            return {};
+        shown = match;
+    }
+    return shown;
+}
+
+/// The names autorun.inf uses that the image shows under other names, or cannot hold.
+void ImageNames(const Disc& disc, std::vector<Found>& found)
+{
+    const ImageReport& image = *disc.report.image;
+    for (const NamedFile& named : MissingNames(disc)) {
+        std::vector<std::string> parts;
+        ForEachField(named.name, "\\/", [&](std::string_view part, std::size_t) {
+            if (!part.empty() && part != ".")
+                parts.emplace_back(part);
+        });
+        const std::string quoted = Quote(named.name);
+        const std::string line = Number(static_cast<std::size_t>(named.line));
+        if (image.fileSystem != ImageFileSystem::Udf && parts.size() > kIsoLevels) {
+            found.push_back({FindingId::ImagePathTooDeep, named.line, {quoted, line, Number(parts.size() - 1)}});
+            continue;
+        }
+        bool differs = false;
+        const std::string shown = ShownName(image, parts, differs);
+        const bool iso = image.fileSystem == ImageFileSystem::Iso9660;
+        if (!shown.empty() && differs)
+            found.push_back({iso ? FindingId::ImageName83 : FindingId::ImageNameCut64, named.line,
+                             {quoted, line, Quote(shown)}});
+        else if (shown.empty() && iso &&
+                 std::any_of(parts.begin(), parts.end(), [](const std::string& part) { return Iso83(part) != part; }))
+            found.push_back({FindingId::ImageName83Unmatched, named.line, {quoted, line}});
+    }
+}
+
+void ImageTrees(const ImageReport& image, std::vector<Found>& found)
+{
+    if (!image.udfOnly.empty() || !image.isoOnly.empty()) {
+        std::string what;
+        if (!image.udfOnly.empty())
+            what = Number(image.udfOnly.size()) + " only in UDF, the first " + Quote(image.udfOnly.front());
+        if (!image.isoOnly.empty())
+            what += (what.empty() ? "" : "; ") + Number(image.isoOnly.size()) + " only in ISO 9660, the first " +
+                    Quote(image.isoOnly.front());
+        found.push_back({FindingId::ImageUdfDiffers, 0, {what}});
+    }
+    if (!image.leftOut.empty())
+        found.push_back({FindingId::ImageNamesLeftOut, 0, {Number(image.leftOut.size()), Quote(image.leftOut.front())}});
 }
 
 // --- This machine's registry -----------------------------------------------------------
@@ -426,6 +670,7 @@ constexpr ValueCheck kValueChecks[] = {ValueCut, ValueTrailingBlank, ValueLeadin
 constexpr DiscCheck kSettingChecks[] = {RootName, ViewSetting, ProductKey, AutoStartDefault,
                                         AutoStartAnyValue, AppPathDefault, SetupProgram};
 constexpr DiscCheck kMachineChecks[] = {AutoStartOnMachine, AppPathOnMachine, InstalledProgramOnMachine};
+constexpr DiscCheck kShellChecks[] = {ShellSection, ShellStart, ShellIcon, ShellLabel, ShellAction, ShellUseAutoPlay};
 
 class Findings {
 public:
@@ -474,22 +719,38 @@ void FindTraps(CheckReport& report)
     Findings findings(report);
     if (!report.fileFound) {
         findings.Add(Found{FindingId::NoAutorunInf, 0, {report.folder}});
+        if (report.image) {
+            std::vector<Found> found;
+            ImageTrees(*report.image, found);
+            for (const Found& one : found)
+                findings.Add(one);
+        }
         return;
     }
     if (!report.fileReadable) {
         findings.Add(Found{FindingId::AutorunInfUnreadable, 0, {report.path, "a folder, or no permission"}});
         return;
     }
+    const Disc disc(report);
+    // Windows' shell reads the file, UTF-16 too, before the launcher runs.
+    for (const DiscCheck check : kShellChecks)
+        findings.Add(check(disc));
     if (IsUtf16(report.bytes)) {
         findings.Add(Found{FindingId::Utf16File, 1, {}});
         return;
     }
-    const Disc disc(report);
     findings.Add(ZeroByte(disc));
     for (const SettingReport& setting : report.settings)
         CheckKey(disc, setting, findings);
     for (const DiscCheck check : kSettingChecks)
         findings.Add(check(disc));
+    if (report.image) {
+        std::vector<Found> found;
+        ImageNames(disc, found);
+        ImageTrees(*report.image, found);
+        for (const Found& one : found)
+            findings.Add(one);
+    }
     const Check key = ProductKeyOnMachine(disc);
     findings.Add(key);
     if (key || report.decision.openStatus != ERROR_SUCCESS)

@@ -65,6 +65,55 @@ Json Registry(const CheckReport& report)
     };
 }
 
+Json Shell(const CheckReport& report)
+{
+    const ShellReport& shell = report.shell;
+    Json keys = Json::object();
+    for (const ShellKey& key : kShellKeys) {
+        const std::optional<ShellLine>& line = shell.lines.*key.line;
+        keys[key.name] = line ? Json{{"value", Text(line->value)}, {"line", line->line}} : Json(nullptr);
+    }
+    const bool found = shell.program && shell.program->path;
+    return {
+        {"section", {{"found", shell.lines.sectionLine != 0}, {"line", Line(shell.lines.sectionLine)},
+                     {"utf16", shell.lines.utf16}}},
+        {"keys", std::move(keys)},
+        {"start",
+         {{"key", shell.start != nullptr ? Json(shell.start->name) : Json(nullptr)},
+          {"program", shell.program ? Text(shell.program->name) : Json(nullptr)},
+          {"programFound", found ? Text(*shell.program->path) : Json(nullptr)},
+          {"onDisc", shell.onDisc},
+          {"isLauncher", shell.isLauncher},
+          {"description", found && !shell.program->description.empty() ? Text(shell.program->description) : Json(nullptr)},
+          {"signed", found ? Json(shell.program->isSigned) : Json(nullptr)},
+          {"text", Text(ShellStartText(report))},
+          {"autoPlayName", Text(AutoPlayNameText(report))}}},
+        {"removableDrives", Text(RemovableDriveText(report))},
+    };
+}
+
+Json Image(const ImageReport& image)
+{
+    Json udfOnly = Json::array();
+    for (const std::string& name : image.udfOnly)
+        udfOnly.push_back(Text(name));
+    Json isoOnly = Json::array();
+    for (const std::string& name : image.isoOnly)
+        isoOnly.push_back(Text(name));
+    return {
+        {"path", Text(image.path)},
+        {"fileSystem", FileSystemId(image.fileSystem)},
+        {"hasUdf", image.hasUdf},
+        {"hasJoliet", image.hasJoliet},
+        {"hasIso9660", image.hasIso9660},
+        {"files", image.files.size()},
+        {"udfOnly", std::move(udfOnly)},
+        {"isoOnly", std::move(isoOnly)},
+        {"leftOut", image.leftOut.size()},
+        {"contentsCut", image.contentsCut},
+    };
+}
+
 } // namespace
 
 std::string JsonReport(const CheckReport& report)
@@ -92,6 +141,8 @@ std::string JsonReport(const CheckReport& report)
           {"size", report.fileReadable ? Json(report.fileSize) : Json(nullptr)},
           {"bytesRead", report.bytesRead},
           {"bytesSeen", report.bytesSeen}}},
+        {"image", report.image ? Image(*report.image) : Json(nullptr)},
+        {"autorun", Shell(report)},
         {"settings", std::move(settings)},
         {"registry", report.fileReadable ? Registry(report) : Json(nullptr)},
         {"decision",

@@ -1,6 +1,7 @@
 #include "checker/ProgramSearch.h"
 
 #include "checker/PeManifest.h"
+#include "checker/Quote.h"
 #include "checker/TextFields.h"
 #include "launcher/CommandProgram.h"
 
@@ -129,6 +130,9 @@ void LookAtProgram(ProgramReport& report)
     const std::size_t slash = report.path->find_last_of("\\/");
     const std::string fileName = slash == std::string::npos ? *report.path : report.path->substr(slash + 1);
     report.needsElevation = NeedsElevation(info, fileName);
+    report.description = WideToAnsi(info.description);
+    report.originalName = WideToAnsi(info.originalName);
+    report.isSigned = info.isSigned;
     if (!report.needsElevation)
         report.elevationReason = "it is not a Windows program, so whether it needs administrator rights is unknown";
     else if (!info.level.empty())
@@ -144,12 +148,23 @@ void LookAtProgram(ProgramReport& report)
 
 } // namespace
 
+std::optional<std::string> FindDiscFile(const std::string& name, const std::string& discFolder)
+{
+    if (name.empty() || IsAbsolute(name))
+        return std::nullopt;
+    std::string path = Join(discFolder, name);
+    if (!autorun::IsProgramFile(path.c_str()))
+        return std::nullopt;
+    return path;
+}
+
 ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
 {
     SearchContext search{&discFolder, std::nullopt};
     autorun::CommandProgram split;
     autorun::SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
-    ProgramReport report{split.program, std::nullopt, {}, std::nullopt, {}};
+    ProgramReport report;
+    report.name = split.program;
     if (split.found && search.found) {
         report.path = std::move(search.found->folder);
         report.where = std::move(search.found->where);

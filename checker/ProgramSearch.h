@@ -14,6 +14,10 @@ namespace kova::check {
 /// folders and PATH); a relative name with a folder part from the disc's root.
 ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder);
 
+/// The path of the file `name` (relative to the disc's root, as the shell's lines name
+/// files) when it is a file on the disc.
+std::optional<std::string> FindDiscFile(const std::string& name, const std::string& discFolder);
+
 } // namespace kova::check
 
 #endif

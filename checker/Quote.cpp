@@ -38,4 +38,24 @@ std::string AnsiToUtf8(std::string_view text)
     return out;
 }
 
+std::string WideToAnsi(std::u16string_view text)
+{
+    if (text.empty())
+        return {};
+    // WCHAR is char16_t in the stand-in and wchar_t (16 bits too) on Windows.
+    const auto* wide = reinterpret_cast<const WCHAR*>(text.data());
+    const int units = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, units, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::size_t CharacterCount(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    return static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+}
+
 } // namespace kova::check

@@ -56,6 +56,44 @@ void FileSection(const CheckReport& report, std::string& out)
         out += "The launcher sees the first " + std::to_string(report.bytesSeen) + ".\n";
 }
 
+void ImageSection(const CheckReport& report, std::string& out)
+{
+    const ImageReport& image = *report.image;
+    out += "Image\n  " + image.path + ": " + FileSystemName(image.fileSystem) + ", as Windows reads it";
+    std::string others;
+    if (image.hasUdf && image.fileSystem != ImageFileSystem::Udf)
+        others += ", UDF";
+    if (image.hasJoliet && image.fileSystem != ImageFileSystem::Joliet)
+        others += ", Joliet";
+    if (image.hasIso9660 && image.fileSystem == ImageFileSystem::Udf)
+        others += ", ISO 9660";
+    if (!others.empty())
+        out += " (it also holds " + others.substr(2) + (image.fileSystem == ImageFileSystem::Udf ? ", which Windows does not read when there is UDF" : "") + ")";
+    out += "; " + std::to_string(image.files.size()) + " files and folders.\n";
+    if (image.contentsCut)
+        out += "  Of the largest files only the start was read, which is all the checks need.\n";
+    out += "\n";
+}
+
+void ShellSection(const CheckReport& report, std::string& out)
+{
+    out += "\nAutoRun, as Windows' shell reads the file before the launcher runs\n";
+    if (report.fileReadable) {
+        const ShellAutorun& lines = report.shell.lines;
+        out += "  " + Padded("[autorun]", 22) +
+               (lines.sectionLine != 0 ? Padded("", 36) + " line " + std::to_string(lines.sectionLine) : "not found") +
+               (lines.utf16 ? " (UTF-16 text)" : "") + "\n";
+        for (const ShellKey& key : kShellKeys) {
+            const std::optional<ShellLine>& line = lines.*key.line;
+            out += "  " + Padded(std::string(key.name) + "=", 22);
+            out += line ? Padded(Quote(line->value), 36) + " line " + std::to_string(line->line) + "\n" : "not set\n";
+        }
+    }
+    out += "  " + ShellStartText(report) + "\n";
+    out += "  " + AutoPlayNameText(report) + "\n";
+    out += "  " + RemovableDriveText(report) + "\n";
+}
+
 void SettingsSection(const CheckReport& report, std::string& out)
 {
     out += "\nSettings, as the launcher reads them\n";
@@ -156,7 +194,10 @@ void FindingsSection(const CheckReport& report, std::string& out)
 std::string TextReport(const CheckReport& report)
 {
     std::string out;
+    if (report.image)
+        ImageSection(report, out);
     FileSection(report, out);
+    ShellSection(report, out);
     if (report.fileReadable) {
         SettingsSection(report, out);
         RegistrySection(report, out);

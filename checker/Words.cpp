@@ -1,5 +1,6 @@
 #include "checker/Words.h"
 
+#include "checker/Quote.h"
 #include "launcher/RegistryView.h"
 
 namespace kova::check {
@@ -120,6 +121,75 @@ std::string ReasonText(const CheckReport& report)
                ErrorText(decision.Query(QueryRole::AppPath)->status) + "), so nothing starts.";
     }
     return {};
+}
+
+std::string ShellStartText(const CheckReport& report)
+{
+    const ShellReport& shell = report.shell;
+    if (!report.fileReadable || shell.lines.sectionLine == 0)
+        return "Windows starts nothing from the disc: there is no [autorun] section.";
+    if (shell.start == nullptr || !shell.program)
+        return "Windows starts nothing from the disc: the [autorun] section names no program.";
+    const std::string name = Quote(shell.program->name) + " (" + shell.start->name + "=, line " +
+                             std::to_string(shell.StartLine().line) + ")";
+    if (!shell.program->path)
+        return "Windows would start " + name + ", which is not on the disc: nothing starts.";
+    if (!shell.onDisc)
+        return "Windows starts " + name + ", found not on the disc but on this machine: " + *shell.program->path + ".";
+    return "Windows starts " + name + ": " + *shell.program->path + ", " +
+           (shell.isLauncher ? "the launcher." : "another program than the launcher.");
+}
+
+std::string AutoPlayNameText(const CheckReport& report)
+{
+    const ShellReport& shell = report.shell;
+    if (!shell.program || !shell.program->path)
+        return "AutoPlay has no program to name.";
+    const ProgramReport& program = *shell.program;
+    std::string text = program.description.empty()
+                           ? "AutoPlay has no description to name the program by (it has no version resource's "
+                             "FileDescription)"
+                           : "AutoPlay names the program " + Quote(program.description) +
+                                 " (its version resource's FileDescription)";
+    text += program.isSigned ? "; publisher: the file is signed (the checker tells only that; the signer's name "
+                               "is in the file's properties, under Digital Signatures)."
+                             : "; publisher: not signed, so Windows names none.";
+    return text;
+}
+
+std::string RemovableDriveText(const CheckReport& report)
+{
+    const ShellReport& shell = report.shell;
+    const std::string name = shell.program && shell.program->path ? Quote(shell.program->name) : "\"autorun.exe\"";
+    return "From a USB stick or an external hard disc, Windows 7 and later (and Windows XP and Vista since the "
+           "2011 update) offer no AutoRun entry, whatever autorun.inf says; only CD and DVD drives do. There the "
+           "person opens the drive in Explorer and starts " + name + " themselves.";
+}
+
+const char* FileSystemId(ImageFileSystem system)
+{
+    switch (system) {
+    case ImageFileSystem::Udf:
+        return "udf";
+    case ImageFileSystem::Joliet:
+        return "joliet";
+    case ImageFileSystem::Iso9660:
+        break;
+    }
+    return "iso9660";
+}
+
+const char* FileSystemName(ImageFileSystem system)
+{
+    switch (system) {
+    case ImageFileSystem::Udf:
+        return "UDF";
+    case ImageFileSystem::Joliet:
+        return "ISO 9660 with Joliet names";
+    case ImageFileSystem::Iso9660:
+        break;
+    }
+    return "ISO 9660 without Joliet names (upper-case 8.3)";
 }
 
 } // namespace kova::check

@@ -29,6 +29,20 @@ const char* ActionName(autorun::LaunchAction action);
 /// The sentence that says why the decision came out as it did.
 std::string ReasonText(const CheckReport& report);
 
+/// What Windows' shell starts from the disc, in a sentence.
+std::string ShellStartText(const CheckReport& report);
+
+/// How AutoPlay names the program the shell starts: its description and its signer.
+std::string AutoPlayNameText(const CheckReport& report);
+
+/// What happens on a USB stick or an external hard disc, for every disc.
+std::string RemovableDriveText(const CheckReport& report);
+
+/// The name of a file system of an image, as the reports give it ("udf", "joliet",
+/// "iso9660"), and in words.
+const char* FileSystemId(ImageFileSystem system);
+const char* FileSystemName(ImageFileSystem system);
+
 } // namespace kova::check
 
 #endif

@@ -28,7 +28,8 @@ const std::string kGood = "[autorun]\r\n"
                           "AutoStartValueName=Run\r\n"
                           "AutoStartValue=1\r\n"
                           "AppPathValueName=Path\r\n"
-                          "SetupName=setup.exe /s\r\n";
+                          "SetupName=setup.exe /s\r\n"
+                          "action=Install the product\r\n";
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
 {
@@ -66,10 +67,10 @@ TEST(Findings, EachTrapOfTheFile)
         {"a commented line before the real one", "; AppKey=Software\\Old\r\n" + kGood,
          {"key-first-occurrence:1"}},
         {"a key inside another line", Replace(kGood, "open=autorun.exe", "label=SetupName=old.exe"),
-         {"key-first-occurrence:2", "setup-not-found:2"}},
+         {"autorun-open-missing:1", "key-first-occurrence:2", "setup-not-found:2"}},
         {"a commented-out key is read all the same", Replace(kGood, "SetupName=", ";SetupName="),
          {"key-inside-line:8"}},
-        {"a key set twice", kGood + "AppKey=Software\\KovaTest\\Other\r\n", {"key-repeated:9"}},
+        {"a key set twice", kGood + "AppKey=Software\\KovaTest\\Other\r\n", {"key-repeated:10"}},
         {"a key set twice alike", kGood + "AutoStartValue=1\r\n", {}},
         {"a root with a trailing blank", Replace(kGood, "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE "),
          {"value-trailing-blank:3", "root-unknown:3"}},
@@ -93,8 +94,8 @@ TEST(Findings, EachTrapOfTheFile)
          {"value-cut-at-32000:9"}},
         {"a zero byte before some keys", Replace(kGood, "AppPathValueName", std::string(1, '\0') + "AppPathValueName"),
          {"zero-byte:7", "key-after-zero-byte:7", "apppath-default-value", "setup-not-set", "key-after-zero-byte:8"}},
-        {"a UTF-16 file", std::string("\xFF\xFE" "A\0p\0p\0K\0e\0y\0=\0x\0", 18), {"utf16-file:1"}},
-        {"UTF-16 without a byte-order mark", std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16), {"utf16-file:1"}},
+        {"a UTF-16 file", std::string("\xFF\xFE" "A\0p\0p\0K\0e\0y\0=\0x\0", 18), {"autorun-section-missing", "utf16-file:1"}},
+        {"UTF-16 without a byte-order mark", std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16), {"autorun-section-missing", "utf16-file:1"}},
         {"an auto-start value with a trailing tab", Replace(kGood, "AutoStartValue=1", "AutoStartValue=1\t"),
          {"value-trailing-blank:6"}},
         {"a value with a leading blank", Replace(kGood, "AppPathValueName=Path", "AppPathValueName= Path"),
@@ -106,14 +107,15 @@ TEST(Findings, EachTrapOfTheFile)
         {"no program-path value name", Replace(kGood, "AppPathValueName=Path\r\n", ""), {"apppath-default-value"}},
         {"no setup program", Replace(kGood, "SetupName=setup.exe /s\r\n", ""), {"setup-not-set"}},
         {"a registry view with a trailing blank", kGood + "AppRegistryView=64 \r\n",
-         {"value-trailing-blank:9", "view-unknown:9"}},
-        {"a registry view that is neither", kGood + "AppRegistryView=x86\r\n", {"view-unknown:9"}},
+         {"value-trailing-blank:10", "view-unknown:10"}},
+        {"a registry view that is neither", kGood + "AppRegistryView=x86\r\n", {"view-unknown:10"}},
         {"a setup program that is not on the disc", Replace(kGood, "setup.exe /s", "instal.exe /s"),
          {"setup-not-found:8"}},
     };
     for (const Case& c : cases) {
         CheckerTestFolder disc;
         disc.Write("autorun.inf", c.text);
+        disc.Write("autorun.exe", "");
         disc.Write("setup.exe", "");
         const CheckReport report = CheckFolder(disc.Path());
         auto findings = Findings(report);

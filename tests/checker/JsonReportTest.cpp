@@ -65,13 +65,13 @@ TEST(JsonReport, HoldsTheWholeDecision)
         EXPECT_TRUE(finding["message"].is_string());
         EXPECT_TRUE(finding["fix"].is_string());
     }
-    EXPECT_EQ(codes, (std::vector<std::string>{"key-wrong-case", "autostart-default-value",
-                                               "apppath-default-value"}));
-    const Json& finding = report["findings"][0];
+    EXPECT_EQ(codes, (std::vector<std::string>{"autorun-section-missing", "key-wrong-case",
+                                               "autostart-default-value", "apppath-default-value"}));
+    const Json& finding = report["findings"][1];
     EXPECT_EQ(finding["severity"], "error");
     EXPECT_EQ(finding["line"], 3);
-    EXPECT_EQ(report["findings"][1]["severity"], "warning");
-    EXPECT_TRUE(report["findings"][1]["line"].is_null());
+    EXPECT_EQ(report["findings"][2]["severity"], "warning");
+    EXPECT_TRUE(report["findings"][2]["line"].is_null());
 }
 
 TEST(JsonReport, WithoutAFileNothingIsAsked)

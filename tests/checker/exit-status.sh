@@ -28,8 +28,9 @@ expect() {
 checker_copy="$work/$(basename "$checker")"
 cp "$checker" "$checker_copy"
 mkdir -p "$work/disc" "$work/empty" "$work/unreadable/autorun.inf"
-printf 'AppKey=Software\\KovaTest\\NeverInstalled\nAutoStartValueName=Run\nAutoStartValue=1\nAppPathValueName=Path\nSetupName=setup.exe\n' >"$work/disc/autorun.inf"
+printf '[autorun]\nopen=autorun.exe\naction=Install\nAppKey=Software\\KovaTest\\NeverInstalled\nAutoStartValueName=Run\nAutoStartValue=1\nAppPathValueName=Path\nSetupName=setup.exe\n' >"$work/disc/autorun.inf"
 : >"$work/disc/setup.exe"
+: >"$work/disc/autorun.exe"
 
 args=(disc);              expect 0 "a clean disc" "$@"
 args=(empty);             expect 1 "a folder without autorun.inf is a finding" "$@"

@@ -1,0 +1,224 @@
+#include "checker/ImageCheck.h"
+
+#include "checker/DiscImage.h"
+#include "checker/Quote.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace kova::check {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Of each program and of autorun.inf only the start matters: the launcher reads 32000
+/// bytes of the file and the checker 4 MB; a program's headers and resources stand near
+/// its start. The rest of each file is laid out as a hole of its size.
+constexpr std::size_t kHeadSize = 16 * 1024 * 1024;
+/// All the starts together, so that a disc of many programs does not fill the machine.
+constexpr std::uint64_t kHeadBudget = 256 * 1024 * 1024;
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() &&
+           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+           });
+}
+
+/// The files whose contents a check reads: autorun.inf and the programs.
+bool ContentMatters(std::string_view name)
+{
+    return EndsWithIgnoringCase(name, ".inf") || EndsWithIgnoringCase(name, ".exe") ||
+           EndsWithIgnoringCase(name, ".com");
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+/// A UTF-8 name in the ANSI code page, as the checks compare names.
+std::string Utf8ToAnsi(std::string_view text)
+{
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::u16string wide(static_cast<std::size_t>(std::max(units, 0)), u'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<WCHAR*>(wide.data()), units);
+    return WideToAnsi(wide);
+}
+
+/// A folder of this process's own, removed with everything in it at the end of the check.
+class PrivateFolder {
+public:
+    PrivateFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "autorun-check-image.XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw CheckFailure{"cannot make a temporary folder to lay the image out in"};
+        fPath = pattern;
+    }
+    ~PrivateFolder()
+    {
+        std::error_code error;
+        fs::remove_all(fPath, error);
+    }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+    const fs::path& Path() const { return fPath; }
+
+private:
+    fs::path fPath;
+};
+
+/// The image file, read where it stands.
+class ImageFile {
+public:
+    explicit ImageFile(const std::string& path) : fDescriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        struct stat status {};
+        if (fDescriptor < 0 || fstat(fDescriptor, &status) != 0 || !S_ISREG(status.st_mode))
+            throw CheckFailure{"cannot read the image " + path};
+        fSize = static_cast<std::uint64_t>(status.st_size);
+    }
+    ~ImageFile() { close(fDescriptor); }
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
+
+    ImageInput Input() const
+    {
+        return {fSize, [this](std::uint64_t offset, std::size_t size, void* buffer) {
+                    if (offset > fSize || size > fSize - offset)
+                        return false;
+                    for (std::size_t done = 0; done < size;) {
+                        const ssize_t count = pread(fDescriptor, static_cast<char*>(buffer) + done, size - done,
+                                                    static_cast<off_t>(offset + done));
+                        if (count <= 0)
+                            return false;
+                        done += static_cast<std::size_t>(count);
+                    }
+                    return true;
+                }};
+    }
+
+private:
+    int fDescriptor;
+    std::uint64_t fSize = 0;
+};
+
+/// Lays the tree out below `folder` and notes each name in `image`.
+class Layout {
+public:
+    Layout(const fs::path& folder, ImageReport& image) : fFolder(folder), fImage(image) {}
+
+    ImageVisit Visit()
+    {
+        return {[this](const ImageEntry& entry) { return Wanted(entry); },
+                [this](const ImageEntry& entry, std::string_view head) { Place(entry, head); }};
+    }
+
+private:
+    std::size_t Wanted(const ImageEntry& entry)
+    {
+        if (!ContentMatters(entry.name))
+            return 0;
+        const std::uint64_t wanted = std::min<std::uint64_t>({entry.size, kHeadSize, kHeadBudget - fHeads});
+        if (wanted < entry.size)
+            fImage.contentsCut = true;
+        fHeads += wanted;
+        return static_cast<std::size_t>(wanted);
+    }
+
+    void Place(const ImageEntry& entry, std::string_view head)
+    {
+        const std::optional<std::string> path = WindowsPath(entry.name);
+        if (!path) {
+            fImage.leftOut.push_back(Utf8ToAnsi(entry.name));
+            return;
+        }
+        // Windows holds one of two names that differ only in case; the first stays.
+        if (!fNames.insert(Upper(*path)).second)
+            return;
+        std::error_code error;
+        const fs::path target = fFolder / fs::path(*path);
+        fs::create_directories(entry.folder ? target : target.parent_path(), error);
+        if (!entry.folder && !error) {
+            std::ofstream(target, std::ios::binary).write(head.data(), static_cast<std::streamsize>(head.size()));
+            // The rest of the file is a hole: its size shows, its bytes take no room.
+            if (entry.size > head.size())
+                fs::resize_file(target, std::min<std::uint64_t>(entry.size, std::uint64_t{1} << 40), error);
+        }
+        fImage.files.push_back(Utf8ToAnsi(*path));
+    }
+
+    const fs::path& fFolder;
+    ImageReport& fImage;
+    std::uint64_t fHeads = 0;
+    std::set<std::string> fNames;
+};
+
+/// The names of one of the image's trees, folded as Windows compares them.
+std::set<std::string> TreeNames(const ImageInput& input, ImageFileSystem system)
+{
+    std::set<std::string> names;
+    ReadImageTree(input, system,
+                  {[](const ImageEntry&) { return std::size_t{0}; },
+                   [&](const ImageEntry& entry, std::string_view) {
+                       if (const std::optional<std::string> path = WindowsPath(entry.name))
+                           names.insert(Upper(Utf8ToAnsi(*path)));
+                   }});
+    return names;
+}
+
+} // namespace
+
+CheckReport CheckImage(const std::string& path)
+{
+    const ImageFile file(path);
+    const ImageInput input = file.Input();
+    ImageVolumes volumes;
+    try {
+        volumes = FindVolumes(input);
+    } catch (const CheckFailure& failure) {
+        throw CheckFailure{path + ": " + failure.message};
+    }
+    ImageReport image;
+    image.path = path;
+    image.hasIso9660 = volumes.iso9660;
+    image.hasJoliet = volumes.joliet;
+    image.hasUdf = volumes.udf;
+    image.fileSystem = WindowsFileSystem(volumes);
+    const PrivateFolder folder;
+    try {
+        Layout layout(folder.Path(), image);
+        ReadImageTree(input, image.fileSystem, layout.Visit());
+        if (image.fileSystem == ImageFileSystem::Udf && volumes.iso9660) {
+            // What a reader that knows no UDF sees; Windows reads the UDF tree.
+            const std::set<std::string> iso =
+                TreeNames(input, volumes.joliet ? ImageFileSystem::Joliet : ImageFileSystem::Iso9660);
+            std::set<std::string> udf;
+            for (const std::string& name : image.files)
+                udf.insert(Upper(name));
+            std::set_difference(udf.begin(), udf.end(), iso.begin(), iso.end(), std::back_inserter(image.udfOnly));
+            std::set_difference(iso.begin(), iso.end(), udf.begin(), udf.end(), std::back_inserter(image.isoOnly));
+        }
+    } catch (const CheckFailure& failure) {
+        throw CheckFailure{path + ": " + failure.message};
+    }
+    return CheckImageTree(folder.Path().string(), std::move(image));
+}
+
+} // namespace kova::check
