@@ -210,7 +210,7 @@ struct UdfFileClose {
 
 class UdfTree {
 public:
-    UdfTree(udfread* udf, const ImageVisit& visit) : fUdf(udf), fVisit(visit) {}
+    explicit UdfTree(const ImageVisit& visit) : fVisit(visit) {}
 
     void Walk(UDFDIR* dir, const std::string& prefix, std::size_t depth)
     {
@@ -261,7 +261,6 @@ private:
         fVisit.entry(entry, std::string_view(head.data(), got));
     }
 
-    udfread* fUdf;
     const ImageVisit& fVisit;
     std::size_t fEntries = 0;
 };
@@ -278,7 +277,7 @@ void ReadUdfTree(const ImageInput& input, const ImageVisit& visit)
     const std::unique_ptr<UDFDIR, UdfDirClose> root(udfread_opendir(udf.get(), "/"));
     if (!root)
         Damaged("UDF", "libudfread", "its root folder does not open");
-    UdfTree(udf.get(), visit).Walk(root.get(), "", 0);
+    UdfTree(visit).Walk(root.get(), "", 0);
 }
 
 bool IsForbidden(char c)

@@ -277,6 +277,17 @@ TEST(PeManifest, ReadsProgramsBuiltHere)
         EXPECT_EQ(info.level, probe.level) << probe.name;
     }
 }
+
+/// The launcher built here names itself as its resource script says: AutoPlay shows that.
+TEST(PeManifest, ReadsTheLaunchersVersionResource)
+{
+    std::ifstream file(std::string(KOVA_LEVEL_PROBES) + "/autorun.exe", std::ios::binary);
+    ASSERT_TRUE(file);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const PeInfo info = Read(bytes);
+    EXPECT_EQ(info.description, u"Starts the product from its disc");
+    EXPECT_EQ(info.originalName, u"autorun.exe");
+}
 #endif
 
 } // namespace
