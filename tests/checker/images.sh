@@ -90,6 +90,8 @@ xorriso_j -J -o "$work/name70-xorriso.iso" "$work/name70"
 genisoimage -J -o "$work/deep.iso" "$work/deep"
 genisoimage -J -o "$work/nolauncher.iso" "$work/nolauncher"
 genisoimage -J -udf -o "$work/both.iso" "$work/both"
+mkdir -p "$work/noinf" && echo launcher >"$work/noinf/autorun.exe"
+genisoimage -o "$work/noinf.iso" "$work/noinf"
 # The same image, with one name changed in its Joliet tree only (Joliet names are UCS-2,
 # big-endian; UDF's here are 8-bit).
 python3 - "$work/both.iso" "$work/differ.iso" <<'PY'
@@ -113,6 +115,8 @@ if [ "$hostile_only" -eq 0 ]; then
   expect "a setup program 9 levels deep" "$work/deep.iso" 1 "image-path-too-deep setup-not-found"
   expect "the launcher missing from the image" "$work/nolauncher.iso" 1 "autorun-open-not-found" \
     "not r['autorun']['start']['programFound']"
+  expect "no autorun.inf on the image" "$work/noinf.iso" 1 "no-autorun-inf" \
+    "r['folder'].endswith('noinf.iso') and r['image']['files'] == 1"
   expect "UDF and Joliet alike" "$work/both.iso" 0 "" "r['image']['udfOnly'] == [] and r['image']['isoOnly'] == []"
   expect "UDF and Joliet that differ" "$work/differ.iso" 1 "image-udf-iso-differ" \
     "r['image']['udfOnly'] == ['EXTRA.TXT'] and r['image']['isoOnly'] == ['IXTRA.TXT']"
