@@ -98,7 +98,7 @@ backend_wait_until_done() {
   recorded=$(wine_records "$disc/started.txt")
   while [ "$recorded" -lt "$starts" ]; do
     [ "$SECONDS" -lt "$deadline" ] ||
-      fail "the launcher started $starts programs; $recorded recorded a start within ${wine_start_timeout} s"
+      fail "the launcher started $starts program(s), of which $recorded recorded a start within ${wine_start_timeout} s"
     sleep 0.1
     recorded=$(wine_records "$disc/started.txt")
   done
