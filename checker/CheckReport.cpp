@@ -71,14 +71,6 @@ std::string NameInFolder(const std::filesystem::path& folder, const std::string&
     return found;
 }
 
-/// A path below the folder the disc is read from, as the report names it.
-std::string Shown(const CheckReport& report, const std::string& path)
-{
-    if (report.readFolder == report.folder || !path.starts_with(report.readFolder))
-        return path;
-    return report.folder + path.substr(report.readFolder.size());
-}
-
 /// Whether the file of a program that was found is this launcher: its version resource
 /// says it was built as "autorun.exe", or, without one, that is its file's name.
 bool IsLauncher(const ProgramReport& program)
@@ -106,7 +98,7 @@ void ReportShell(CheckReport& report)
         if (program.path) {
             shell.onDisc = program.path->starts_with(report.readFolder);
             shell.isLauncher = IsLauncher(program);
-            program.path = Shown(report, *program.path);
+            program.path = ShownPath(report, *program.path);
         }
         shell.program = std::move(program);
     }
@@ -127,6 +119,13 @@ void ReportSettings(CheckReport& report)
 }
 
 } // namespace
+
+std::string ShownPath(const CheckReport& report, const std::string& path)
+{
+    if (report.readFolder == report.folder || !path.starts_with(report.readFolder))
+        return path;
+    return report.folder + path.substr(report.readFolder.size());
+}
 
 const SettingReport& CheckReport::Setting(autorun::SettingKey key) const
 {
@@ -167,7 +166,7 @@ CheckReport CheckDisc(const std::string& readFolder, const std::string& shownFol
                 report.commandLine = commandLine;
                 report.program = FindCommandProgram(*report.commandLine, readFolder);
                 if (report.program->path)
-                    report.program->path = Shown(report, *report.program->path);
+                    report.program->path = ShownPath(report, *report.program->path);
             }
             ReportShell(report);
         }

@@ -126,6 +126,10 @@ struct CheckReport {
     const SettingReport& Setting(autorun::SettingKey key) const;
 };
 
+/// A path below the folder the disc is read from, as the report names it: an image's
+/// files by the image's path.
+std::string ShownPath(const CheckReport& report, const std::string& path);
+
 /// Why the check could not run at all.
 struct CheckFailure {
     std::string message;

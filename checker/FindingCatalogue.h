@@ -52,6 +52,8 @@ enum class FindingId {
     AppPathTooLong,
     AppPathUnreadable,
     InstalledProgramNotFound,
+    UnquotedPath,
+    UnquotedPathTaken,
     // What Windows' shell reads before the launcher runs.
     ShellSectionMissing,
     ShellStartMissing,

@@ -8,7 +8,6 @@
 #   check-reproducible.sh [--keep]     --keep leaves the two builds in place to look at
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source=$PWD
 jobs=$(nproc)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-reproducible.XXXXXX")

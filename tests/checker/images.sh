@@ -121,8 +121,10 @@ if [ "$hostile_only" -eq 0 ]; then
   expect "UDF and Joliet that differ" "$work/differ.iso" 1 "image-udf-iso-differ" \
     "r['image']['udfOnly'] == ['EXTRA.TXT'] and r['image']['isoOnly'] == ['IXTRA.TXT']"
   "$checker" "$work/long-plain.iso" >"$work/out.txt"
-  grep -q "^  .*long-plain.iso: ISO 9660 without Joliet names" "$work/out.txt" &&
-    grep -q "USB stick" "$work/out.txt" || fail "the text report names the image, its names and the USB rule"
+  if ! grep -q "^  .*long-plain.iso: ISO 9660 without Joliet names" "$work/out.txt" ||
+     ! grep -q "USB stick" "$work/out.txt"; then
+    fail "the text report names the image, its names and the USB rule"
+  fi
 fi
 
 # Broken images, made from the good ones.
