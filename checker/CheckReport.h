@@ -50,6 +50,7 @@ struct ProgramReport {
     std::string description;
     std::string originalName;
     bool isSigned = false; ///< it carries an Authenticode signature
+    std::string signer;    ///< the signer's name, when the signature tells it
 };
 
 /// What Windows' shell makes of the file's [autorun] section, before the launcher runs.

@@ -51,15 +51,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-/// A UTF-8 name in the ANSI code page, as the checks compare names.
-std::string Utf8ToAnsi(std::string_view text)
-{
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::u16string wide(static_cast<std::size_t>(std::max(units, 0)), u'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<WCHAR*>(wide.data()), units);
-    return WideToAnsi(wide);
-}
-
 /// A folder of this process's own, removed with everything in it at the end of the check.
 class PrivateFolder {
 public:

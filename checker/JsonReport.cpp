@@ -86,6 +86,7 @@ Json Shell(const CheckReport& report)
           {"isLauncher", shell.isLauncher},
           {"description", found && !shell.program->description.empty() ? Text(shell.program->description) : Json(nullptr)},
           {"signed", found ? Json(shell.program->isSigned) : Json(nullptr)},
+          {"signer", found && !shell.program->signer.empty() ? Text(shell.program->signer) : Json(nullptr)},
           {"text", Text(ShellStartText(report))},
           {"autoPlayName", Text(AutoPlayNameText(report))}}},
         {"removableDrives", Text(RemovableDriveText(report))},

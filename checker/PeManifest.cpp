@@ -81,7 +81,7 @@ public:
         // The security directory holds a file offset, not an address of the loaded image.
         const std::size_t securityAt = countAt + 4 + 8 * kSecurityDirectory;
         if (directories > kSecurityDirectory && securityAt + 8 <= optional.size())
-            info.isSigned = IsSigned(Le32(optional.data() + securityAt), Le32(optional.data() + securityAt + 4));
+            ReadSignature(Le32(optional.data() + securityAt), Le32(optional.data() + securityAt + 4), info);
 
         const std::uint64_t sectionsOffset = optionalOffset + optionalSize;
         for (std::uint16_t i = 0; i < sectionCount; ++i) {
@@ -104,14 +104,19 @@ public:
     }
 
 private:
-    /// Whether the security directory holds a WIN_CERTIFICATE of PKCS #7 signed data.
-    bool IsSigned(std::uint32_t offset, std::uint32_t size) const
+    /// Whether the security directory holds a WIN_CERTIFICATE of PKCS #7 signed data, and
+    /// where its DER stands.
+    void ReadSignature(std::uint32_t offset, std::uint32_t size, PeInfo& info) const
     {
         std::uint8_t header[8];
         if (offset == 0 || size < sizeof header || !fRead(offset, sizeof header, header))
-            return false;
+            return;
         const std::uint32_t length = Le32(header);
-        return length >= sizeof header && length <= size && Le16(header + 6) == kCertificatePkcsSignedData;
+        if (length < sizeof header || length > size || Le16(header + 6) != kCertificatePkcsSignedData)
+            return;
+        info.isSigned = true;
+        info.signatureOffset = std::uint64_t{offset} + sizeof header;
+        info.signatureSize = length - sizeof header;
     }
 
     /// The file offset of `size` bytes at an address of the loaded image, when a section

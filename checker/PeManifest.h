@@ -26,8 +26,10 @@ struct PeInfo {
     std::u16string description;
     std::u16string originalName;
     /// It carries an Authenticode signature: a PKCS #7 certificate in its security
-    /// directory. Whose it is takes a parser of the signature's DER, which this reader is not.
+    /// directory, whose DER (the certificate's bytes) stands at `signatureOffset`.
     bool isSigned = false;
+    std::uint64_t signatureOffset = 0;
+    std::uint32_t signatureSize = 0;
 };
 
 /// Reads the PE headers, the first RT_MANIFEST and RT_VERSION resources and the security

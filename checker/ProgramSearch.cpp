@@ -2,6 +2,7 @@
 
 #include "checker/PeManifest.h"
 #include "checker/Quote.h"
+#include "checker/Signature.h"
 #include "checker/TextFields.h"
 #include "launcher/CommandProgram.h"
 
@@ -133,6 +134,13 @@ void LookAtProgram(ProgramReport& report)
     report.description = WideToAnsi(info.description);
     report.originalName = WideToAnsi(info.originalName);
     report.isSigned = info.isSigned;
+    if (info.isSigned && info.signatureSize <= kMaxSignature) {
+        std::string der(info.signatureSize, '\0');
+        file.clear();
+        file.seekg(static_cast<std::streamoff>(info.signatureOffset));
+        if (file.read(der.data(), static_cast<std::streamsize>(der.size())))
+            report.signer = SignerName(der);
+    }
     if (!report.needsElevation)
         report.elevationReason = "it is not a Windows program, so whether it needs administrator rights is unknown";
     else if (!info.level.empty())

@@ -51,6 +51,17 @@ std::string WideToAnsi(std::u16string_view text)
     return out;
 }
 
+std::string Utf8ToAnsi(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::u16string wide(static_cast<std::size_t>(units), u'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, reinterpret_cast<WCHAR*>(wide.data()), units);
+    return WideToAnsi(wide);
+}
+
 std::size_t CharacterCount(std::string_view text)
 {
     if (text.empty())

@@ -17,6 +17,9 @@ std::string AnsiToUtf8(std::string_view text);
 /// UTF-16 text in the machine's ANSI code page, as Windows' "A" calls see it.
 std::string WideToAnsi(std::u16string_view text);
 
+/// UTF-8 text in the machine's ANSI code page.
+std::string Utf8ToAnsi(std::string_view text);
+
 /// How many characters a text in the ANSI code page has (a double-byte character is one).
 std::size_t CharacterCount(std::string_view text);
 

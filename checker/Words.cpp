@@ -186,9 +186,12 @@ std::string AutoPlayNameText(const CheckReport& report)
                              "FileDescription)"
                            : "AutoPlay names the program " + Quote(program.description) +
                                  " (its version resource's FileDescription)";
-    text += program.isSigned ? "; publisher: the file is signed (the checker tells only that; the signer's name "
-                               "is in the file's properties, under Digital Signatures)."
-                             : "; publisher: not signed, so Windows names none.";
+    if (!program.isSigned)
+        text += "; publisher: not signed, so Windows names none.";
+    else if (!program.signer.empty())
+        text += "; publisher: " + Quote(program.signer) + ", the signer.";
+    else
+        text += "; publisher: the file is signed, but its signature names no signer the checker can read.";
     return text;
 }
 

@@ -13,6 +13,8 @@ packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest n
 # The checker reads disc images through libarchive (ISO 9660, Joliet) and libudfread (UDF);
 # its tests make images with genisoimage and xorriso.
 packages+=(pkg-config libarchive-dev libudfread-dev genisoimage xorriso)
+# It names a program's signer through OpenSSL; its test signs a program with osslsigncode.
+packages+=(libssl-dev openssl osslsigncode)
 # The fuzz targets (clang's libFuzzer), the memcheck runs and the coverage gate.
 packages+=(clang libclang-rt-14-dev valgrind gcovr)
 # The release's checks: test icons, and reading the Windows programs' resources.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # autorun-check on a disc whose open= program is the launcher, signed and not: it must
-# tell the launcher by its version resource, how AutoPlay names it, and whether it is
-# signed.
+# tell the launcher by its version resource, how AutoPlay names it, and its signer (the
+# test certificate's, "Kova test signer"), read by Windows' crypt32.
 #   signed-check-test.sh SIGNED_DIR CHECKER.exe AUTORUN.exe [EMULATOR...]
 set -u
 signed=$1 checker=$2 built=$3
@@ -29,6 +29,8 @@ if start["description"] != "Starts the product from its disc":
     problems.append(f"description {start['description']!r}")
 if start["signed"] is not want:
     problems.append(f"signed is {start['signed']}, expected {want}")
+if start["signer"] != ("Kova test signer" if want else None):
+    problems.append(f"signer {start['signer']!r}")
 if problems:
     sys.exit(f"FAIL {sys.argv[2]} launcher: " + "; ".join(problems))
 print(f"ok {sys.argv[2]} launcher: {start['autoPlayName']}")
