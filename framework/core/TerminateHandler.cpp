@@ -3,9 +3,11 @@
 // throws at exit): at once, with abort()'s exit code 3, and silently. The run time's own
 // handler prints the exception's demangled type on a console that a GUI program does not
 // have, then calls abort(), which in a GUI program shows the C run time's "abnormal
-// program termination" box. This replaces the run time's whole terminate machinery (the
-// handler, its setters and the calls that reach it), so that neither comes in; like the
-// throw helpers, it is linked as an object file.
+// program termination" box. This replaces the run time's terminate machinery (the calls
+// that reach the handler and what the run time asks about it), so that neither its handler
+// nor the demangler comes in. NOTE: std::set_terminate is left out on purpose: a program
+// that sets a handler of its own brings the run time's object back, and its link fails on
+// the duplicates. Like the throw helpers, this is linked as an object file.
 #include <windows.h>
 
 #include <exception>
