@@ -1,0 +1,128 @@
+/// kernel32's calls for finding functions, for where DLLs are loaded from, and for the
+/// error modes. The stand-in loads no DLLs: it keeps the settings a program makes and
+/// checks them as Windows does, so that the program's calls take the road they take there.
+#include "CallRecord.h"
+#include "Module.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string_view>
+
+using kova::posix::CallRecord;
+
+namespace {
+
+constexpr DWORD kSearchFlags = 0x200 | 0x400 | LOAD_LIBRARY_SEARCH_SYSTEM32 | 0x1000;
+constexpr DWORD kErrorModes = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+
+std::atomic<DWORD> gDefaultDllDirectories{0};
+std::atomic<bool> gCurrentFolderSearched{true};
+std::atomic<UINT> gProcessErrorMode{0};
+thread_local DWORD gThreadErrorMode = 0;
+
+/// Whether KOVA_KERNEL32_WITHOUT (names separated by ';') names `name`: the stand-in then
+/// plays a kernel32 that lacks it, as Windows 7 without update KB2533623 lacks
+/// SetDefaultDllDirectories.
+bool Withheld(std::string_view name)
+{
+    const char* const list = std::getenv("KOVA_KERNEL32_WITHOUT");
+    for (std::string_view rest = list ? list : ""; !rest.empty();) {
+        const std::size_t end = rest.find(';');
+        if (rest.substr(0, end) == name)
+            return true;
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return false;
+}
+
+/// A function as GetProcAddress gives it, through the one function type that others
+/// convert to without a warning.
+template <class Function>
+FARPROC Export(Function* function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+FARPROC Find(HMODULE module, LPCSTR name)
+{
+    // The calls that not every Windows has, which programs therefore look up by name.
+    static const struct {
+        std::string_view name;
+        FARPROC call;
+    } exports[] = {
+        {"SetDefaultDllDirectories", Export(&SetDefaultDllDirectories)},
+        {"SetThreadErrorMode", Export(&SetThreadErrorMode)},
+        {"GetThreadErrorMode", Export(&GetThreadErrorMode)},
+    };
+    if (module != kova::posix::Kernel32Module() || !name) {
+        SetLastError(module ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    for (const auto& entry : exports) {
+        if (entry.name == name && !Withheld(entry.name))
+            return entry.call;
+    }
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+}
+
+} // namespace
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName)
+{
+    FARPROC found = Find(module, procName);
+    CallRecord::Returned("GetProcAddress", reinterpret_cast<const void*>(found), module,
+                         CallRecord::Text{procName});
+    return found;
+}
+
+BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags)
+{
+    BOOL done = FALSE;
+    if (directoryFlags == 0 || (directoryFlags & ~kSearchFlags) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+    } else {
+        gDefaultDllDirectories = directoryFlags;
+        done = TRUE;
+    }
+    return CallRecord::Returned("SetDefaultDllDirectories", done, directoryFlags);
+}
+
+BOOL WINAPI SetDllDirectoryA(LPCSTR pathName)
+{
+    // NULL restores the standard search; any other folder, "" too, takes the current
+    // folder out of it.
+    gCurrentFolderSearched = pathName == nullptr;
+    return CallRecord::Returned("SetDllDirectoryA", TRUE, CallRecord::Text{pathName});
+}
+
+UINT WINAPI SetErrorMode(UINT mode)
+{
+    return CallRecord::Returned("SetErrorMode", gProcessErrorMode.exchange(mode & kErrorModes), mode);
+}
+
+UINT WINAPI GetErrorMode(void)
+{
+    return gProcessErrorMode;
+}
+
+DWORD WINAPI GetThreadErrorMode(void)
+{
+    return gThreadErrorMode;
+}
+
+BOOL WINAPI SetThreadErrorMode(DWORD newMode, LPDWORD oldMode)
+{
+    BOOL done = FALSE;
+    if ((newMode & ~kErrorModes) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+    } else {
+        if (oldMode)
+            *oldMode = gThreadErrorMode;
+        gThreadErrorMode = newMode;
+        done = TRUE;
+    }
+    return CallRecord::Returned("SetThreadErrorMode", done, newMode, CallRecord::Out<DWORD>{oldMode});
+}
