@@ -12,7 +12,9 @@
 #   expected-tails  optional: what those programs' WinMain received, one line per start,
 #                 "name show=N tail=[command tail]"
 #   expected-calls  optional, checked on Linux: the launcher's registry calls, WinExec
-#                 and ShellExecuteA as the stand-in's record of calls shows them, in order
+#                 and ShellExecuteA as the stand-in's record of calls shows them, in order,
+#                 after the calls of the entry that restrict where DLLs load from and keep
+#                 Windows' error boxes away
 #   elevated      optional: the programs (file names, one a line) that need administrator
 #                 rights, which the stand-in refuses to WinExec as Windows does
 #   expected-findings  optional: the codes of autorun-check's findings, one a line
@@ -200,7 +202,8 @@ fi
 if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
   # The launcher records first; the programs it started record under their own IDs.
   launcher_id=$(head -n 1 "$work/calls.txt" | cut -d: -f1)
-  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\|ShellExecuteA(.*\)$/\1/p" "$work/calls.txt" \
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\|ShellExecuteA(.*\|Set[A-Za-z]*Dll[A-Za-z]*(.*\|Set[A-Za-z]*ErrorMode(.*\)$/\1/p" \
+    "$work/calls.txt" \
     >"$work/launcher-calls.txt"
   compare "$scenario/expected-calls" "$work/launcher-calls.txt" "the launcher's registry calls and starts"
 fi
