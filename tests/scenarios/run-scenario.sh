@@ -49,6 +49,11 @@
 #
 # With KOVA_VALGRIND set to valgrind's path (posix mode only), the launcher runs under
 # memcheck, and any memory error or definitely lost block fails the scenario.
+#
+# With KOVA_PLANTED_DLL (wine mode only), that DLL is put beside the launcher under each
+# name of KOVA_PLANTED_NAMES (blank-separated, without ".dll"), and Wine is told to prefer
+# a DLL of those names found there to its own; the marks the DLL leaves where a process
+# loaded it (tests/release/PlantedDll.cpp) are listed in the file KOVA_PLANTED_MARKS.
 set -u
 mode=$1 launcher=$3 recorder=$4 checker=${5:-}
 # The launcher runs in a folder of its own: KOVA_REGISTRY must not be relative.
@@ -126,6 +131,15 @@ if [ -f "$scenario/prepare.sh" ]; then
   (cd "$work" && bash "$scenario/prepare.sh") || fail "prepare.sh failed"
 fi
 
+# Only the launcher and what it starts are told to prefer the planted DLLs.
+planted_environment=()
+if [ "$mode" = wine ] && [ -n "${KOVA_PLANTED_DLL:-}" ]; then
+  for dll in $KOVA_PLANTED_NAMES; do
+    cp "$KOVA_PLANTED_DLL" "$work/$dll.dll"
+  done
+  planted_environment=("WINEDLLOVERRIDES=$(echo $KOVA_PLANTED_NAMES | tr ' ' ',')=n,b")
+fi
+
 if [ "$mode" = wine ]; then
   if [ -f "$scenario/registry.reg" ]; then
     forget_registry "$scenario/registry.reg"
@@ -137,7 +151,8 @@ if [ "$mode" = wine ]; then
   fi
   # Wine's relay trace shows the command line the launcher hands to Windows (the prefix
   # lets it show only the calls that start programs).
-  (cd "$work" && WINEDEBUG=+relay "$kova_wine" "./$launcher_name" </dev/null >/dev/null 2>"$work/relay.txt")
+  (cd "$work" && env "${planted_environment[@]}" WINEDEBUG=+relay "$kova_wine" "./$launcher_name" \
+     </dev/null >/dev/null 2>"$work/relay.txt")
   status=$?
 else
   if [ -f "$scenario/registry.reg" ]; then
@@ -183,6 +198,10 @@ if [ "$mode" = wine ]; then
     sleep 0.1
   done
   sleep 2
+fi
+
+if [ -n "${KOVA_PLANTED_DLL:-}" ]; then
+  (cd "$work" && find . -maxdepth 1 -name '*.dll.in.*' | sed 's|^\./||' | sort) >"$KOVA_PLANTED_MARKS"
 fi
 
 compare() {
