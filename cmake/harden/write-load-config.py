@@ -1,14 +1,12 @@
 #!/usr/bin/env python3
-"""Completes a linked Windows program's hardening in place:
+"""Gives a linked Windows program, in place, the load configuration it defines:
 
-   write-load-config.py PROGRAM.exe LINKER.map [--no-seh]
+   write-load-config.py PROGRAM.exe LINKER.map
 
 Points the image's load-configuration directory entry at the structure the program
-defines as _load_config_used (the linker places it but leaves the entry empty), with the
-size the structure gives itself; --no-seh marks a 32-bit image as registering no SEH
-handler (IMAGE_DLLCHARACTERISTICS_NO_SEH), so that Windows calls none in it. The PE
-checksum, when the linker wrote one, is computed anew. The same input gives the same
-bytes, and a second run changes nothing.
+defines as _load_config_used (GNU ld places it but leaves the entry empty), with the size
+the structure gives itself. The PE checksum, when the linker wrote one, is computed anew.
+The same input gives the same bytes, and a second run changes nothing.
 """
 import argparse
 import os
@@ -17,8 +15,6 @@ import struct
 import sys
 
 LOAD_CONFIG = 10
-NO_SEH = 0x0400
-I386 = 0x14C
 
 
 def fail(message):
@@ -52,7 +48,6 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("program")
     parser.add_argument("map")
-    parser.add_argument("--no-seh", action="store_true")
     arguments = parser.parse_args()
 
     with open(arguments.program, "rb") as file:
@@ -60,12 +55,11 @@ def main():
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
         fail(f"{arguments.program} is not a PE file")
-    machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    _, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
     optional = pe + 24
     wide = struct.unpack_from("<H", data, optional)[0] == 0x20B
     image_base = struct.unpack_from("<Q" if wide else "<I", data, optional + (24 if wide else 28))[0]
     checksum_at = optional + 64
-    characteristics_at = optional + 70
     directory_at = optional + (112 if wide else 96) + 8 * LOAD_CONFIG
 
     rva = symbol_address(arguments.map) - image_base
@@ -82,11 +76,6 @@ def main():
         fail(f"_load_config_used gives itself the size {size}")
 
     struct.pack_into("<II", data, directory_at, rva, size)
-    if arguments.no_seh:
-        if machine != I386:
-            fail("--no-seh is for 32-bit x86 images")
-        characteristics = struct.unpack_from("<H", data, characteristics_at)[0]
-        struct.pack_into("<H", data, characteristics_at, characteristics | NO_SEH)
     if struct.unpack_from("<I", data, checksum_at)[0]:
         struct.pack_into("<I", data, checksum_at, checksum(bytes(data), checksum_at))
 
