@@ -1,6 +1,6 @@
 /// The image's load configuration, which the loader reads before it loads the program's
-/// DLLs: those the program imports, and theirs, come from the system folder only, never
-/// from the program's own folder, which on a disc or a stick anyone may have written to.
+/// DLLs: those the program imports come from the system folder only, never from the
+/// program's own folder, which on a disc or a stick anyone may have written to.
 /// Windows honours the flags from Windows 10 1607 on; older versions read the rest of the
 /// structure, which asks for nothing. The linker leaves the image's directory entry for
 /// the structure empty: the build writes it after the link (write-load-config.py).
@@ -24,6 +24,7 @@ constexpr IMAGE_LOAD_CONFIG_DIRECTORY HardenedLoadConfig()
 
 } // namespace
 
-// The loader finds the structure by this name, which is the same C name on both widths.
+// Linkers know the structure by this name, the same C name on both widths; the loader
+// finds it through the image's directory entry.
 extern "C" __attribute__((used)) constinit const IMAGE_LOAD_CONFIG_DIRECTORY _load_config_used =
     HardenedLoadConfig();
