@@ -27,7 +27,8 @@
 #                 the stand-in plays a program of that width on 64-bit Windows.
 #   registry-view optional, "32" or "64": the registry view that registry.reg goes into
 #                 (reg import /reg:32 or /reg:64; on Linux, KOVA_REGISTRY_VIEW).
-# The launcher must exit with 0, start exactly what is expected, and nothing else.
+# The launcher must exit with 0, start exactly what is expected, and nothing else; what it
+# starts must inherit the error mode the launcher had at its start.
 # Under Wine, scenarios with launcher-bits or registry-view run only in a 64-bit prefix;
 # elsewhere they are skipped (exit code 77), as is a 32-bit one with no 32-bit launcher at
 # hand or on a machine that cannot run 32-bit programs (KOVA_RUNS_32BIT=0).
@@ -215,6 +216,11 @@ compare() {
   fi
 }
 compare "$scenario/expected" "$work/started.txt" "started programs"
+# Every program started gets the error mode the launcher was started with (0 here): the
+# launcher keeps Windows' error boxes away from its own thread only.
+if grep -v ' errormode=0$' "$work/errormodes.txt" 2>/dev/null; then
+  fail "a program started with an error mode the launcher set (above)"
+fi
 if [ -f "$scenario/expected-tails" ]; then
   compare "$scenario/expected-tails" "$work/tails.txt" "command tails and show states"
 fi

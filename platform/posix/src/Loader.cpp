@@ -1,6 +1,7 @@
 /// kernel32's calls for finding functions, for where DLLs are loaded from, and for the
 /// error modes. The stand-in loads no DLLs: it keeps the settings a program makes and
-/// checks them as Windows does, so that the program's calls take the road they take there.
+/// checks them as Windows does, so that the program's calls take the road they take there;
+/// a program it starts inherits the process's error mode, as on Windows.
 #include "CallRecord.h"
 #include "Module.h"
 
@@ -8,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 using kova::posix::CallRecord;
@@ -19,7 +21,18 @@ constexpr DWORD kErrorModes = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | S
 
 std::atomic<DWORD> gDefaultDllDirectories{0};
 std::atomic<bool> gCurrentFolderSearched{true};
-std::atomic<UINT> gProcessErrorMode{0};
+constexpr std::string_view kErrorModeVariable = "KOVA_ERROR_MODE";
+
+/// The process's error mode: from its start, the one the program that started it had.
+std::atomic<UINT>& ProcessErrorMode()
+{
+    static std::atomic<UINT> mode{[] {
+        const char* const handed = std::getenv(std::string(kErrorModeVariable).c_str());
+        return handed ? static_cast<UINT>(std::strtoul(handed, nullptr, 10)) & kErrorModes : 0u;
+    }()};
+    return mode;
+}
+
 thread_local DWORD gThreadErrorMode = 0;
 
 /// Whether KOVA_KERNEL32_WITHOUT (names separated by ';') names `name`: the stand-in then
@@ -70,6 +83,20 @@ FARPROC Find(HMODULE module, LPCSTR name)
 
 } // namespace
 
+namespace kova::posix {
+
+std::string ErrorModeHandOver()
+{
+    return std::string(kErrorModeVariable) + '=' + std::to_string(ProcessErrorMode().load());
+}
+
+bool IsErrorModeHandOver(std::string_view entry)
+{
+    return entry.starts_with(kErrorModeVariable) && entry.substr(kErrorModeVariable.size()).starts_with('=');
+}
+
+} // namespace kova::posix
+
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName)
 {
     FARPROC found = Find(module, procName);
@@ -100,12 +127,12 @@ BOOL WINAPI SetDllDirectoryA(LPCSTR pathName)
 
 UINT WINAPI SetErrorMode(UINT mode)
 {
-    return CallRecord::Returned("SetErrorMode", gProcessErrorMode.exchange(mode & kErrorModes), mode);
+    return CallRecord::Returned("SetErrorMode", ProcessErrorMode().exchange(mode & kErrorModes), mode);
 }
 
 UINT WINAPI GetErrorMode(void)
 {
-    return gProcessErrorMode;
+    return ProcessErrorMode();
 }
 
 DWORD WINAPI GetThreadErrorMode(void)
