@@ -123,8 +123,7 @@ typedef INT_PTR(WINAPI* FARPROC)(void);
 /// The calls of this section that kernel32 exports by name: those a program looks up
 /// because some Windows versions lack them.
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
-/// The stand-in loads no DLLs; it keeps the search settings a program made, as Windows
-/// does, and refuses the flags that Windows refuses.
+/// The stand-in loads no DLLs: these refuse what Windows refuses, and change nothing.
 BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags);
 BOOL WINAPI SetDllDirectoryA(LPCSTR pathName);
 /// The process's error mode, which a program it starts inherits on Windows, and the

@@ -1,7 +1,8 @@
 /// kernel32's calls for finding functions, for where DLLs are loaded from, and for the
-/// error modes. The stand-in loads no DLLs: it keeps the settings a program makes and
-/// checks them as Windows does, so that the program's calls take the road they take there;
-/// a program it starts inherits the process's error mode, as on Windows.
+/// error modes. The stand-in loads no DLLs, so where they are loaded from changes nothing
+/// here: those calls check their arguments as Windows does, so that a program's calls take
+/// the road they take there. A program the stand-in starts inherits the process's error
+/// mode, as on Windows.
 #include "CallRecord.h"
 #include "Module.h"
 
@@ -19,8 +20,6 @@ namespace {
 constexpr DWORD kSearchFlags = 0x200 | 0x400 | LOAD_LIBRARY_SEARCH_SYSTEM32 | 0x1000;
 constexpr DWORD kErrorModes = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
 
-std::atomic<DWORD> gDefaultDllDirectories{0};
-std::atomic<bool> gCurrentFolderSearched{true};
 constexpr std::string_view kErrorModeVariable = "KOVA_ERROR_MODE";
 
 /// The process's error mode: from its start, the one the program that started it had.
@@ -69,8 +68,9 @@ FARPROC Find(HMODULE module, LPCSTR name)
         {"SetThreadErrorMode", Export(&SetThreadErrorMode)},
         {"GetThreadErrorMode", Export(&GetThreadErrorMode)},
     };
+    // NULL stands for the program's own image, which exports nothing.
     if (module != kova::posix::Kernel32Module() || !name) {
-        SetLastError(module ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
+        SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
     for (const auto& entry : exports) {
@@ -111,7 +111,6 @@ BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags)
     if (directoryFlags == 0 || (directoryFlags & ~kSearchFlags) != 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
     } else {
-        gDefaultDllDirectories = directoryFlags;
         done = TRUE;
     }
     return CallRecord::Returned("SetDefaultDllDirectories", done, directoryFlags);
@@ -119,9 +118,7 @@ BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags)
 
 BOOL WINAPI SetDllDirectoryA(LPCSTR pathName)
 {
-    // NULL restores the standard search; any other folder, "" too, takes the current
-    // folder out of it.
-    gCurrentFolderSearched = pathName == nullptr;
+    // Any folder, "" too, takes the current folder out of the search; NULL puts it back.
     return CallRecord::Returned("SetDllDirectoryA", TRUE, CallRecord::Text{pathName});
 }
 

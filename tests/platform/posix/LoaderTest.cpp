@@ -25,7 +25,7 @@ TEST(Loader, ProcAddressesOfKernel32)
         {kernel32, "setthreaderrormode", false, ERROR_PROC_NOT_FOUND},
         {kernel32, "SetThreadErrorModeX", false, ERROR_PROC_NOT_FOUND},
         {GetModuleHandleA(nullptr), "SetThreadErrorMode", false, ERROR_PROC_NOT_FOUND},
-        {nullptr, "SetThreadErrorMode", false, ERROR_MOD_NOT_FOUND},
+        {nullptr, "SetThreadErrorMode", false, ERROR_PROC_NOT_FOUND},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
