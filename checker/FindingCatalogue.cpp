@@ -212,6 +212,11 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::ImageNamesLeftOut, "image-names-unusable", W,
          "the image holds {1} entries under names no Windows file can have ({2}); they were left out of the check",
          "rename them in the folder the image is made from"},
+        {FindingId::ShellSectionAfterUtf8Mark, "autorun-section-missing", E,
+         "the file begins with a UTF-8 byte-order mark, which Windows' INI reader takes for part of the first "
+         "line, so \"[autorun]\" on line 1 is no section to it, and no version of Windows offers to start "
+         "anything from the disc",
+         "save the file without the mark (as ANSI), or begin it with a comment line"},
     };
     return catalogue;
 }

@@ -72,6 +72,7 @@ enum class FindingId {
     ImagePathTooDeep,
     ImageUdfDiffers,
     ImageNamesLeftOut,
+    ShellSectionAfterUtf8Mark,
 };
 
 struct FindingEntry {

@@ -3,6 +3,7 @@
 #include "checker/FindingCatalogue.h"
 #include "checker/ProgramSearch.h"
 #include "checker/Quote.h"
+#include "checker/ShellAutorun.h"
 #include "checker/TextFields.h"
 #include "checker/Words.h"
 #include "launcher/RegistryRoot.h"
@@ -360,6 +361,10 @@ Check ShellSection(const Disc& disc)
 {
     if (disc.report.shell.lines.sectionLine != 0)
         return std::nullopt;
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (disc.bytes.starts_with(kUtf8Mark) &&
+        ReadShellAutorun(disc.bytes.substr(kUtf8Mark.size())).sectionLine == 1)
+        return Found{FindingId::ShellSectionAfterUtf8Mark, 1, {}};
     return Found{FindingId::ShellSectionMissing, 0, {}};
 }
 
