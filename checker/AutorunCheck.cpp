@@ -4,6 +4,7 @@
 #ifndef _WIN32
 #include "checker/ImageCheck.h"
 #endif
+#include "framework/gui/HardenProcess.h"
 #include "checker/Quote.h"
 #include "checker/ReportWriters.h"
 #include "launcher/Version.h"
@@ -56,6 +57,8 @@ bool IsReadableFile(const char* path)
 
 int main(int argc, char** argv)
 {
+    // Before anything may load a DLL: none comes from the folder being checked.
+    kova::HardenProcess();
     bool json = false;
     const char* folder = nullptr;
     for (int i = 1; i < argc; ++i) {
