@@ -52,6 +52,13 @@ enum class FindingId {
     AppPathTooLong,
     AppPathUnreadable,
     InstalledProgramNotFound,
+    AppVersionUnparsable,
+    AppVersionValueNameIgnored,
+    AppVersionDefaultValue,
+    InstalledVersionMissing,
+    InstalledVersionUnreadable,
+    InstalledVersionUnparsable,
+    InstalledVersionNewer,
 };
 
 struct FindingEntry {

@@ -26,6 +26,20 @@ std::string AccessName(REGSAM access);
 /// The action's name in the JSON report: "installed", "setup" or "nothing".
 const char* ActionName(autorun::LaunchAction action);
 
+/// A severity as both reports write it: "info", "warning" or "error".
+const char* SeverityName(Severity severity);
+
+/// A version's numbers as the decision read them, joined by dots ("2.1.0").
+std::string VersionText(const autorun::Version& version);
+
+/// How the installed version stands against the disc's, in the JSON report: "older",
+/// "equal", "newer", or null (empty) when they were not compared.
+const char* VersionOrderName(autorun::VersionOrder order);
+
+/// The sentence that says what the versions mean for the launch; empty without
+/// "AppVersion=".
+std::string VersionSentence(const CheckReport& report);
+
 /// The sentence that says why the decision came out as it did.
 std::string ReasonText(const CheckReport& report);
 
