@@ -52,6 +52,8 @@ enum class FindingId {
     AppPathTooLong,
     AppPathUnreadable,
     InstalledProgramNotFound,
+    UnquotedPath,
+    UnquotedPathTaken,
     AppVersionUnparsable,
     AppVersionValueNameIgnored,
     AppVersionDefaultValue,
