@@ -11,27 +11,30 @@ bool ParseVersion(const char* text, Version& version)
     if (*text == 'v' || *text == 'V') {
         ++text;
     }
-    Version parsed = {};
+    // The count is set only once the whole version has parsed.
+    int count = 0;
     for (;;) {
-        if (*text < '0' || *text > '9' || parsed.count == kMaxVersionParts) {
+        if (*text < '0' || *text > '9' || count == kMaxVersionParts) {
             // An empty part, or one part too many.
             return false;
         }
-        std::uint64_t number = 0;
+        std::uint32_t number = 0;
         while (*text >= '0' && *text <= '9') {
-            number = number * 10 + static_cast<std::uint64_t>(*text - '0');
-            if (number > UINT32_MAX) {
+            const std::uint32_t digit = static_cast<std::uint32_t>(*text - '0');
+            // Above 4294967295 (UINT32_MAX) the part is no number of a version.
+            if (number > UINT32_MAX / 10 || (number == UINT32_MAX / 10 && digit > UINT32_MAX % 10)) {
                 return false;
             }
+            number = number * 10 + digit;
             ++text;
         }
-        parsed.parts[parsed.count++] = static_cast<std::uint32_t>(number);
+        version.parts[count++] = number;
         if (*text != '.') {
             break;
         }
         ++text;
     }
-    version = parsed;
+    version.count = count;
     return true;
 }
 

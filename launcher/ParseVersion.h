@@ -9,7 +9,8 @@ namespace autorun {
 /// A version has at most this many parts ("2.1.0.417").
 constexpr int kMaxVersionParts = 4;
 
-/// The numbers of a version, as many as were written; `count` is 0 for no version at all.
+/// The numbers of a version, as many as were written (the parts after them mean nothing);
+/// `count` is 0 for no version at all.
 struct Version {
     std::uint32_t parts[kMaxVersionParts];
     int count;
