@@ -3,12 +3,14 @@
 # themselves are built, the same bytes wherever and whenever, is cmake/KovaShipped.cmake.
 #
 #   kova_windows_resources(TARGET name DESCRIPTION text ORIGINAL_NAME file.exe [ICON file.ico])
-#       gives a Windows program its version resource, its manifest and, optionally, an icon
+#       gives a Windows program its version resource, its manifest and, optionally, an icon,
+#       and hardens its image (KovaHarden.cmake)
 #   kova_release_package()
 #       after every program is defined: installs the shipped programs and the documents, and
 #       sets up CPack, so that the "package" target makes autorun-<version>-win32.zip
 #       (-win64 in a 64-bit build)
 
+include(KovaHarden)
 include(KovaIcon)
 
 set(KOVA_COMPANY_NAME "the autorun launcher's developers" CACHE STRING
@@ -47,6 +49,7 @@ function(kova_windows_resources)
   if(NOT WIN32)
     return()
   endif()
+  kova_harden_program(${ARG_TARGET})
 
   set(KOVA_RC_TARGET ${ARG_TARGET})
   _kova_rc_string("${ARG_DESCRIPTION}" KOVA_RC_DESCRIPTION)

@@ -59,9 +59,20 @@ backend_prepare_registry() {
 }
 
 backend_run_launcher() {
+  # With KOVA_PLANTED_DLL, that DLL stands beside the launcher under each name of
+  # KOVA_PLANTED_NAMES (blank-separated, without ".dll"), and only the launcher and what it
+  # starts are told to prefer a DLL of those names found there to Wine's own.
+  local planted=() dll
+  if [ -n "${KOVA_PLANTED_DLL:-}" ]; then
+    for dll in $KOVA_PLANTED_NAMES; do
+      cp "$KOVA_PLANTED_DLL" "$disc/$dll.dll" || fail "could not plant $dll.dll"
+    done
+    planted=("WINEDLLOVERRIDES=$(tr ' ' ',' <<<"$KOVA_PLANTED_NAMES")=n,b")
+  fi
   # Wine's relay trace shows the command line the launcher hands to Windows (the prefix
   # lets it show only the calls that start programs).
-  (cd "$disc" && WINEDEBUG=+relay "$kova_wine" "./$launcher_name" </dev/null >/dev/null 2>"$top/relay.txt")
+  (cd "$disc" && env "${planted[@]}" WINEDEBUG=+relay "$kova_wine" "./$launcher_name" \
+     </dev/null >/dev/null 2>"$top/relay.txt")
 }
 
 # How many programs the launcher started: its calls in the relay trace that succeeded,

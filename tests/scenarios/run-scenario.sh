@@ -114,6 +114,16 @@ compare() {
   fi
 }
 compare "$scenario/expected" "$disc/started.txt" "started programs"
+# What the launcher starts inherits the error mode it had itself: its own keeps Windows'
+# boxes away from its thread only.
+if grep -v ' errormode=0$' "$disc/errormodes.txt" 2>/dev/null; then
+  fail "a program started with an error mode the launcher set (above)"
+fi
+# The marks a planted DLL left where a process loaded it (tests/release/PlantedDll.cpp).
+if [ -n "${KOVA_PLANTED_MARKS:-}" ]; then
+  (cd "$disc" && find . -maxdepth 1 -name '*.dll.in.*' | sed 's|^\./||' | sort) >"$KOVA_PLANTED_MARKS" ||
+    fail "could not list the planted DLLs' marks"
+fi
 if [ -f "$scenario/expected-tails" ]; then
   compare "$scenario/expected-tails" "$disc/tails.txt" "command tails and show states"
 fi
