@@ -21,6 +21,6 @@ kova::XGAppCore* StartApplication()
         }
         names += length + (names[length] == ' ' ? 1 : 0);
     }
-    StartThroughShell("setup.exe /shell");
+    autorun::StartThroughShell("setup.exe /shell");
     return nullptr;
 }
