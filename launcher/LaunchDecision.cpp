@@ -28,7 +28,7 @@ LaunchQuery& QueryText(HKEY key, QueryRole role, const char* valueName, LaunchDe
 }
 
 /// The installed version in a query's data: a REG_DWORD is its number as one part, any
-/// other type is text.
+/// other type is text. `version` is still all zero, as the decision starts.
 void ReadInstalledVersion(const LaunchQuery& query, Version& version)
 {
     if (query.valType == REG_DWORD && query.lenKeyValue == sizeof(DWORD)) {
@@ -59,7 +59,7 @@ bool Upgrades(const LaunchSettings& settings, LaunchDecision& decision, HKEY ske
         return false;
     }
     const int order = CompareVersions(versions.installed, versions.disc);
-    versions.order = order < 0 ? VersionOrder::Older : order == 0 ? VersionOrder::Equal : VersionOrder::Newer;
+    versions.order = static_cast<VersionOrder>(static_cast<int>(VersionOrder::Equal) + order);
     return versions.order == VersionOrder::Older && settings.setupName[0] != '\0';
 }
 

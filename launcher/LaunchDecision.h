@@ -56,7 +56,8 @@ enum class CommandSource {
     AppPath,   ///< the data of the program-path query
 };
 
-/// How the installed version stands against the disc's.
+/// How the installed version stands against the disc's; Older, Equal and Newer follow one
+/// another, as CompareVersions' -1, 0 and 1 do.
 enum class VersionOrder {
     Unknown, ///< not compared: a version is missing or does not parse, or the key did not open
     Older,   ///< lower than the disc's: the setup program, if one is named, upgrades it

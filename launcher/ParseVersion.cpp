@@ -4,14 +4,14 @@ namespace autorun {
 
 bool ParseVersion(const char* text, Version& version)
 {
-    version.count = 0;
     while (*text == ' ' || *text == '\t') {
         ++text;
     }
     if (*text == 'v' || *text == 'V') {
         ++text;
     }
-    // The count is set only once the whole version has parsed.
+    // The count is set only once the whole version has parsed; the parts not written stay 0.
+    version = {};
     int count = 0;
     for (;;) {
         if (*text < '0' || *text > '9' || count == kMaxVersionParts) {
@@ -41,10 +41,8 @@ bool ParseVersion(const char* text, Version& version)
 int CompareVersions(const Version& left, const Version& right)
 {
     for (int i = 0; i < kMaxVersionParts; ++i) {
-        const std::uint32_t a = i < left.count ? left.parts[i] : 0;
-        const std::uint32_t b = i < right.count ? right.parts[i] : 0;
-        if (a != b) {
-            return a < b ? -1 : 1;
+        if (left.parts[i] != right.parts[i]) {
+            return left.parts[i] < right.parts[i] ? -1 : 1;
         }
     }
     return 0;

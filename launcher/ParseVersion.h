@@ -9,8 +9,8 @@ namespace autorun {
 /// A version has at most this many parts ("2.1.0.417").
 constexpr int kMaxVersionParts = 4;
 
-/// The numbers of a version, as many as were written (the parts after them mean nothing);
-/// `count` is 0 for no version at all.
+/// The numbers of a version, as many as were written and 0 after them (so that versions of
+/// different lengths compare part by part); `count` is 0 for no version at all.
 struct Version {
     std::uint32_t parts[kMaxVersionParts];
     int count;
@@ -24,8 +24,9 @@ struct Version {
 /// the result false.
 bool ParseVersion(const char* text, Version& version);
 
-/// Compares part by part as numbers, a missing part counting as 0 ("2.1" equals "2.1.0",
-/// "1.10" is above "1.9"): below zero when `left` is lower, zero when equal, above when higher.
+/// Compares two versions part by part as numbers, a missing part counting as 0 ("2.1"
+/// equals "2.1.0", "1.10" is above "1.9"): -1 when `left` is lower, 0 when equal, 1 when
+/// higher.
 int CompareVersions(const Version& left, const Version& right);
 
 } // namespace autorun
