@@ -9,6 +9,7 @@
 #include "checker/ReportWriters.h"
 #include "launcher/Version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +33,8 @@ const char kUsage[] =
     "  --json              the report as one JSON object\n"
     "  --registry FILE     the registry to ask, a .reg file (Linux build only)\n"
     "  --version           the version\n"
-    "Exit status: 0 no findings, 1 findings, 2 the check could not run.\n";
+    "Exit status: 0 no findings (or only informational ones), 1 findings, 2 the check\n"
+    "could not run.\n";
 
 int Fail(const std::string& message)
 {
@@ -114,7 +116,11 @@ int main(int argc, char** argv)
         const std::string text = json ? JsonReport(report) : kova::check::AnsiToUtf8(TextReport(report));
 #endif
         std::fwrite(text.data(), 1, text.size(), stdout);
-        return report.findings.empty() ? kClean : kFindings;
+        const bool clean = std::all_of(report.findings.begin(), report.findings.end(),
+                                       [](const kova::check::Finding& finding) {
+                                           return finding.severity == kova::check::Severity::Info;
+                                       });
+        return clean ? kClean : kFindings;
     } catch (const kova::check::CheckFailure& failure) {
         return Fail(failure.message);
     } catch (const std::exception& error) {

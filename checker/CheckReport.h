@@ -16,7 +16,9 @@
 
 namespace kova::check {
 
-enum class Severity { Warning, Error };
+/// Info tells what the launcher does on this machine and needs no change; it does not make
+/// the check fail.
+enum class Severity { Info, Warning, Error };
 
 struct Finding {
     std::string code;     ///< short and stable: scripts may rely on it

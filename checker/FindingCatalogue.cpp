@@ -4,6 +4,7 @@ namespace kova::check {
 
 namespace {
 
+constexpr Severity I = Severity::Info;
 constexpr Severity W = Severity::Warning;
 constexpr Severity E = Severity::Error;
 
@@ -217,6 +218,36 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "line, so \"[autorun]\" on line 1 is no section to it, and no version of Windows offers to start "
          "anything from the disc",
          "save the file without the mark (as ANSI), or begin it with a comment line"},
+        {FindingId::AppVersionUnparsable, "app-version-unparsable", E,
+         "AppVersion= is {1}, which is not a version (one to four numbers separated by dots, "
+         "as 2.1 or 2.1.0.417), so the launcher compares no versions and never upgrades an "
+         "older installation",
+         "write the disc's version as numbers separated by dots, e.g. AppVersion=2.1.0"},
+        {FindingId::AppVersionValueNameIgnored, "app-version-value-name-ignored", W,
+         "AppVersionValueName= is set, but AppVersion= is not, so the launcher reads no "
+         "installed version and never upgrades an older installation",
+         "add AppVersion= with the version of the product on this disc, or remove AppVersionValueName="},
+        {FindingId::AppVersionDefaultValue, "app-version-default-value", W,
+         "AppVersionValueName= is not set: the installed version is read from the key's default value",
+         "set AppVersionValueName= to the value in which the installer writes its version "
+         "(DisplayVersion, say)"},
+        {FindingId::InstalledVersionMissing, "installed-version-unknown", W,
+         "on this machine the product's key has no value {1}, so the launcher cannot tell an "
+         "older installation from a newer one and does not upgrade it",
+         "have the installer write its version there, or correct AppVersionValueName="},
+        {FindingId::InstalledVersionUnreadable, "installed-version-unknown", W,
+         "on this machine the value {1} cannot be read ({2}), so the launcher cannot tell an "
+         "older installation from a newer one and does not upgrade it",
+         "keep the installed version a short text"},
+        {FindingId::InstalledVersionUnparsable, "installed-version-unknown", W,
+         "on this machine the value {1} holds {2}, which is not a version, so the launcher "
+         "cannot tell an older installation from a newer one and does not upgrade it",
+         "have the installer write the version as numbers separated by dots (2.1.0), or name "
+         "another value in AppVersionValueName="},
+        {FindingId::InstalledVersionNewer, "installed-version-newer", I,
+         "on this machine the installed version {1} is newer than the disc's {2}, so the "
+         "launch goes on as for any installed product: the disc never downgrades it",
+         "nothing to change, unless the disc should carry a newer version"},
     };
     return catalogue;
 }

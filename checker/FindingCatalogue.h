@@ -73,6 +73,13 @@ enum class FindingId {
     ImageUdfDiffers,
     ImageNamesLeftOut,
     ShellSectionAfterUtf8Mark,
+    AppVersionUnparsable,
+    AppVersionValueNameIgnored,
+    AppVersionDefaultValue,
+    InstalledVersionMissing,
+    InstalledVersionUnreadable,
+    InstalledVersionUnparsable,
+    InstalledVersionNewer,
 };
 
 struct FindingEntry {

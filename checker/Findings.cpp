@@ -355,6 +355,30 @@ Check SetupProgram(const Disc& disc)
     return Found{FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
 }
 
+Check AppVersionSetting(const Disc& disc)
+{
+    const LaunchSettings& settings = disc.Settings();
+    if (!settings.IsSet(SettingKey::AppVersion) || disc.Decision().versions.disc.count > 0)
+        return std::nullopt;
+    return Found{FindingId::AppVersionUnparsable, disc.SettingLine(SettingKey::AppVersion),
+                 {Quote(settings.appVersion)}};
+}
+
+Check AppVersionValueNameAlone(const Disc& disc)
+{
+    const LaunchSettings& settings = disc.Settings();
+    if (!settings.IsSet(SettingKey::AppVersionValueName) || settings.IsSet(SettingKey::AppVersion))
+        return std::nullopt;
+    return Found{FindingId::AppVersionValueNameIgnored, disc.SettingLine(SettingKey::AppVersionValueName), {}};
+}
+
+Check AppVersionDefault(const Disc& disc)
+{
+    if (disc.Decision().versions.disc.count == 0 || disc.Settings().appVersionValueName[0] != '\0')
+        return std::nullopt;
+    return Found{FindingId::AppVersionDefaultValue, disc.SettingLine(SettingKey::AppVersionValueName), {}};
+}
+
 // --- The shell's lines -----------------------------------------------------------------
 
 Check ShellSection(const Disc& disc)
@@ -623,6 +647,26 @@ Check ProductKeyOnMachine(const Disc& disc)
     return std::nullopt;
 }
 
+Check InstalledVersionOnMachine(const Disc& disc)
+{
+    const LaunchQuery* query = disc.Decision().Query(QueryRole::Version);
+    if (query == nullptr)
+        return std::nullopt;
+    const autorun::VersionComparison& versions = disc.Decision().versions;
+    const int line = disc.SettingLine(SettingKey::AppVersionValueName);
+    const std::string name = Quote(disc.Settings().appVersionValueName);
+    if (query->status == ERROR_FILE_NOT_FOUND)
+        return Found{FindingId::InstalledVersionMissing, line, {name}};
+    if (query->status != ERROR_SUCCESS)
+        return Found{FindingId::InstalledVersionUnreadable, line, {name, ErrorText(query->status)}};
+    if (versions.installed.count == 0)
+        return Found{FindingId::InstalledVersionUnparsable, line, {name, Quote(query->data)}};
+    if (versions.order != autorun::VersionOrder::Newer)
+        return std::nullopt;
+    return Found{FindingId::InstalledVersionNewer, disc.SettingLine(SettingKey::AppVersion),
+                 {VersionText(versions.installed), VersionText(versions.disc)}};
+}
+
 Check AutoStartOnMachine(const Disc& disc)
 {
     const LaunchQuery* query = disc.Decision().Query(QueryRole::AutoStart);
@@ -712,9 +756,10 @@ using DiscCheck = Check (*)(const Disc&);
 
 constexpr ValueCheck kValueChecks[] = {ValueCut, ValueTrailingBlank, ValueLeadingBlank};
 constexpr DiscCheck kSettingChecks[] = {RootName,         ViewSetting,    ProductKey,   AutoStartDefault,
-                                        AutoStartAnyValue, AppPathDefault, SetupProgram, SetupUnquoted};
-constexpr DiscCheck kMachineChecks[] = {AutoStartOnMachine, AppPathOnMachine, InstalledProgramOnMachine,
-                                        InstalledUnquoted};
+                                        AutoStartAnyValue, AppPathDefault, SetupProgram, SetupUnquoted,
+                                        AppVersionSetting, AppVersionValueNameAlone, AppVersionDefault};
+constexpr DiscCheck kMachineChecks[] = {InstalledVersionOnMachine, AutoStartOnMachine, AppPathOnMachine,
+                                        InstalledProgramOnMachine, InstalledUnquoted};
 constexpr DiscCheck kShellChecks[] = {ShellSection, ShellStart, ShellIcon, ShellLabel, ShellAction, ShellUseAutoPlay};
 
 class Findings {

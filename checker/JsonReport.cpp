@@ -28,7 +28,35 @@ Json Line(int line)
 
 const char* RoleName(QueryRole role)
 {
-    return role == QueryRole::AutoStart ? "autoStart" : "appPath";
+    switch (role) {
+    case QueryRole::Version:
+        return "version";
+    case QueryRole::AutoStart:
+        return "autoStart";
+    case QueryRole::AppPath:
+        break;
+    }
+    return "appPath";
+}
+
+Json VersionNumbers(const autorun::Version& version)
+{
+    return version.count > 0 ? Json(VersionText(version)) : Json(nullptr);
+}
+
+/// The versions the decision compared and how they stand; null without "AppVersion=".
+Json Versions(const CheckReport& report)
+{
+    if (!report.launch.IsSet(autorun::SettingKey::AppVersion))
+        return nullptr;
+    const autorun::VersionComparison& versions = report.decision.versions;
+    const char* order = VersionOrderName(versions.order);
+    return {
+        {"disc", VersionNumbers(versions.disc)},
+        {"installed", VersionNumbers(versions.installed)},
+        {"comparison", order[0] != '\0' ? Json(order) : Json(nullptr)},
+        {"meaning", Text(VersionSentence(report))},
+    };
 }
 
 Json Registry(const CheckReport& report)
@@ -129,7 +157,7 @@ std::string JsonReport(const CheckReport& report)
     Json findings = Json::array();
     for (const Finding& finding : report.findings)
         findings.push_back({{"code", finding.code},
-                            {"severity", finding.severity == Severity::Error ? "error" : "warning"},
+                            {"severity", SeverityName(finding.severity)},
                             {"line", Line(finding.line)},
                             {"message", Text(finding.message)},
                             {"fix", Text(finding.fix)}});
@@ -159,7 +187,8 @@ std::string JsonReport(const CheckReport& report)
                                  ? Json(*report.program->needsElevation)
                                  : Json(nullptr)},
           {"reasonCode", report.fileReadable ? Json(ReasonName(report.decision.reason)) : Json(nullptr)},
-          {"reason", Text(ReasonText(report))}}},
+          {"reason", Text(ReasonText(report))},
+          {"versions", Versions(report)}}},
         {"findings", std::move(findings)},
     };
     return out.dump(2) + "\n";

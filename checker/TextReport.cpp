@@ -133,6 +133,10 @@ void RegistrySection(const CheckReport& report, std::string& out)
         if (query.role == autorun::QueryRole::AutoStart)
             out += query.matched ? ", equal to AutoStartValue=.\n"
                                  : ", not equal to AutoStartValue= (" + Quote(report.launch.autoStartValue) + ").\n";
+        else if (query.role == autorun::QueryRole::Version)
+            out += decision.versions.installed.count > 0
+                       ? ", version " + VersionText(decision.versions.installed) + ".\n"
+                       : ", not a version.\n";
         else
             out += ".\n";
     }
@@ -155,6 +159,8 @@ void DecisionSection(const CheckReport& report, std::string& out)
     std::string reason = ReasonText(report);
     reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
     out += "  " + reason + "\n";
+    if (const std::string versions = VersionSentence(report); !versions.empty())
+        out += "  " + versions + "\n";
     if (report.program) {
         if (report.program->path) {
             out += "  The program is found: " + *report.program->path + " (" + report.program->where + ").\n";
@@ -181,7 +187,7 @@ void FindingsSection(const CheckReport& report, std::string& out)
     }
     out += " (" + std::to_string(report.findings.size()) + ")\n";
     for (const Finding& finding : report.findings) {
-        out += std::string("  ") + (finding.severity == Severity::Error ? "error" : "warning");
+        out += std::string("  ") + SeverityName(finding.severity);
         if (finding.line > 0)
             out += ", line " + std::to_string(finding.line);
         out += " [" + finding.code + "]: " + finding.message + ".\n";

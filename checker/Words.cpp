@@ -97,6 +97,8 @@ const char* ReasonName(autorun::LaunchReason reason)
         return "setup-key-closed";
     case LaunchReason::NoSetupKeyClosed:
         return "no-setup-key-closed";
+    case LaunchReason::SetupUpgrade:
+        return "setup-upgrade";
     case LaunchReason::InstalledForced:
         return "installed-forced";
     case LaunchReason::InstalledWanted:
@@ -124,6 +126,78 @@ const char* CommandSourceName(autorun::CommandSource source)
     return nullptr;
 }
 
+const char* SeverityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Info:
+        return "info";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Error:
+        break;
+    }
+    return "error";
+}
+
+std::string VersionText(const autorun::Version& version)
+{
+    std::string text;
+    for (int i = 0; i < version.count; ++i)
+        text += (i > 0 ? "." : "") + std::to_string(version.parts[i]);
+    return text;
+}
+
+const char* VersionOrderName(autorun::VersionOrder order)
+{
+    switch (order) {
+    case autorun::VersionOrder::Older:
+        return "older";
+    case autorun::VersionOrder::Equal:
+        return "equal";
+    case autorun::VersionOrder::Newer:
+        return "newer";
+    case autorun::VersionOrder::Unknown:
+        break;
+    }
+    return "";
+}
+
+std::string VersionSentence(const CheckReport& report)
+{
+    using autorun::VersionOrder;
+    if (!report.launch.IsSet(autorun::SettingKey::AppVersion))
+        return {};
+    const autorun::VersionComparison& versions = report.decision.versions;
+    if (versions.disc.count == 0)
+        return "AppVersion= (" + Quote(report.launch.appVersion) + ") is not a version, so no versions are compared.";
+    const std::string disc = VersionText(versions.disc);
+    const autorun::LaunchQuery* query = report.decision.Query(autorun::QueryRole::Version);
+    if (query == nullptr)
+        return "The disc's version is " + disc + "; with the product not installed there is nothing to compare.";
+    const std::string asInstalled = ", so the launch goes on as for any installed product.";
+    if (query->status != ERROR_SUCCESS)
+        return "The disc's version is " + disc + "; the installed version cannot be read (" +
+               ErrorText(query->status) + ")" + asInstalled;
+    if (versions.installed.count == 0)
+        return "The disc's version is " + disc + "; the installed version " + Quote(query->data) +
+               " is not a version" + asInstalled;
+    const std::string installed = "The installed version " + VersionText(versions.installed);
+    switch (versions.order) {
+    case VersionOrder::Older:
+        if (report.decision.reason == autorun::LaunchReason::SetupUpgrade)
+            return installed + " is older than the disc's " + disc + ": the setup program upgrades it.";
+        return installed + " is older than the disc's " + disc + ", but SetupName= is not set" + asInstalled;
+    case VersionOrder::Equal:
+        return installed + " equals the disc's " + disc + asInstalled;
+    case VersionOrder::Newer:
+        return installed + " is newer than the disc's " + disc +
+               ", so the launch goes on as for any installed product (the disc never downgrades it).";
+    case VersionOrder::Unknown:
+        break;
+    }
+    return {};
+}
+
 std::string ReasonText(const CheckReport& report)
 {
     using autorun::LaunchReason;
@@ -139,6 +213,9 @@ std::string ReasonText(const CheckReport& report)
         return key + ", so the product counts as not installed.";
     case LaunchReason::NoSetupKeyClosed:
         return key + ", so the product counts as not installed, and SetupName= is not set.";
+    case LaunchReason::SetupUpgrade:
+        return "the product's key opens, but the installed version is older than the disc's, so "
+               "the setup program starts, whatever the auto-start settings say.";
     case LaunchReason::InstalledForced:
         return "the product's key opens and AutoStart= is set, so the installed program starts "
                "without asking the registry whether it should.";

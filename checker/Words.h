@@ -32,6 +32,20 @@ const char* ReasonName(autorun::LaunchReason reason);
 /// Where the command line comes from, in the JSON report: "setupName", "appPath", or null.
 const char* CommandSourceName(autorun::CommandSource source);
 
+/// A severity as both reports write it: "info", "warning" or "error".
+const char* SeverityName(Severity severity);
+
+/// A version's numbers as the decision read them, joined by dots ("2.1.0").
+std::string VersionText(const autorun::Version& version);
+
+/// How the installed version stands against the disc's, in the JSON report: "older",
+/// "equal", "newer", or null (empty) when they were not compared.
+const char* VersionOrderName(autorun::VersionOrder order);
+
+/// The sentence that says what the versions mean for the launch; empty without
+/// "AppVersion=".
+std::string VersionSentence(const CheckReport& report);
+
 /// The sentence that says why the decision came out as it did.
 std::string ReasonText(const CheckReport& report);
 

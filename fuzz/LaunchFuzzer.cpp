@@ -9,12 +9,16 @@
 ///               64 the program needs administrator rights (WinExec fails with 740),
 ///               128 WinExec fails with another error
 ///   bytes 1-4   the two values' lengths, 16-bit little-endian each, taken modulo 301
-///   bytes 5-6   the two values' types (never looked at by the launcher)
-///   then        the first value's bytes, the second value's bytes, and the rest is the
-///               text of "autorun.inf"
-/// The first registry query gets the first value, the second query the second.
+///   bytes 5-6   the two values' types
+///   byte 7      the third value: 1 it exists, 2 it ends in a zero byte, 4 it is a REG_DWORD
+///               (else REG_SZ)
+///   bytes 8-9   its length, 16-bit little-endian, taken modulo 301
+///   then        the three values' bytes, and the rest is the text of "autorun.inf"
+/// The first registry query gets the first value, the second query the second, the third
+/// the third.
 #include "framework/gui/AppMain.h"
 #include "fuzz/Settings.h"
+#include "fuzz/Versions.h"
 
 #include <windows.h>
 
@@ -49,7 +53,7 @@ struct FakeValue {
 /// One input's registry, and what the launcher did with it.
 struct Run {
     LONG openStatus = ERROR_FILE_NOT_FOUND;
-    FakeValue values[2];
+    FakeValue values[3];
 
     int opens = 0;
     HKEY openedRoot = nullptr;
@@ -166,11 +170,11 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
         Check(run.opens == 0 && run.started.empty(), "acted without an autorun.inf");
         return;
     }
-    std::string_view setting[8];
-    for (std::size_t i = 0; i < 8; ++i)
+    std::string_view setting[kova::fuzz::kSettingKeys.size()];
+    for (std::size_t i = 0; i < kova::fuzz::kSettingKeys.size(); ++i)
         setting[i] = kova::fuzz::ExpectedSetting(text.substr(0, kMaxRead), kova::fuzz::kSettingKeys[i]);
     const auto [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
-                setupName, appRegistryView] = setting;
+                setupName, appRegistryView, appVersion, appVersionValueName] = setting;
 
     Check(run.opens == 1, "the key was not opened exactly once");
     Check(run.openedRoot == ExpectedRoot(appReg), "wrong registry root");
@@ -195,6 +199,27 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
     std::string expectedStart;
     bool start = false;
     std::size_t next = 0;
+    // With a version on the disc, the installed one is asked for first; an older one
+    // starts the setup program, if one is named, and nothing more is asked.
+    if (const auto disc = kova::fuzz::ExpectedVersion(appVersion)) {
+        queries.push_back(appVersionValueName);
+        const FakeValue& value = run.values[next++];
+        const Seen seen = SeenValue(value);
+        std::optional<std::vector<std::uint64_t>> installed;
+        if (seen.ok && value.type == REG_DWORD && value.bytes.size() == 4)
+            installed = std::vector<std::uint64_t>{static_cast<std::uint8_t>(value.bytes[0]) |
+                                                   static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[1])) << 8 |
+                                                   static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[2])) << 16 |
+                                                   static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[3])) << 24};
+        else if (seen.ok)
+            installed = kova::fuzz::ExpectedVersion(seen.text);
+        if (installed && kova::fuzz::ExpectedOrder(*installed, *disc) < 0 && !setupName.empty()) {
+            Check(run.queried.size() == 1 && run.queried[0] == appVersionValueName,
+                  "an upgrade asked for more than the installed version");
+            Check(run.started.size() == 1 && run.started[0] == setupName, "did not start the upgrade");
+            return;
+        }
+    }
     bool wanted = !autoStart.empty();
     if (!wanted) {
         queries.push_back(autoStartValueName);
@@ -243,7 +268,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
     Check(reserved == nullptr && data != nullptr && dataSize != nullptr, "bad query arguments");
     const std::size_t index = gRun->queried.size();
     gRun->queried.push_back(TextArgument(valueName, "RegQueryValueExA: bad value name"));
-    Check(index < 2, "more than two registry queries");
+    Check(index < 3, "more than three registry queries");
     const FakeValue& value = gRun->values[index];
     if (!value.exists)
         return ERROR_FILE_NOT_FOUND;
@@ -345,22 +370,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::uint8_t header[7] = {};
+    std::uint8_t header[10] = {};
     const std::size_t headerSize = size < sizeof header ? size : sizeof header;
     std::memcpy(header, data, headerSize);
     std::string_view rest(reinterpret_cast<const char*>(data) + headerSize, size - headerSize);
 
     Run run;
     run.openStatus = header[0] & 1 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         FakeValue& value = run.values[i];
-        value.exists = (header[0] & (2 << i)) != 0;
-        value.type = header[5 + i];
-        const std::size_t length = Little16(header + 1 + 2 * i) % (kMaxValueBytes + 1);
+        value.exists = i < 2 ? (header[0] & (2 << i)) != 0 : (header[7] & 1) != 0;
+        value.type = i < 2 ? header[5 + i] : (header[7] & 4) != 0 ? REG_DWORD : REG_SZ;
+        const std::size_t length = Little16(header + (i < 2 ? 1 + 2 * i : 8)) % (kMaxValueBytes + 1);
         value.bytes = std::string(rest.substr(0, length));
         rest.remove_prefix(value.bytes.size());
         if (!value.bytes.empty()) {
-            const bool terminated = (header[0] & (8 << i)) != 0;
+            const bool terminated = i < 2 ? (header[0] & (8 << i)) != 0 : (header[7] & 2) != 0;
             if (terminated)
                 value.bytes.back() = '\0';
             else if (value.bytes.back() == '\0')

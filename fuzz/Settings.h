@@ -10,9 +10,10 @@
 namespace kova::fuzz {
 
 /// The keys, in the order the launcher looks them up.
-constexpr std::array<const char*, 8> kSettingKeys = {
+constexpr std::array<const char*, 10> kSettingKeys = {
     "AppRegistry=",     "AppKey=",           "AutoStart=", "AutoStartValueName=",
     "AutoStartValue=",  "AppPathValueName=", "SetupName=", "AppRegistryView=",
+    "AppVersion=",      "AppVersionValueName=",
 };
 
 /// The most characters a setting keeps.

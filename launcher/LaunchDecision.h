@@ -6,6 +6,7 @@
 #define KOVA_LAUNCHER_LAUNCHDECISION_H
 
 #include "launcher/LaunchSettings.h"
+#include "launcher/ParseVersion.h"
 
 #include <windows.h>
 
@@ -16,6 +17,7 @@ constexpr DWORD kDataSize = 256;
 
 /// What a registry query asks for.
 enum class QueryRole {
+    Version,   ///< the value that holds the installed version, for "AppVersion=" to compare with
     AutoStart, ///< the value that must hold "AutoStartValue=" for the program to start
     AppPath,   ///< the value that holds the installed program's command line
 };
@@ -39,6 +41,7 @@ enum class LaunchAction { Nothing, Installed, Setup };
 enum class LaunchReason {
     SetupKeyClosed,        ///< the key did not open: the setup program starts
     NoSetupKeyClosed,      ///< the key did not open and no setup program is named
+    SetupUpgrade,          ///< the key opened, but the installed version is older: setup upgrades it
     InstalledForced,       ///< the key opened and "AutoStart=" forces the start
     InstalledWanted,       ///< the key opened and the auto-start value matched
     AutoStartQueryFailed,  ///< the key opened but the auto-start value could not be read
@@ -53,12 +56,30 @@ enum class CommandSource {
     AppPath,   ///< the data of the program-path query
 };
 
+/// How the installed version stands against the disc's; Older, Equal and Newer follow one
+/// another, as CompareVersions' -1, 0 and 1 do.
+enum class VersionOrder {
+    Unknown, ///< not compared: a version is missing or does not parse, or the key did not open
+    Older,   ///< lower than the disc's: the setup program, if one is named, upgrades it
+    Equal,
+    Newer,
+};
+
+/// The versions the decision compared: the disc's "AppVersion=" and the installed one (a
+/// count of 0 where there is none, or it does not parse), and how they stand.
+struct VersionComparison {
+    Version disc;
+    Version installed;
+    VersionOrder order;
+};
+
 struct LaunchDecision {
     HKEY root;
     REGSAM access;
     LONG openStatus; ///< RegOpenKeyExA's result: 0 means the key opened
     int queryCount;  ///< how many of `queries` were made, in the order they were made
-    LaunchQuery queries[2];
+    LaunchQuery queries[3];
+    VersionComparison versions;
     LaunchAction action;
     LaunchReason reason;
     CommandSource commandSource;

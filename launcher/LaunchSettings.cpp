@@ -11,6 +11,8 @@ const LaunchKey kLaunchKeys[kSettingKeyCount] = {
     {SettingKey::AppPathValueName, "AppPathValueName=", &LaunchSettings::appPathValueName},
     {SettingKey::SetupName, "SetupName=", &LaunchSettings::setupName},
     {SettingKey::AppRegistryView, "AppRegistryView=", &LaunchSettings::appRegistryView},
+    {SettingKey::AppVersion, "AppVersion=", &LaunchSettings::appVersion},
+    {SettingKey::AppVersionValueName, "AppVersionValueName=", &LaunchSettings::appVersionValueName},
 };
 
 const LaunchKey& KeyOf(SettingKey key)

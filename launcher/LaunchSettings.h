@@ -9,7 +9,8 @@ namespace autorun {
 /// One setting's text: at most kMaxValueLength characters and a terminator.
 using SettingValue = char[kMaxValueLength + 1];
 
-/// The keys in the order they are looked up; the registry view comes after the others.
+/// The keys in the order they are looked up; the registry view and the version come after
+/// the others.
 enum class SettingKey {
     AppRegistry,
     AppKey,
@@ -19,8 +20,10 @@ enum class SettingKey {
     AppPathValueName,
     SetupName,
     AppRegistryView,
+    AppVersion,
+    AppVersionValueName,
 };
-constexpr int kSettingKeyCount = 8;
+constexpr int kSettingKeyCount = 10;
 
 /// Where a key's first occurrence begins in the text: its byte offset, or kNotFound.
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
@@ -34,6 +37,8 @@ struct LaunchSettings {
     SettingValue appPathValueName;
     SettingValue setupName;
     SettingValue appRegistryView;
+    SettingValue appVersion;
+    SettingValue appVersionValueName;
     /// For each key, in the order of SettingKey, where the search found it.
     std::size_t offsets[kSettingKeyCount];
 

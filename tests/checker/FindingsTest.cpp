@@ -111,6 +111,15 @@ TEST(Findings, EachTrapOfTheFile)
         {"a registry view that is neither", kGood + "AppRegistryView=x86\r\n", {"view-unknown:10"}},
         {"a setup program that is not on the disc", Replace(kGood, "setup.exe /s", "instal.exe /s"),
          {"setup-not-found:8"}},
+        {"a disc's version and where the installer writes its own",
+         kGood + "AppVersion=v2.1 beta\r\nAppVersionValueName=DisplayVersion\r\n", {}},
+        {"a disc's version that is not one", kGood + "AppVersion=2..1\r\nAppVersionValueName=Version\r\n",
+         {"app-version-unparsable:10"}},
+        {"an empty disc's version", kGood + "AppVersion=\r\nAppVersionValueName=Version\r\n",
+         {"app-version-unparsable:10"}},
+        {"a version value name without the disc's version", kGood + "AppVersionValueName=Version\r\n",
+         {"app-version-value-name-ignored:10"}},
+        {"a disc's version without a value name", kGood + "AppVersion=2.1\r\n", {"app-version-default-value"}},
     };
     for (const Case& c : cases) {
         CheckerTestFolder disc;

@@ -34,7 +34,7 @@ TEST(JsonReport, HoldsTheWholeDecision)
     EXPECT_EQ(report["file"]["size"], 101);
     EXPECT_EQ(report["file"]["bytesRead"], 101);
     EXPECT_EQ(report["file"]["bytesSeen"], 101);
-    ASSERT_EQ(report["settings"].size(), 8u);
+    ASSERT_EQ(report["settings"].size(), 10u);
     EXPECT_EQ(report["settings"]["AppKey"]["value"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
     EXPECT_EQ(report["settings"]["AppKey"]["line"], 2);
     EXPECT_TRUE(report["settings"]["AutoStart"]["value"].is_null());
@@ -59,6 +59,7 @@ TEST(JsonReport, HoldsTheWholeDecision)
     ASSERT_TRUE(decision["programFound"].is_string());
     EXPECT_NE(decision["programFound"].get<std::string>().find("setup.exe"), std::string::npos);
     EXPECT_FALSE(decision["reason"].get<std::string>().empty());
+    EXPECT_TRUE(decision["versions"].is_null());
 
     ASSERT_TRUE(report["findings"].is_array());
     std::vector<std::string> codes;
@@ -76,6 +77,20 @@ TEST(JsonReport, HoldsTheWholeDecision)
     EXPECT_TRUE(report["findings"][2]["line"].is_null());
 }
 
+TEST(JsonReport, TheVersionsAsTheDecisionReadThem)
+{
+    CheckerTestFolder disc;
+    // The key does not open: there is no installed version to compare with.
+    disc.Write("autorun.inf", "AppKey=Software\\KovaTest\\NeverInstalled\n"
+                              "AppVersion= V2.01.0-rc1\n"
+                              "AppVersionValueName=DisplayVersion\n");
+    const Json versions = Report(disc)["decision"]["versions"];
+    EXPECT_EQ(versions["disc"], "2.1.0");
+    EXPECT_TRUE(versions["installed"].is_null());
+    EXPECT_TRUE(versions["comparison"].is_null());
+    EXPECT_TRUE(versions["meaning"].is_string());
+}
+
 TEST(JsonReport, WithoutAFileNothingIsAsked)
 {
     CheckerTestFolder disc;
@@ -83,7 +98,7 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
     EXPECT_EQ(report["file"]["found"], false);
     EXPECT_TRUE(report["file"]["size"].is_null());
     EXPECT_TRUE(report["registry"].is_null());
-    ASSERT_EQ(report["settings"].size(), 8u);
+    ASSERT_EQ(report["settings"].size(), 10u);
     for (const auto& [name, setting] : report["settings"].items())
         EXPECT_TRUE(setting["value"].is_null()) << name;
     EXPECT_EQ(report["decision"]["action"], "nothing");

@@ -32,14 +32,16 @@ TEST(SampleInf, EverySettingIsFoundOnItsOwnLine)
     ASSERT_FALSE(text.empty());
     // AutoStart= is left out: it would start the installed program without asking the
     // registry, which a sample should not do; AppRegistryView= too: only a disc whose
-    // product's installer is a 64-bit program needs it.
+    // product's installer is a 64-bit program needs it; and the version keys, whose values
+    // only the disc's author can know.
     const struct {
         const char* key;
         bool present;
     } settings[] = {{"AppRegistry=", true},        {"AppKey=", true},
                     {"AutoStart=", false},         {"AutoStartValueName=", true},
                     {"AutoStartValue=", true},     {"AppPathValueName=", true},
-                    {"SetupName=", true},         {"AppRegistryView=", false}};
+                    {"SetupName=", true},         {"AppRegistryView=", false},
+                    {"AppVersion=", false},       {"AppVersionValueName=", false}};
     for (const auto& setting : settings) {
         const char* found = std::strstr(text.c_str(), setting.key);
         if (!setting.present) {
