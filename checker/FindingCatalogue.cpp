@@ -20,9 +20,19 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::AutorunInfUnreadable, "autorun-inf-unreadable", E,
          "{1} exists but cannot be read ({2}), so the launcher does nothing, as without the file",
          "make autorun.inf a plain file that every user can read"},
-        {FindingId::Utf16File, "utf16-file", E,
-         "autorun.inf is UTF-16 (Unicode) text; the launcher searches 8-bit text and finds no key in it",
-         "save the file as ANSI (8-bit) text"},
+        {FindingId::Utf16NotRead, "utf16-not-read", E,
+         "autorun.inf is UTF-16 text, {1}; the launcher reads UTF-16 only little-endian and with its "
+         "byte-order mark, and finds no key in this file",
+         "save the file as UTF-8, or as UTF-16 LE with its byte-order mark"},
+        {FindingId::AnsiNonAscii, "ansi-non-ascii", W,
+         "autorun.inf is 8-bit text with a letter beyond ASCII at byte {1}; the launcher reads it in "
+         "the machine's own code page, so it reads differently on a machine with another one",
+         "save the file as UTF-8"},
+        {FindingId::Utf8BomHidesSection, "utf8-bom-hides-section", W,
+         "the UTF-8 byte-order mark stands directly before \"[autorun]\"; Windows' own reader of "
+         "such files has been reported not to see a section on the mark's line, so AutoPlay may not "
+         "offer the launcher",
+         "leave the first line empty, or save the file as UTF-8 without the mark"},
         {FindingId::ZeroByte, "zero-byte", W,
          "a zero byte at byte {1} ends the text the launcher searches; nothing after it is seen",
          "remove the zero byte"},
@@ -134,9 +144,9 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "on this machine the product's key has no value {1}, so the installed program cannot start",
          "have the installer write that value, or correct AppPathValueName="},
         {FindingId::AppPathTooLong, "app-path-too-long", E,
-         "on this machine the value {1} holds {2} bytes, more than the launcher's {3}-byte "
-         "buffer, so the installed program cannot start",
-         "keep the program's command line under {3} bytes"},
+         "on this machine the value {1} holds {2} characters, more than the {3} the launcher's "
+         "buffer takes, so the installed program cannot start",
+         "keep the program's command line under {3} characters"},
         {FindingId::AppPathUnreadable, "app-path-unreadable", E,
          "on this machine the value {1} cannot be read ({2})",
          "check the value in the registry"},

@@ -15,7 +15,9 @@ namespace kova::check {
 enum class FindingId {
     NoAutorunInf,
     AutorunInfUnreadable,
-    Utf16File,
+    Utf16NotRead,
+    AnsiNonAscii,
+    Utf8BomHidesSection,
     ZeroByte,
     KeyFirstOccurrence,
     KeyInsideLine,

@@ -2,17 +2,30 @@
 #ifndef KOVA_CHECKER_QUOTE_H
 #define KOVA_CHECKER_QUOTE_H
 
+#include "launcher/TextEncoding.h"
+
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
 namespace kova::check {
 
 /// The text between double quotes, so that blanks and quotes at its ends show; a tab is
-/// written \t and any other control byte \xNN. Bytes of the ANSI code page stay as they are.
+/// written \t and any other control byte \xNN. Other bytes stay as they are.
 std::string Quote(std::string_view text);
 
 /// The text, in the machine's ANSI code page, as UTF-8.
 std::string AnsiToUtf8(std::string_view text);
+
+/// Text of "autorun.inf" as UTF-8: ANSI text converted, UTF-8 as it stands.
+std::string FileTextToUtf8(std::string_view text, autorun::TextEncoding encoding);
+
+/// UTF-16 (terminated) as UTF-8.
+std::string WideToUtf8(const WCHAR* text);
+
+/// UTF-8 as UTF-16, for the platform's wide calls.
+std::basic_string<WCHAR> Utf8ToWide(std::string_view text);
 
 } // namespace kova::check
 

@@ -4,22 +4,49 @@
 #include "launcher/RegistryView.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace autorun {
 
 namespace {
 
-/// Reads a registry value as text. The value's type is not looked at: its bytes are the
-/// text.
-LaunchQuery& QueryText(HKEY key, QueryRole role, const char* valueName, LaunchDecision& decision)
+bool IsTextType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+/// Data that is not text stays what the "A" query made of it: its bytes, read as 8-bit
+/// text in the ANSI code page, up to the first zero byte, from a buffer of kMaxByteData
+/// bytes.
+void BytesAsText(LaunchQuery& query)
+{
+    if (query.lenKeyValue > kMaxByteData) {
+        query.status = ERROR_MORE_DATA;
+        return;
+    }
+    char bytes[kMaxByteData + 1];
+    std::memcpy(bytes, query.data, query.lenKeyValue);
+    bytes[query.lenKeyValue] = '\0';
+    ToWide(bytes, TextEncoding::Ansi, query.data, static_cast<int>(kDataLength + 1));
+}
+
+/// Reads a registry value as text. The type is looked at only to take data that is not
+/// text as the "A" query did: with it a number or bytes read the same on every machine
+/// as before.
+LaunchQuery& QueryText(HKEY key, QueryRole role, SettingKey name, const LaunchSettings& settings,
+                       LaunchDecision& decision)
 {
     LaunchQuery& query = decision.queries[decision.queryCount++];
     std::memset(&query, 0, sizeof query);
     query.role = role;
-    query.valueName = valueName;
+    query.valueName = settings.Value(name);
+    query.wideValueName = settings.Wide(name);
     query.lenKeyValue = kDataSize;
-    query.status = RegQueryValueExA(key, valueName, NULL, &query.valType,
+    query.status = RegQueryValueExW(key, query.wideValueName, NULL, &query.valType,
                                     reinterpret_cast<LPBYTE>(query.data), &query.lenKeyValue);
+    if (query.status == ERROR_SUCCESS && !IsTextType(query.valType)) {
+        BytesAsText(query);
+    }
     if (query.status != ERROR_SUCCESS) {
         // Whatever a failed query left in the buffer is not data.
         std::memset(query.data, 0, sizeof query.data);
@@ -42,19 +69,21 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
     if (settings.autoStart[0] != '\0') {
         decision.reason = LaunchReason::InstalledForced;
     } else {
-        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, settings.autoStartValueName, decision);
+        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, SettingKey::AutoStartValueName, settings, decision);
         if (query.status != ERROR_SUCCESS) {
             decision.reason = LaunchReason::AutoStartQueryFailed;
             return;
         }
-        query.matched = std::strcmp(query.data, settings.autoStartValue) == 0;
+        // Character by character, up to the terminator, case-sensitive.
+        query.matched = std::basic_string_view<WCHAR>(query.data) ==
+                        std::basic_string_view<WCHAR>(settings.Wide(SettingKey::AutoStartValue));
         if (!query.matched) {
             decision.reason = LaunchReason::AutoStartDiffers;
             return;
         }
         decision.reason = LaunchReason::InstalledWanted;
     }
-    if (QueryText(skey, QueryRole::AppPath, settings.appPathValueName, decision).status != ERROR_SUCCESS) {
+    if (QueryText(skey, QueryRole::AppPath, SettingKey::AppPathValueName, settings, decision).status != ERROR_SUCCESS) {
         decision.reason = LaunchReason::AppPathQueryFailed;
         return;
     }
@@ -74,11 +103,11 @@ const LaunchQuery* LaunchDecision::Query(QueryRole role) const
     return nullptr;
 }
 
-const char* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings)
+const WCHAR* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings)
 {
     switch (decision.commandSource) {
     case CommandSource::SetupName:
-        return settings.setupName;
+        return settings.Wide(SettingKey::SetupName);
     case CommandSource::AppPath:
         return decision.Query(QueryRole::AppPath)->data;
     case CommandSource::None:
@@ -93,9 +122,9 @@ void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, Laun
     decision.root = RegistryRoot(settings.appReg);
     decision.access = RegistryAccess(settings.appRegistryView);
     HKEY skey = NULL;
-    decision.openStatus = RegOpenKeyExA(decision.root, settings.appKey, 0, decision.access, &skey);
+    decision.openStatus = RegOpenKeyExW(decision.root, settings.Wide(SettingKey::AppKey), 0, decision.access, &skey);
     Decide(settings, decision, skey);
-    if (const char* commandLine = CommandLine(decision, settings); commandLine != nullptr) {
+    if (const WCHAR* commandLine = CommandLine(decision, settings); commandLine != nullptr) {
         start(commandLine);
     }
     if (decision.openStatus == ERROR_SUCCESS) {

@@ -23,12 +23,14 @@ const char* LaunchSettings::Value(SettingKey key) const
     return this->*KeyOf(key).value;
 }
 
-void ReadLaunchSettings(const char* buf, LaunchSettings& settings)
+void ReadLaunchSettings(const char* buf, TextEncoding encoding, LaunchSettings& settings)
 {
+    settings.encoding = encoding;
     for (const LaunchKey& key : kLaunchKeys) {
-        const char* found = FindValue(buf, settings.*key.value, key.name);
-        settings.offsets[static_cast<int>(key.key)] =
-            found != nullptr ? static_cast<std::size_t>(found - buf) : kNotFound;
+        const int index = static_cast<int>(key.key);
+        const char* found = FindValue(buf, settings.*key.value, key.name, encoding);
+        settings.offsets[index] = found != nullptr ? static_cast<std::size_t>(found - buf) : kNotFound;
+        ToWide(settings.*key.value, encoding, settings.wide[index], static_cast<int>(kMaxWideLength + 1));
     }
 }
 

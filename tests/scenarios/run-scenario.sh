@@ -11,10 +11,11 @@
 #                 start, "name [arg] [arg]"; an empty file means nothing may start
 #   expected-tails  optional: what those programs' WinMain received, one line per start,
 #                 "name show=N tail=[command tail]"
-#   expected-calls  optional, checked on Linux: the launcher's registry calls, WinExec
-#                 and ShellExecuteA as the stand-in's record of calls shows them, in order
+#   expected-calls  optional, checked on Linux: the launcher's registry calls,
+#                 CreateProcessW and ShellExecuteW as the stand-in's record of calls shows
+#                 them, in order
 #   elevated      optional: the programs (file names, one a line) that need administrator
-#                 rights, which the stand-in refuses to WinExec as Windows does
+#                 rights, which the stand-in refuses to CreateProcessW as Windows does
 #   expected-findings  optional: the codes of autorun-check's findings, one a line
 #   programs      optional: where copies of the recording program go, one relative path
 #                 a line, in UTF-8 (default: setup.exe and app.exe)
@@ -42,7 +43,7 @@
 # - HKCU\Software is one key for both: no program is redirected there, whatever it asks.
 #
 # With CHECKER, autorun-check then reads the same folder and registry, and its decision
-# must be what the launcher did: the command line it handed to WinExec, and a program
+# must be what the launcher did: the command line it handed to CreateProcessW, and a program
 # started exactly when the checker found one (tests/scenarios/check-decision.py).
 #
 # With KOVA_VALGRIND set to valgrind's path (posix mode only), the launcher runs under
@@ -200,7 +201,7 @@ fi
 if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
   # The launcher records first; the programs it started record under their own IDs.
   launcher_id=$(head -n 1 "$work/calls.txt" | cut -d: -f1)
-  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\|ShellExecuteA(.*\)$/\1/p" "$work/calls.txt" \
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|CreateProcessW(.*\|ShellExecuteW(.*\)$/\1/p" "$work/calls.txt" \
     >"$work/launcher-calls.txt"
   compare "$scenario/expected-calls" "$work/launcher-calls.txt" "the launcher's registry calls and starts"
 fi
