@@ -153,6 +153,14 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::InstalledProgramNotFound, "installed-program-not-found", E,
          "on this machine the installed program {1} does not exist, so the launcher starts nothing",
          "correct the command line the installer writes, or reinstall the product"},
+        {FindingId::UnquotedPath, "unquoted-path", W,
+         "the {1} program's path {2} holds a blank and has no quotes, so Windows tries {3} first; "
+         "a program put there later would start instead",
+         "put the program's path in double quotes{4}"},
+        {FindingId::UnquotedPathTaken, "unquoted-path", E,
+         "the {1} program's path {2} holds a blank and has no quotes, so Windows tries {3} first, "
+         "and {5} exists here: that program starts instead",
+         "put the program's path in double quotes{4}, and remove {5}"},
     };
     return catalogue;
 }

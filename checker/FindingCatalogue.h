@@ -54,6 +54,8 @@ enum class FindingId {
     AppPathTooLong,
     AppPathUnreadable,
     InstalledProgramNotFound,
+    UnquotedPath,
+    UnquotedPathTaken,
 };
 
 struct FindingEntry {

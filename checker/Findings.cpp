@@ -461,6 +461,43 @@ Check InstalledProgramOnMachine(const Disc& disc)
     return Found{FindingId::InstalledProgramNotFound, 0, {Quote(report.program->name)}};
 }
 
+// --- Unquoted program paths ----------------------------------------------------------
+
+/// `texts` joined as a list in words: "a", "a or b", "a, b or c".
+std::string OneOf(const std::vector<std::string>& texts)
+{
+    std::string out;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        out += (i == 0 ? "" : i + 1 == texts.size() ? " or " : ", ") + Quote(texts[i]);
+    return out;
+}
+
+Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const char* which, const char* fix, int line)
+{
+    const std::optional<UnquotedPath> path = FindUnquotedPath(commandLine, disc.report.folder);
+    if (!path)
+        return std::nullopt;
+    std::vector<std::string> texts = {which, Quote(path->program), OneOf(path->earlier), fix};
+    if (path->existing.empty())
+        return Found{FindingId::UnquotedPath, line, std::move(texts)};
+    texts.push_back(OneOf(path->existing));
+    return Found{FindingId::UnquotedPathTaken, line, std::move(texts)};
+}
+
+Check SetupUnquoted(const Disc& disc)
+{
+    return UnquotedPathIn(disc, disc.Settings().setupName, "setup", " in SetupName=",
+                          disc.SettingLine(SettingKey::SetupName));
+}
+
+Check InstalledUnquoted(const Disc& disc)
+{
+    const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
+    if (query == nullptr || query->status != ERROR_SUCCESS)
+        return std::nullopt;
+    return UnquotedPathIn(disc, query->data, "installed", " where the product's installer writes it", 0);
+}
+
 // --- All of them, in the order they are reported ---------------------------------------
 
 using KeyCheck = Check (*)(const Disc&, const SettingReport&, const std::vector<KeyLineFound>&);
@@ -468,9 +505,10 @@ using ValueCheck = Check (*)(const Disc&, const SettingReport&);
 using DiscCheck = Check (*)(const Disc&);
 
 constexpr ValueCheck kValueChecks[] = {ValueCut, ValueTrailingBlank, ValueLeadingBlank};
-constexpr DiscCheck kSettingChecks[] = {RootName, ViewSetting, ProductKey, AutoStartDefault,
-                                        AutoStartAnyValue, AppPathDefault, SetupProgram};
-constexpr DiscCheck kMachineChecks[] = {AutoStartOnMachine, AppPathOnMachine, InstalledProgramOnMachine};
+constexpr DiscCheck kSettingChecks[] = {RootName,         ViewSetting,    ProductKey,   AutoStartDefault,
+                                        AutoStartAnyValue, AppPathDefault, SetupProgram, SetupUnquoted};
+constexpr DiscCheck kMachineChecks[] = {AutoStartOnMachine, AppPathOnMachine, InstalledProgramOnMachine,
+                                        InstalledUnquoted};
 
 class Findings {
 public:

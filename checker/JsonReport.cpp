@@ -109,12 +109,16 @@ std::string JsonReport(const CheckReport& report)
         {"decision",
          {{"action", ActionName(report.decision.action)},
           {"commandLine", report.commandLine ? Text(*report.commandLine) : Json(nullptr)},
+          {"commandSource", CommandSourceName(report.decision.commandSource) != nullptr
+                                ? Json(CommandSourceName(report.decision.commandSource))
+                                : Json(nullptr)},
           {"program", report.program ? Text(report.program->name) : Json(nullptr)},
           {"programFound",
            report.program && report.program->path ? Text(*report.program->path) : Json(nullptr)},
           {"needsElevation", report.program && report.program->needsElevation
                                  ? Json(*report.program->needsElevation)
                                  : Json(nullptr)},
+          {"reasonCode", report.fileReadable ? Json(ReasonName(report.decision.reason)) : Json(nullptr)},
           {"reason", Text(ReasonText(report))}}},
         {"findings", std::move(findings)},
     };

@@ -151,7 +151,48 @@ void LookAtProgram(ProgramReport& report)
         report.elevationReason = "it is a 64-bit program without an execution level";
 }
 
+bool EndsWithExe(std::string_view name)
+{
+    constexpr std::string_view kExe = autorun::kProgramExtension;
+    if (name.size() < kExe.size())
+        return false;
+    const std::string_view tail = name.substr(name.size() - kExe.size());
+    return std::equal(tail.begin(), tail.end(), kExe.begin(),
+                      [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
+}
+
 } // namespace
+
+std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& discFolder)
+{
+    if (commandLine.empty() || commandLine.front() == '"')
+        return std::nullopt;
+    // The names Windows tries, in its order: the text up to each blank or tab, then the line.
+    std::vector<std::string> names;
+    for (std::size_t end = commandLine.find_first_of(" \t"); end != std::string::npos;
+         end = commandLine.find_first_of(" \t", end + 1))
+        if (end > 0 && end <= autorun::kMaxCommandLine)
+            names.push_back(commandLine.substr(0, end));
+    if (commandLine.size() <= autorun::kMaxCommandLine)
+        names.push_back(commandLine);
+    std::size_t meant = names.size();
+    for (std::size_t i = names.size(); i-- > 0 && meant == names.size();)
+        if (Locate(names[i], discFolder))
+            meant = i;
+    for (std::size_t i = 0; i < names.size() && meant == names.size(); ++i)
+        if (EndsWithExe(names[i]))
+            meant = i;
+    if (meant == names.size() || meant == 0)
+        return std::nullopt;
+    UnquotedPath path{names[meant], {}, {}};
+    for (std::size_t i = 0; i < meant; ++i) {
+        const std::string& name = names[i];
+        path.earlier.push_back(autorun::AddsProgramExtension(name.c_str()) ? name + autorun::kProgramExtension : name);
+        if (std::optional<Place> found = Locate(name, discFolder))
+            path.existing.push_back(found->folder);
+    }
+    return path;
+}
 
 ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
 {

@@ -88,6 +88,41 @@ const char* ActionName(autorun::LaunchAction action)
     return "nothing";
 }
 
+const char* ReasonName(autorun::LaunchReason reason)
+{
+    using autorun::LaunchReason;
+    switch (reason) {
+    case LaunchReason::SetupKeyClosed:
+        return "setup-key-closed";
+    case LaunchReason::NoSetupKeyClosed:
+        return "no-setup-key-closed";
+    case LaunchReason::InstalledForced:
+        return "installed-forced";
+    case LaunchReason::InstalledWanted:
+        return "installed-wanted";
+    case LaunchReason::AutoStartQueryFailed:
+        return "autostart-query-failed";
+    case LaunchReason::AutoStartDiffers:
+        return "autostart-differs";
+    case LaunchReason::AppPathQueryFailed:
+        return "app-path-query-failed";
+    }
+    return "";
+}
+
+const char* CommandSourceName(autorun::CommandSource source)
+{
+    switch (source) {
+    case autorun::CommandSource::SetupName:
+        return "setupName";
+    case autorun::CommandSource::AppPath:
+        return "appPath";
+    case autorun::CommandSource::None:
+        break;
+    }
+    return nullptr;
+}
+
 std::string ReasonText(const CheckReport& report)
 {
     using autorun::LaunchReason;

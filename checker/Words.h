@@ -26,6 +26,12 @@ std::string AccessName(REGSAM access);
 /// The action's name in the JSON report: "installed", "setup" or "nothing".
 const char* ActionName(autorun::LaunchAction action);
 
+/// The reason's name in the JSON report ("setup-key-closed").
+const char* ReasonName(autorun::LaunchReason reason);
+
+/// Where the command line comes from, in the JSON report: "setupName", "appPath", or null.
+const char* CommandSourceName(autorun::CommandSource source);
+
 /// The sentence that says why the decision came out as it did.
 std::string ReasonText(const CheckReport& report);
 

@@ -238,3 +238,38 @@ TEST(FindingCatalogue, TheReadmeListsEveryCode)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Findings, UnquotedProgramPaths)
+{
+    using kova::check::Severity;
+    const struct {
+        const char* setupName;
+        std::vector<const char*> files;
+        std::vector<std::string> findings;
+        Severity severity;
+    } cases[] = {
+        {"Setup Files\\setup.exe /s", {"Setup Files/setup.exe"}, {"unquoted-path:8"}, Severity::Warning},
+        // A program where Windows looks first starts instead of the one meant.
+        {"Setup Files\\setup.exe /s", {"Setup Files/setup.exe", "Setup.exe"}, {"unquoted-path:8"}, Severity::Error},
+        {"\"Setup Files\\setup.exe\" /s", {"Setup Files/setup.exe"}, {}, Severity::Warning},
+        {"setup.exe /s /x", {"setup.exe"}, {}, Severity::Warning},
+        // Nothing names a program, and no name ends in ".exe": the meaning cannot be told.
+        {"Setup Files\\setup /s", {}, {"setup-not-found:8"}, Severity::Error},
+    };
+    for (const auto& c : cases) {
+        CheckerTestFolder disc;
+        disc.Write("autorun.inf", Replace(kGood, "setup.exe /s", c.setupName));
+        std::filesystem::create_directory(std::filesystem::path(disc.Path()) / "Setup Files");
+        for (const char* file : c.files)
+            disc.Write(file, "");
+        const CheckReport report = CheckFolder(disc.Path());
+        EXPECT_EQ(Findings(report), c.findings) << c.setupName;
+        if (!report.findings.empty()) {
+            EXPECT_EQ(report.findings[0].severity, c.severity) << c.setupName << ": " << report.findings[0].message;
+        }
+    }
+}
+
+} // namespace

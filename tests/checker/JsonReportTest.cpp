@@ -54,6 +54,8 @@ TEST(JsonReport, HoldsTheWholeDecision)
     const Json& decision = report["decision"];
     EXPECT_EQ(decision["action"], "setup");
     EXPECT_EQ(decision["commandLine"], "\"setup.exe\" /q");
+    EXPECT_EQ(decision["commandSource"], "setupName");
+    EXPECT_EQ(decision["reasonCode"], "setup-key-closed");
     EXPECT_EQ(decision["program"], "setup.exe");
     ASSERT_TRUE(decision["programFound"].is_string());
     EXPECT_NE(decision["programFound"].get<std::string>().find("setup.exe"), std::string::npos);
@@ -112,6 +114,8 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
         EXPECT_TRUE(setting["value"].is_null()) << name;
     EXPECT_EQ(report["decision"]["action"], "nothing");
     EXPECT_TRUE(report["decision"]["commandLine"].is_null());
+    EXPECT_TRUE(report["decision"]["commandSource"].is_null());
+    EXPECT_TRUE(report["decision"]["reasonCode"].is_null());
     EXPECT_TRUE(report["decision"]["programFound"].is_null());
     EXPECT_EQ(report["findings"][0]["code"], "no-autorun-inf");
     EXPECT_TRUE(report["findings"][0]["line"].is_null());
