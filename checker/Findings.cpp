@@ -486,7 +486,7 @@ Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const cha
 
 Check SetupUnquoted(const Disc& disc)
 {
-    return UnquotedPathIn(disc, disc.Settings().setupName, "setup", " in SetupName=",
+    return UnquotedPathIn(disc, disc.Utf8(disc.Settings().setupName), "setup", " in SetupName=",
                           disc.SettingLine(SettingKey::SetupName));
 }
 
@@ -495,7 +495,7 @@ Check InstalledUnquoted(const Disc& disc)
     const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
     if (query == nullptr || query->status != ERROR_SUCCESS)
         return std::nullopt;
-    return UnquotedPathIn(disc, query->data, "installed", " where the product's installer writes it", 0);
+    return UnquotedPathIn(disc, WideToUtf8(query->data), "installed", " where the product's installer writes it", 0);
 }
 
 // --- All of them, in the order they are reported ---------------------------------------

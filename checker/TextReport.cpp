@@ -46,7 +46,7 @@ void FileSection(const CheckReport& report, std::string& out)
         out += "  " + report.path + ": cannot be read.\n";
         return;
     }
-    out += "  " + report.path + ": " + std::to_string(report.fileSize) + " bytes, read as " +
+    out += "  " + report.path + ": " + std::to_string(report.fileSize) + " bytes, " +
            autorun::EncodingOf(report.encoding).name + ". ";
     if (report.bytesSeen == report.fileSize)
         out += "The launcher sees all of them.\n";

@@ -63,7 +63,7 @@ bool IsLowSurrogate(unsigned unit)
 } // namespace
 
 const TextEncodingEntry kTextEncodings[kTextEncodingCount] = {
-    {TextEncoding::Ansi, "ansi", "ANSI, the machine's own code page"},
+    {TextEncoding::Ansi, "ansi", "ANSI text in the machine's code page"},
     {TextEncoding::Utf8, "utf-8", "UTF-8 without a byte-order mark"},
     {TextEncoding::Utf8Bom, "utf-8-bom", "UTF-8 with a byte-order mark"},
     {TextEncoding::Utf16Le, "utf-16le", "UTF-16LE with a byte-order mark"},
