@@ -21,9 +21,12 @@ void DecodeAutorunText(AutorunText& text)
     const bool cut = size == kMaxRead;
     text.encoding = DetectEncoding(bytes, size, cut);
     if (text.encoding == TextEncoding::Utf16Le) {
-        const std::size_t units = WholeCharacters(bytes + kUtf16MarkSize, size - kUtf16MarkSize, text.encoding);
+        std::size_t length = size - kUtf16MarkSize;
+        if (cut) {
+            length = WholeCharacters(bytes + kUtf16MarkSize, length, text.encoding);
+        }
         text.textStart = 0;
-        text.buf[Utf16LeToUtf8(bytes + kUtf16MarkSize, units, text.buf)] = '\0';
+        text.buf[Utf16LeToUtf8(bytes + kUtf16MarkSize, length, text.buf)] = '\0';
         return;
     }
     text.textStart = kReadAt;

@@ -23,6 +23,14 @@ const char* LaunchSettings::Value(SettingKey key) const
     return this->*KeyOf(key).value;
 }
 
+void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity)
+{
+    const UINT codePage = encoding == TextEncoding::Ansi ? CP_ACP : CP_UTF8;
+    if (MultiByteToWideChar(codePage, 0, text, -1, out, capacity) == 0) {
+        out[0] = 0;
+    }
+}
+
 void ReadLaunchSettings(const char* buf, TextEncoding encoding, LaunchSettings& settings)
 {
     settings.encoding = encoding;

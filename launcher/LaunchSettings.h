@@ -70,6 +70,11 @@ extern const LaunchKey kLaunchKeys[kSettingKeyCount];
 /// The key's entry in kLaunchKeys.
 const LaunchKey& KeyOf(SettingKey key);
 
+/// `text` (terminated, in `encoding`) as UTF-16 in `out`, which holds `capacity` units
+/// with the terminator: MultiByteToWideChar from the ANSI code page or from UTF-8. Text
+/// that does not fit gives an empty value.
+void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity);
+
 /// Looks every key up in the terminated text `buf` of `encoding`, in the order of
 /// kLaunchKeys, notes where each occurrence begins, and makes each value's UTF-16 form.
 void ReadLaunchSettings(const char* buf, TextEncoding encoding, LaunchSettings& settings);

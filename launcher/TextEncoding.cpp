@@ -202,12 +202,4 @@ std::size_t Utf16LeToUtf8(const char* bytes, std::size_t size, char* out)
     return static_cast<std::size_t>(out - start);
 }
 
-void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity)
-{
-    const UINT codePage = encoding == TextEncoding::Ansi ? CP_ACP : CP_UTF8;
-    if (MultiByteToWideChar(codePage, 0, text, -1, out, capacity) == 0) {
-        out[0] = 0;
-    }
-}
-
 } // namespace autorun

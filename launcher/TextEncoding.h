@@ -2,8 +2,6 @@
 #ifndef KOVA_LAUNCHER_TEXTENCODING_H
 #define KOVA_LAUNCHER_TEXTENCODING_H
 
-#include <windows.h>
-
 #include <cstddef>
 
 namespace autorun {
@@ -52,11 +50,6 @@ constexpr std::size_t Utf8RoomFor(std::size_t utf16Size)
 {
     return utf16Size / 2 * 3;
 }
-
-/// `text` (terminated, in `encoding`) as UTF-16 in `out`, which holds `capacity` units
-/// with the terminator: MultiByteToWideChar from the ANSI code page or from UTF-8. Text
-/// that does not fit gives an empty value.
-void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity);
 
 struct TextEncodingEntry {
     TextEncoding encoding;

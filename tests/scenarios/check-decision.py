@@ -18,7 +18,9 @@ import sys
 
 def unescape(text: str) -> str:
     """A text shown C-style, as Wine's relay trace and the stand-in's record show UTF-16:
-    \\\\, \\", \\n, \\r, \\t and \\xNNNN for one unit; surrogate pairs are joined."""
+    backslash escapes for the backslash, the quote, line ends and tabs, and \\NNNN (four
+    hexadecimal digits) for any other unit outside printable ASCII; surrogate pairs are
+    joined."""
     units = []
     i = 0
     simple = {"\\": "\\", '"': '"', "n": "\n", "r": "\r", "t": "\t"}
@@ -26,9 +28,9 @@ def unescape(text: str) -> str:
         if text[i] == "\\" and text[i + 1] in simple:
             units.append(ord(simple[text[i + 1]]))
             i += 2
-        elif text[i] == "\\" and text[i + 1] == "x":
-            units.append(int(text[i + 2:i + 6], 16))
-            i += 6
+        elif text[i] == "\\":
+            units.append(int(text[i + 1:i + 5], 16))
+            i += 5
         else:
             units.append(ord(text[i]))
             i += 1
@@ -54,28 +56,25 @@ def handed_posix(lines):
 
 def handed_wine(lines):
     """CreateProcessW calls the launcher itself made, in Wine's relay trace:
-    "0024:Call KERNEL32.CreateProcessW(00000000,0061fe3c L"...",00000000,...)". Only the
-    launcher's thread (the first in the trace) counts, and only its own calls, not those
-    that the system's code makes inside another call (the shell's, say)."""
+    "0024:Call KERNEL32.CreateProcessW(00000000,0061fe3c L"...",00000000,...)" (or
+    kernelbase's, which kernel32 hands it on to). Only calls a program makes itself count, not those that the system's code makes inside another call (the
+    shell's, say), nor Wine's own services starting their helpers from the Windows folder."""
     found = []
-    launcher = None
-    depth = 0
+    depth = {}
     for line in lines:
         call = re.match(r"([0-9a-f]+):(Call|Ret) ", line)
         if not call:
             continue
-        if launcher is None:
-            launcher = call.group(1)
-        if call.group(1) != launcher:
-            continue
+        thread = call.group(1)
         if call.group(2) == "Ret":
-            depth -= 1
+            depth[thread] = depth.get(thread, 0) - 1
             continue
-        depth += 1
-        if depth != 1:
+        depth[thread] = depth.get(thread, 0) + 1
+        if depth[thread] != 1:
             continue
-        match = re.search(r"Call KERNEL32\.CreateProcessW\([0-9a-f]+,[0-9a-f]+ " + WIDE + r"(\.\.\.)?,", line)
-        if match:
+        match = re.search(r"Call (?i:kernel(?:32|base))\.CreateProcessW\([0-9a-f]+,[0-9a-f]+ " + WIDE + r"(\.\.\.)?,",
+                          line)
+        if match and not match.group(1).lower().startswith("c:\\\\windows\\\\"):
             if match.group(2):
                 sys.exit("FAIL: Wine's trace cut the command line short: " + line)
             found.append(unescape(match.group(1)))

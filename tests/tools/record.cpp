@@ -36,10 +36,10 @@ std::string Utf8(const std::string& text)
 std::string OwnFileName()
 {
 #ifdef _WIN32
-    WCHAR path[4096] = {};
-    GetModuleFileNameW(NULL, path, 4095);
+    WCHAR module[4096] = {};
+    GetModuleFileNameW(NULL, module, 4095);
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path, &found);
+    const HANDLE search = FindFirstFileW(module, &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
         const int bytes = WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, nullptr, 0, nullptr, nullptr);

@@ -94,7 +94,7 @@ std::string CallRecord::Show(const WideText& text)
             shown += static_cast<char>(*c);
         } else if (*c < 0x20 || *c >= 0x7F) {
             char escape[7];
-            std::snprintf(escape, sizeof escape, "\\x%04x", static_cast<unsigned>(*c));
+            std::snprintf(escape, sizeof escape, "\\%04x", static_cast<unsigned>(*c));
             shown += escape;
         } else {
             shown += static_cast<char>(*c);

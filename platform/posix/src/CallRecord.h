@@ -20,8 +20,9 @@ public:
     struct Text {
         const char* text;
     };
-    /// A UTF-16 text argument: shown as Wine's relay trace shows one, L"...", with C
-    /// escapes and each unit outside printable ASCII as \xNNNN.
+    /// A UTF-16 text argument: shown as Wine's relay trace shows one, L"...", with the
+    /// backslash and the quote escaped and each unit outside printable ASCII as \NNNN,
+    /// four hexadecimal digits.
     struct WideText {
         const WCHAR* text;
     };
