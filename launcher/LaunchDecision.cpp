@@ -46,6 +46,9 @@ LaunchQuery& QueryText(HKEY key, QueryRole role, SettingKey name, const LaunchSe
                                     reinterpret_cast<LPBYTE>(query.data), &query.lenKeyValue);
     if (query.status == ERROR_SUCCESS && !IsTextType(query.valType)) {
         BytesAsText(query);
+    } else if (query.status == ERROR_SUCCESS) {
+        // The text ends with the data: an odd byte at its end is no character.
+        query.data[query.lenKeyValue / sizeof(WCHAR)] = 0;
     }
     if (query.status != ERROR_SUCCESS) {
         // Whatever a failed query left in the buffer is not data.
