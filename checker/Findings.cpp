@@ -556,11 +556,12 @@ void FindTraps(CheckReport& report)
 {
     Findings findings(report);
     if (!report.fileFound) {
-        findings.Add(Found{FindingId::NoAutorunInf, 0, {report.folder}});
+        findings.Add(Found{FindingId::NoAutorunInf, 0, {CommandLineToUtf8(report.folder)}});
         return;
     }
     if (!report.fileReadable) {
-        findings.Add(Found{FindingId::AutorunInfUnreadable, 0, {report.path, "a folder, or no permission"}});
+        findings.Add(Found{FindingId::AutorunInfUnreadable, 0,
+                           {CommandLineToUtf8(report.path), "a folder, or no permission"}});
         return;
     }
     if (const std::optional<const char*> form = UnreadUtf16(report)) {

@@ -25,11 +25,7 @@ Json Text(std::string_view text)
 
 Json CommandLineText(std::string_view text)
 {
-#ifdef _WIN32
-    return AnsiToUtf8(text);
-#else
-    return std::string(text);
-#endif
+    return CommandLineToUtf8(text);
 }
 
 Json Line(int line)

@@ -163,10 +163,12 @@ bool EndsWithExe(std::string_view name)
 
 } // namespace
 
-std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& discFolder)
+std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& folder)
 {
     if (commandLine.empty() || commandLine.front() == '"')
         return std::nullopt;
+    // Paths are UTF-8 here, as the command line is.
+    const std::string discFolder = CommandLineToUtf8(folder);
     // The names Windows tries, in its order: the text up to each blank or tab, then the line.
     std::vector<std::string> names;
     for (std::size_t end = commandLine.find_first_of(" \t"); end != std::string::npos;
@@ -194,8 +196,10 @@ std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, con
     return path;
 }
 
-ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
+ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& folder)
 {
+    // Paths are UTF-8 here, as the command line is.
+    const std::string discFolder = CommandLineToUtf8(folder);
     SearchContext search{&discFolder, std::nullopt};
     autorun::CommandProgram<char> split;
     autorun::SplitCommandProgram(commandLine.c_str(), Exists, &search, split);

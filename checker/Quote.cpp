@@ -60,6 +60,15 @@ std::string FileTextToUtf8(std::string_view text, autorun::TextEncoding encoding
     return encoding == autorun::TextEncoding::Ansi ? AnsiToUtf8(text) : std::string(text);
 }
 
+std::string CommandLineToUtf8(std::string_view text)
+{
+#ifdef _WIN32
+    return AnsiToUtf8(text);
+#else
+    return std::string(text);
+#endif
+}
+
 std::string WideToUtf8(const WCHAR* text)
 {
     return ToUtf8(text);

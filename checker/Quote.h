@@ -21,6 +21,10 @@ std::string AnsiToUtf8(std::string_view text);
 /// Text of "autorun.inf" as UTF-8: ANSI text converted, UTF-8 as it stands.
 std::string FileTextToUtf8(std::string_view text, autorun::TextEncoding encoding);
 
+/// Text from the command line (a folder's name) as UTF-8: on Windows it comes in the ANSI
+/// code page, elsewhere in UTF-8 already.
+std::string CommandLineToUtf8(std::string_view text);
+
 /// UTF-16 (terminated) as UTF-8.
 std::string WideToUtf8(const WCHAR* text);
 

@@ -39,14 +39,14 @@ void FileSection(const CheckReport& report, std::string& out)
 {
     out += "File\n";
     if (!report.fileFound) {
-        out += "  " + report.path + ": not found.\n";
+        out += "  " + CommandLineToUtf8(report.path) + ": not found.\n";
         return;
     }
     if (!report.fileReadable) {
-        out += "  " + report.path + ": cannot be read.\n";
+        out += "  " + CommandLineToUtf8(report.path) + ": cannot be read.\n";
         return;
     }
-    out += "  " + report.path + ": " + std::to_string(report.fileSize) + " bytes, " +
+    out += "  " + CommandLineToUtf8(report.path) + ": " + std::to_string(report.fileSize) + " bytes, " +
            autorun::EncodingOf(report.encoding).name + ". ";
     if (report.bytesSeen == report.fileSize)
         out += "The launcher sees all of them.\n";
