@@ -1,14 +1,16 @@
 # What turns the built programs into a release a disc author can ship: Windows resources
-# (version information, manifest, icon), builds that give the same bytes wherever and
-# whenever they run, and the release archive.
+# (version information, manifest, icon) and the release archive. How the shipped programs
+# themselves are built, the same bytes wherever and whenever, is cmake/KovaShipped.cmake.
 #
 #   kova_windows_resources(TARGET name DESCRIPTION text ORIGINAL_NAME file.exe [ICON file.ico])
-#       gives a Windows program its version resource, its manifest and, optionally, an icon
+#       gives a Windows program its version resource, its manifest and, optionally, an icon,
+#       and hardens its image (KovaHarden.cmake)
 #   kova_release_package()
 #       after every program is defined: installs the shipped programs and the documents, and
 #       sets up CPack, so that the "package" target makes autorun-<version>-win32.zip
 #       (-win64 in a 64-bit build)
 
+include(KovaHarden)
 include(KovaIcon)
 
 set(KOVA_COMPANY_NAME "the autorun launcher's developers" CACHE STRING
@@ -31,18 +33,6 @@ endif()
 
 set(KOVA_RESOURCE_TEMPLATES ${CMAKE_CURRENT_LIST_DIR}/resources)
 
-if(WIN32)
-  # The same source gives the same bytes in any folder: no build or source paths (they
-  # would reach the program through __FILE__) and no link time in the PE header. Nothing
-  # else in the build reads the clock: windres writes no time into the resources, and the
-  # programs are linked statically from the same toolchain's archives. The later map wins
-  # for a build folder inside the source folder.
-  add_compile_options(
-    $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>
-    $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=build/>)
-  add_link_options(-Wl,--no-insert-timestamp)
-endif()
-
 # Text as a string literal of a resource script: quotes doubled, backslashes escaped.
 function(_kova_rc_string text out)
   string(REPLACE "\\" "\\\\" text "${text}")
@@ -59,6 +49,7 @@ function(kova_windows_resources)
   if(NOT WIN32)
     return()
   endif()
+  kova_harden_program(${ARG_TARGET})
 
   set(KOVA_RC_TARGET ${ARG_TARGET})
   _kova_rc_string("${ARG_DESCRIPTION}" KOVA_RC_DESCRIPTION)
@@ -103,11 +94,14 @@ function(kova_release_package)
                    @ONLY NEWLINE_STYLE CRLF)
     list(APPEND documents ${CMAKE_BINARY_DIR}/release/${name})
   endforeach()
-  if(NOT WIN32)
+  if(NOT WIN32 OR KOVA_SHIPPED_BUILD)
     return()
   endif()
 
-  install(TARGETS ${programs} RUNTIME DESTINATION .)
+  # The files themselves: on Windows the programs are imported from the shipped build.
+  foreach(program ${programs})
+    install(PROGRAMS $<TARGET_FILE:${program}> DESTINATION .)
+  endforeach()
   # Programs are signed in the archive when the author asks for it (see scripts/sign.sh):
   # the build folder keeps the unsigned files that anyone can rebuild byte for byte.
   set(files)

@@ -14,6 +14,8 @@ packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest n
 packages+=(clang libclang-rt-14-dev valgrind gcovr)
 # The release's checks: test icons, and reading the Windows programs' resources.
 packages+=(python3)
+# The test command checks every shell script.
+packages+=(shellcheck)
 if [ "${1:-}" = win32 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth)
   packages+=(osslsigncode openssl)

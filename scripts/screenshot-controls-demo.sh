@@ -13,6 +13,8 @@ shift 3
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
 bash "$(dirname "$0")/wine-prefix.sh" "$prefix" win32
 
+# The inner script's own arguments expand there, not here.
+# shellcheck disable=SC2016
 xvfb-run -a -s "-screen 0 560x460x24" bash -c '
   wine "$1" "${@:3}" &
   demo=$!

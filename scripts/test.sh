@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every configuration and runs every test:
+# Installs what is missing, checks every shell script with shellcheck, builds every
+# configuration and runs every test:
 #   linux            against the Win32 stand-in
 #   linux-sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   linux-tsan       the thread and lock tests under ThreadSanitizer
@@ -15,6 +16,12 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 bash scripts/install-deps.sh win32
+
+echo "== shellcheck"
+# Every shell script, and what each sources (found from the script's own folder); any
+# finding fails the run.
+mapfile -d '' shell_scripts < <(find scripts tests -name '*.sh' -type f -print0 | sort -z)
+shellcheck -x -P SCRIPTDIR "${shell_scripts[@]}"
 
 for preset in linux linux-sanitize; do
   echo "== $preset"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Wine scripts: the environment of one private prefix of one architecture.
 #   kova_wine_env ARCH PREFIX     ARCH is win32 or win64
 # exports WINEPREFIX, WINEARCH and WINEDEBUG (quiet unless already set) and sets kova_wine
@@ -10,6 +11,8 @@
 # which then runs it under WoW64.
 kova_wine64_loader=/usr/lib/wine/wine64
 
+# kova_wine is for the scripts that source this.
+# shellcheck disable=SC2034
 kova_wine_env() {
   case "$1" in
     win32) kova_wine=wine ;;

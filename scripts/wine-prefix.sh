@@ -27,11 +27,13 @@ mkdir -p "$(dirname "$prefix")"
   # the launcher hands to Windows, shows only the calls that start programs.
   settings=4
   if [ "$(cat "$prefix/.kova-settings" 2>/dev/null)" != "$settings" ]; then
-    "$kova_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
-      "$kova_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1 &&
-      "$kova_wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
-        /d 'KERNEL32.CreateProcessW;KERNELBASE.CreateProcessW;SHELL32.ShellExecuteW' /f >/dev/null 2>&1 &&
-      wineserver -w && echo "$settings" >"$prefix/.kova-settings" ||
-      { echo "could not set up $prefix" >&2; exit 1; }
+    if ! { "$kova_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+           "$kova_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1 &&
+           "$kova_wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
+             /d 'KERNEL32.CreateProcessW;KERNELBASE.CreateProcessW;SHELL32.ShellExecuteW' /f >/dev/null 2>&1 &&
+           wineserver -w && echo "$settings" >"$prefix/.kova-settings"; }; then
+      echo "could not set up $prefix" >&2
+      exit 1
+    fi
   fi
 ) 9>"$prefix.lock"

@@ -1,6 +1,7 @@
 #include "framework/gui/AppMain.h"
 
 #include "framework/core/ErrorCode.h"
+#include "framework/gui/HardenProcess.h"
 #include "framework/gui/XGAppCore.h"
 
 #include <cstddef>
@@ -63,6 +64,9 @@ void FormatWindowClassNames(UINT_PTR module)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
     using namespace kova;
+    // Before anything that may load a DLL or touch a drive. The modules' globals, built
+    // before the entry, only create semaphores and events, which do neither.
+    HardenProcess();
     _GInstance = hInstance;
     _GPrevInstance = hPrevInstance;
     _GArgString = lpCmdLine;

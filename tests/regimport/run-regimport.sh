@@ -33,7 +33,7 @@ if [ "$mode" = wine ]; then
   # through the 32-bit loader first.
   . "$(dirname "$0")/../../scripts/wine-env.sh"
   kova_wine_env "${WINEARCH:-win32}" "$WINEPREFIX" || exit 1
-  wine() { env LC_ALL=$locale "$kova_wine" "$@"; }
+  wine() { env LC_ALL="$locale" "$kova_wine" "$@"; }
   # Every key the files write lives below a key named KovaTest, or is a value named
   # KovaTest... of a root: this file takes them all away, before the run and after it.
   printf '%s\r\n' 'REGEDIT4' '' \

@@ -2,20 +2,34 @@
 """Reads a built Windows program (PE file) and checks what a release promises about it.
 
    pecheck.py PROGRAM.exe --version X.Y.Z [--string NAME=TEXT]... [--icon FILE.ico | --no-icon]
+   pecheck.py PROGRAM.exe --hardened --imports TABLE [--objdump OBJDUMP]
 
 Always checked: no time stamp in the PE header, in the resource directories or in the
 version resource; a manifest with ID 1 that asks for asInvoker, names the Windows
 versions from Vista to 10/11 and depends on no other assembly (which would load DLLs).
 --version: the file and product versions, as numbers and as text. --string: a text of the
 version resource. --icon: the program's first icon group holds exactly the file's images;
---no-icon: the program has no icon group. Prints every fault found; exits 1 if any.
+--no-icon: the program has no icon group.
+--hardened: what a program on removable media must be: ASLR (high-entropy on x86-64) with
+its relocations kept, DEP, a load configuration whose dependent-load flags keep the DLLs
+it imports to the system folder, a valid checksum where there is one; a 32-bit image is
+marked as registering no SEH handler, and, with --objdump, its code touches no SEH chain
+(the head of the chain is at %fs:0). --imports: every function the program imports is
+one the table names for its DLL (the functions the supported Windows versions all have).
+Prints every fault found; exits 1 if any.
 """
 import argparse
+import re
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+IMPORT, RELOCATIONS, LOAD_CONFIG = 1, 5, 10
+RELOCS_STRIPPED = 0x0001
+HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT, NO_SEH = 0x0020, 0x0040, 0x0100, 0x0400
+LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
 SUPPORTED_OS = {
     "{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Vista",
     "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "7",
@@ -35,10 +49,14 @@ class PEFile:
         pe = self.u32(0x3C)
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("not a PE file (no PE signature)")
-        _, sections, self.timestamp, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        _, sections, self.timestamp, _, _, optional_size, self.characteristics = struct.unpack_from("<HHIIIHH", data, pe + 4)
         optional = pe + 24
-        directories = optional + (96 if self.u16(optional) == 0x10B else 112)
-        self.resource_rva, self.resource_size = struct.unpack_from("<II", data, directories + 2 * 8)
+        self.wide = self.u16(optional) == 0x20B
+        self.checksum_at = optional + 64
+        self.dll_characteristics = self.u16(optional + 70)
+        directories = optional + (112 if self.wide else 96)
+        self.directories = [struct.unpack_from("<II", data, directories + 8 * index) for index in range(16)]
+        self.resource_rva, self.resource_size = self.directories[2]
         self.sections = []
         for index in range(sections):
             at = optional + optional_size + 40 * index
@@ -83,6 +101,41 @@ class PEFile:
                     at = self.file_offset(rva)
                     found.append((kind, name, language, self.data[at:at + size]))
         return found
+
+    def text(self, rva):
+        at = self.file_offset(rva)
+        return self.data[at:self.data.index(b"\0", at)].decode("ascii")
+
+    def imports(self):
+        """Every imported function as (DLL name in lower case, function name or #ordinal)."""
+        found = []
+        rva, size = self.directories[IMPORT]
+        at = self.file_offset(rva) if size else 0
+        while size:
+            lookup, _, _, name, thunks = struct.unpack_from("<IIIII", self.data, at)
+            if not name:
+                break
+            dll = self.text(name).lower()
+            entry = self.file_offset(lookup or thunks)
+            width, ordinal_flag = (8, 1 << 63) if self.wide else (4, 1 << 31)
+            while True:
+                value = struct.unpack_from("<Q" if self.wide else "<I", self.data, entry)[0]
+                if not value:
+                    break
+                found.append((dll, f"#{value & 0xFFFF}" if value & ordinal_flag else self.text(value + 2)))
+                entry += width
+            at += 20
+        return found
+
+    def computed_checksum(self):
+        total = 0
+        data = self.data + b"\0" * (len(self.data) % 2)
+        for index, (word,) in enumerate(struct.iter_unpack("<H", data)):
+            if self.checksum_at <= 2 * index < self.checksum_at + 4:
+                continue
+            total += word
+            total = (total & 0xFFFF) + (total >> 16)
+        return (total + len(self.data)) & 0xFFFFFFFF
 
     def of_type(self, kind):
         return [(name, data) for k, name, _, data in self.resources if k == kind]
@@ -189,6 +242,65 @@ def check_icon(pe, faults, icon_path):
             faults.append(f"icon image {index + 1}: its bytes differ from the file's")
 
 
+def check_hardening(pe, faults, objdump, program):
+    wanted = {"DYNAMIC_BASE": DYNAMIC_BASE, "NX_COMPAT": NX_COMPAT}
+    if pe.wide:
+        wanted["HIGH_ENTROPY_VA"] = HIGH_ENTROPY_VA
+    else:
+        wanted["NO_SEH"] = NO_SEH
+    for name, flag in wanted.items():
+        if not pe.dll_characteristics & flag:
+            faults.append(f"not marked {name}")
+    if pe.characteristics & RELOCS_STRIPPED or not pe.directories[RELOCATIONS][1]:
+        faults.append("no relocations: the image cannot move, whatever DYNAMIC_BASE says")
+    stored = struct.unpack_from("<I", pe.data, pe.checksum_at)[0]
+    if stored and stored != pe.computed_checksum():
+        faults.append(f"the checksum {stored:#x} is not the file's, {pe.computed_checksum():#x}")
+
+    rva, size = pe.directories[LOAD_CONFIG]
+    if not size:
+        faults.append("no load configuration directory")
+    else:
+        at = pe.file_offset(rva)
+        flags_at = 78 if pe.wide else 54
+        own_size = pe.u32(at)
+        if own_size != size:
+            faults.append(f"the load configuration gives itself the size {own_size}, its directory {size}")
+        elif size < flags_at + 2:
+            faults.append(f"the load configuration ({size} bytes) ends before its dependent-load flags")
+        elif pe.u16(at + flags_at) != LOAD_LIBRARY_SEARCH_SYSTEM32:
+            faults.append(f"dependent-load flags {pe.u16(at + flags_at):#x}, not LOAD_LIBRARY_SEARCH_SYSTEM32")
+
+    if objdump and not pe.wide:
+        # An SEH handler is registered by linking a record into the chain whose head is
+        # the first word of the thread's block, %fs:0; nothing else reads or writes it.
+        listing = subprocess.run([objdump, "-d", "--no-show-raw-insn", program],
+                                 capture_output=True, text=True, check=True).stdout
+        touching = re.findall(r"^.*%fs:0x0(?![0-9a-fx]).*$", listing, re.MULTILINE)
+        for line in touching[:5]:
+            faults.append(f"marked NO_SEH, but the code touches the SEH chain: {line.strip()}")
+
+
+def read_import_table(path):
+    """DLL name (lower case) to the set of functions the table allows from it; a line is
+    "dll function", and text after '#' is a comment."""
+    allowed = {}
+    with open(path, encoding="utf-8") as file:
+        for line in file:
+            fields = line.split("#", 1)[0].split()
+            if fields:
+                dll, function = fields
+                allowed.setdefault(dll.lower(), set()).add(function)
+    return allowed
+
+
+def check_imports(pe, faults, table_path):
+    allowed = read_import_table(table_path)
+    for dll, function in pe.imports():
+        if function not in allowed.get(dll, ()):
+            faults.append(f"imports {dll} {function}, which {table_path} does not name as on every supported Windows")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("program")
@@ -197,11 +309,21 @@ def main():
     icon = parser.add_mutually_exclusive_group()
     icon.add_argument("--icon")
     icon.add_argument("--no-icon", action="store_true")
+    parser.add_argument("--hardened", action="store_true")
+    parser.add_argument("--imports", metavar="TABLE")
+    parser.add_argument("--objdump")
     arguments = parser.parse_args()
 
     with open(arguments.program, "rb") as file:
         pe = PEFile(file.read())
     faults = []
+    if arguments.hardened or arguments.imports:
+        if arguments.hardened:
+            check_hardening(pe, faults, arguments.objdump, arguments.program)
+        if arguments.imports:
+            check_imports(pe, faults, arguments.imports)
+        report(arguments.program, faults, "hardened as a program on removable media must be")
+        return
     if pe.timestamp:
         faults.append(f"the PE header holds the time stamp {pe.timestamp:#x}")
     if any(pe.directory_stamps):
@@ -210,11 +332,15 @@ def main():
     check_manifest(pe, faults)
     if arguments.icon or arguments.no_icon:
         check_icon(pe, faults, arguments.icon)
+    report(arguments.program, faults, "version, manifest and icon as expected")
+
+
+def report(program, faults, success):
     for fault in faults:
-        print(f"{arguments.program}: {fault}")
+        print(f"{program}: {fault}")
     if faults:
         sys.exit(1)
-    print(f"{arguments.program}: version, manifest and icon as expected")
+    print(f"{program}: {success}")
 
 
 if __name__ == "__main__":

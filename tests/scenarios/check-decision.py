@@ -81,7 +81,23 @@ def handed_wine(lines):
     return found
 
 
+def read_report(path):
+    """The checker's report; one that is not there or not JSON ends the check."""
+    try:
+        with open(path, encoding="utf-8") as report_file:
+            report = json.load(report_file)
+        if not {"commandLine", "programFound"} <= report["decision"].keys():
+            raise KeyError("decision.commandLine, decision.programFound")
+        if not all("code" in finding for finding in report["findings"]):
+            raise KeyError("findings[].code")
+        return report
+    except (OSError, ValueError, KeyError, TypeError, AttributeError) as error:
+        sys.exit(f"FAIL: the checker's report {path} cannot be read ({error})")
+
+
 def main():
+    if len(sys.argv) not in (6, 7) or sys.argv[1] not in ("posix", "wine"):
+        sys.exit("usage: check-decision.py posix|wine REPORT STATUS CALLS STARTED [EXPECTED_FINDINGS]")
     mode, report_path, status, calls_path, started_path = sys.argv[1:6]
     expected_findings = sys.argv[6] if len(sys.argv) > 6 else None
     lines = []
@@ -100,11 +116,11 @@ def main():
         # and the launcher then starts nothing.
         if handed_line is not None or started:
             problems.append("the checker could not run, but the launcher started something")
+    elif status not in ("0", "1"):
+        # Not the checker's own ending (127: it could not be started at all).
+        problems.append(f"the checker exited with {status}")
     else:
-        if status not in ("0", "1"):
-            problems.append(f"the checker exited with {status}")
-        with open(report_path, encoding="utf-8") as report_file:
-            report = json.load(report_file)
+        report = read_report(report_path)
         decision = report["decision"]
         if decision["commandLine"] != handed_line:
             problems.append(f"checker's commandLine {decision['commandLine']!r}, "

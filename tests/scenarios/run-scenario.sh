@@ -1,61 +1,49 @@
 #!/usr/bin/env bash
-# Runs the launcher once against one scenario folder, the way it runs from a disc: the
-# launcher, "autorun.inf" and the programs it may start sit together in a fresh folder.
+# Runs the launcher once against one scenario folder, the way it runs from a disc, and
+# holds what it did against the folder's expectations (tests/scenarios/README.md).
 #
 #   run-scenario.sh posix|wine SCENARIO_DIR LAUNCHER RECORDER [CHECKER]
 #
-# A scenario folder holds:
-#   autorun.inf   the settings file (absent: the launcher finds none)
-#   registry.reg  the registry, in the registry editor's export format (optional)
-#   expected      what must be started: the lines the recording program writes, one per
-#                 start, "name [arg] [arg]"; an empty file means nothing may start
-#   expected-tails  optional: what those programs' WinMain received, one line per start,
-#                 "name show=N tail=[command tail]"
-#   expected-calls  optional, checked on Linux: the launcher's registry calls,
-#                 CreateProcessW and ShellExecuteW as the stand-in's record of calls shows
-#                 them, in order
-#   elevated      optional: the programs (file names, one a line) that need administrator
-#                 rights, which the stand-in refuses to CreateProcessW as Windows does
-#   expected-findings  optional: the codes of autorun-check's findings, one a line
-#   programs      optional: where copies of the recording program go, one relative path
-#                 a line, in UTF-8 (default: setup.exe and app.exe)
-#   prepare.sh    optional: run in the fresh folder first, for inputs made at test time
-#   launcher-bits optional, "32" or "64": the width of the launcher the scenario runs on
-#                 64-bit Windows. "32" in a 64-bit prefix runs the win32 build's autorun.exe
-#                 (KOVA_LAUNCHER32, and its checker KOVA_CHECKER32) under WoW64; on Linux
-#                 the stand-in plays a program of that width on 64-bit Windows.
-#   registry-view optional, "32" or "64": the registry view that registry.reg goes into
-#                 (reg import /reg:32 or /reg:64; on Linux, KOVA_REGISTRY_VIEW).
-# The launcher must exit with 0, start exactly what is expected, and nothing else.
-# Under Wine, scenarios with launcher-bits or registry-view run only in a 64-bit prefix;
-# elsewhere they are skipped (exit code 77), as is a 32-bit one with no 32-bit launcher at
-# hand or on a machine that cannot run 32-bit programs (KOVA_RUNS_32BIT=0).
-#
-# What Wine 8.0 (Debian 12, 64-bit prefix) does with the views, as tests/tools/regprobe
-# showed it; the same as 64-bit Windows does:
-# - reg import FILE /reg:64 writes HKLM\Software\X to the 64-bit view; /reg:32 writes it
-#   to HKLM\Software\WOW6432Node\X; a plain import (64-bit reg.exe) is /reg:64. A section
-#   that names Software\WOW6432Node\X, imported with /reg:64, is X of the 32-bit view, as
-#   in a .reg file exported on 64-bit Windows.
-# - A 32-bit program opening HKLM\Software\X with KEY_QUERY_VALUE alone (or with
-#   KEY_WOW64_32KEY, 0x200) reads WOW6432Node\X; with KEY_WOW64_64KEY (0x100) it reads
-#   the 64-bit view. A 64-bit program reads the 64-bit view, unless it asks for 0x200.
-# - HKCU\Software is one key for both: no program is redirected there, whatever it asks.
-#
-# With CHECKER, autorun-check then reads the same folder and registry, and its decision
-# must be what the launcher did: the command line it handed to CreateProcessW, and a program
-# started exactly when the checker found one (tests/scenarios/check-decision.py).
-#
-# With KOVA_VALGRIND set to valgrind's path (posix mode only), the launcher runs under
-# memcheck, and any memory error or definitely lost block fails the scenario.
+# This script lays out the disc folder, compares the outcomes and runs the checker's
+# comparison; what differs between the stand-in and Wine is in backend-posix.sh and
+# backend-wine.sh, sourced here, which both define:
+#   backend_setup             the run's environment; may swap $launcher and $checker for
+#                             others, or skip the scenario
+#   backend_prepare_registry  makes registry.reg, or no registry, the one the programs read
+#   backend_run_launcher      runs the launcher in the disc folder; returns its exit status
+#   backend_wait_until_done   returns once every program the launcher started has
+#                             recorded its start
+#   backend_launcher_calls F  writes the launcher's registry calls and starts to F, as
+#                             expected-calls lists them; returns 1 where none are recorded
+#   backend_calls             prints the record of calls check-decision.py reads
+#   backend_run_checker       runs autorun-check --json in the disc folder into $report;
+#                             returns its exit status
+#   backend_cleanup           undoes what the run changed outside its own folder
 set -u
-mode=$1 launcher=$3 recorder=$4 checker=${5:-}
-# The launcher runs in a folder of its own: KOVA_REGISTRY must not be relative.
-scenario=$(cd "$2" && pwd) || exit 1
-name=$(basename "$scenario")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) || exit 1
+if [ $# -lt 4 ] || [ $# -gt 5 ]; then
+  echo "usage: run-scenario.sh posix|wine SCENARIO_DIR LAUNCHER RECORDER [CHECKER]" >&2
+  exit 2
+fi
+mode=$1
+name=$(basename "$2")
 
 fail() { echo "FAIL $name: $*"; exit 1; }
 skip() { echo "SKIP $name: $*"; exit 77; }
+
+# resolve VARIABLE PATH: sets VARIABLE to the absolute PATH, which must exist. Every path
+# is absolute: the programs run in a folder of their own.
+resolve() {
+  local path
+  path=$(realpath -e -- "$2" 2>/dev/null) || fail "no such file or folder: '$2'"
+  printf -v "$1" %s "$path"
+}
+scenario='' launcher='' recorder='' checker=''
+resolve scenario "$2"
+resolve launcher "$3"
+resolve recorder "$4"
+[ $# -lt 5 ] || resolve checker "$5"
+[ -f "$scenario/expected" ] || fail "the scenario has no 'expected' file"
 
 # A setting file of the scenario's: its first line, without a carriage return.
 setting() { [ -f "$scenario/$1" ] && head -n 1 "$scenario/$1" | tr -d '\r'; }
@@ -63,130 +51,61 @@ launcher_bits=$(setting launcher-bits)
 registry_view=$(setting registry-view)
 case "$launcher_bits" in ''|32|64) ;; *) fail "launcher-bits must be 32 or 64" ;; esac
 case "$registry_view" in ''|32|64) ;; *) fail "registry-view must be 32 or 64" ;; esac
-if [ -n "$launcher_bits$registry_view" ] && [ "$mode" = wine ]; then
-  [ "${WINEARCH:-win32}" = win64 ] || skip "needs a 64-bit Wine prefix (registry views)"
-fi
-if [ "$mode" = wine ]; then
-  . "$(dirname "$0")/../../scripts/wine-env.sh"
-  kova_wine_env "${WINEARCH:-win32}" "$WINEPREFIX" || exit 1
-  # The launcher of the other width, when the scenario asks for it.
-  if [ "$launcher_bits" = 32 ] && [ "$WINEARCH" = win64 ]; then
-    [ "${KOVA_RUNS_32BIT:-1}" = 1 ] || skip "this machine cannot run 32-bit programs"
-    [ -f "${KOVA_LAUNCHER32:-}" ] ||
-      skip "no 32-bit autorun.exe at '${KOVA_LAUNCHER32:-}': build the win32 preset first"
-    launcher=$KOVA_LAUNCHER32
-    [ -z "$checker" ] || checker=${KOVA_CHECKER32:-}
-  fi
-  # reg's own option for the view the scenario's keys go to (and are removed from).
-  view_option=()
-  [ -z "$registry_view" ] || view_option=("/reg:$registry_view")
-fi
 
-if [ "$mode" = wine ]; then
-  # A disc's "autorun.inf" is text in Windows-1252, which is Wine's ANSI code page in the
-  # C.UTF-8 locale whatever the host's; in that locale Wine also reads the host's file
-  # names as UTF-8, as the stand-in does.
-  export LC_ALL=C.UTF-8
-fi
+case "$mode" in
+  posix)
+    # shellcheck source=backend-posix.sh
+    . "$here/backend-posix.sh" || fail "could not read backend-posix.sh"
+    ;;
+  wine)
+    # shellcheck source=backend-wine.sh
+    . "$here/backend-wine.sh" || fail "could not read backend-wine.sh"
+    ;;
+  *) fail "unknown mode '$mode' (posix or wine)" ;;
+esac
+backend_setup
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kova-scenario.XXXXXX")
+# The run's folder: the disc, and beside it what the run keeps out of the disc's sight
+# (the checker's report, the record of calls).
+top=$(mktemp -d "${TMPDIR:-/tmp}/kova-scenario.XXXXXX") || fail "could not make a temporary folder"
+disc=$top/disc
+report=$top/report.json
 cleanup() {
-  [ "$mode" = wine ] && [ -f "$scenario/registry.reg" ] && forget_registry "$scenario/registry.reg"
-  rm -rf "$work" "$work.json"
+  backend_cleanup
+  rm -rf "$top"
 }
 trap cleanup EXIT
 
-# Keys named by a ".reg" file's sections, so that a run can remove what an import left:
-# scenario keys live below a component named KovaTest, which goes as a whole.
-reg_sections() {
-  tr -d '\r\0' <"$1" | sed -n 's/^\[\(HKEY_[^]]*\)\]$/\1/p' | sed 's/\(\\KovaTest\)\\.*$/\1/' | sort -u
-}
-forget_registry() {
-  local key
-  reg_sections "$1" | while read -r key; do
-    "$kova_wine" reg delete "$key" /f "${view_option[@]}" </dev/null >/dev/null 2>&1
-  done
-}
-
+mkdir "$disc" || fail "could not make the disc folder"
 launcher_name=$(basename "$launcher")
-cp "$launcher" "$work/$launcher_name"
-[ -e "$scenario/autorun.inf" ] && cp -r "$scenario/autorun.inf" "$work/"
+cp "$launcher" "$disc/$launcher_name" || fail "could not copy the launcher"
+if [ -e "$scenario/autorun.inf" ]; then
+  cp -r "$scenario/autorun.inf" "$disc/" || fail "could not copy autorun.inf"
+fi
 if [ -f "$scenario/programs" ]; then
-  programs=$(tr -d '\r' <"$scenario/programs")
+  programs=$(tr -d '\r' <"$scenario/programs") || fail "could not read programs"
 else
   programs=$'setup.exe\napp.exe'
 fi
 while IFS= read -r program; do
   [ -n "$program" ] || continue
-  mkdir -p "$work/$(dirname "$program")"
-  cp "$recorder" "$work/$program"
+  mkdir -p "$disc/$(dirname "$program")" || fail "could not make the folder of '$program'"
+  cp "$recorder" "$disc/$program" || fail "could not copy the recording program to '$program'"
 done <<<"$programs"
 if [ -f "$scenario/prepare.sh" ]; then
-  (cd "$work" && bash "$scenario/prepare.sh") || fail "prepare.sh failed"
+  (cd "$disc" && bash "$scenario/prepare.sh") || fail "prepare.sh failed"
 fi
 
-if [ "$mode" = wine ]; then
-  if [ -f "$scenario/registry.reg" ]; then
-    forget_registry "$scenario/registry.reg"
-    # Wine's drive Z: is the root of the host's file system. (Asking winepath would start
-    # a wine process whose services could keep this script's output open.)
-    "$kova_wine" reg import "Z:${scenario//\//\\}\\registry.reg" "${view_option[@]}" \
-      </dev/null >/dev/null 2>&1 ||
-      fail "could not import registry.reg"
-  fi
-  # Wine's relay trace shows the command line the launcher hands to Windows (the prefix
-  # lets it show only the calls that start programs).
-  (cd "$work" && WINEDEBUG=+relay "$kova_wine" "./$launcher_name" </dev/null >/dev/null 2>"$work/relay.txt")
-  status=$?
-else
-  if [ -f "$scenario/registry.reg" ]; then
-    export KOVA_REGISTRY="$scenario/registry.reg"
-  else
-    export KOVA_REGISTRY="$work/no-registry.reg"
-  fi
-  # The stand-in plays the launcher's width on 64-bit Windows, and imports the registry
-  # into the view the scenario names.
-  if [ -n "$launcher_bits$registry_view" ]; then
-    export KOVA_WINDOWS64=${launcher_bits:-64}
-    [ -z "$registry_view" ] || export KOVA_REGISTRY_VIEW=$registry_view
-  fi
-  if [ -f "$scenario/elevated" ]; then
-    export KOVA_NEEDS_ELEVATION=$(tr -d '\r' <"$scenario/elevated" | paste -sd ';')
-  fi
-  memcheck=()
-  if [ -n "${KOVA_VALGRIND:-}" ]; then
-    memcheck=("$KOVA_VALGRIND" --quiet --error-exitcode=97 --leak-check=full
-              --errors-for-leak-kinds=definite --show-leak-kinds=definite)
-  fi
-  # Every program the launcher starts inherits the launcher's output, here a pipe; the
-  # pipe's end is read only once the launcher and everything it started have ended, so
-  # every start, expected or not, has been recorded by then.
-  export KOVA_RELAY="$work/calls.txt"
-  status=$( { { (cd "$work" && "${memcheck[@]}" "./$launcher_name" </dev/null 3>&-)
-                echo "$?" >&3; } | cat >&2; } 3>&1 )
-  [ "$status" -ne 97 ] || [ ${#memcheck[@]} -eq 0 ] || fail "memcheck reported errors (above)"
-fi
+backend_prepare_registry
+backend_run_launcher
+status=$?
 [ "$status" -eq 0 ] || fail "the launcher exited with $status"
+backend_wait_until_done
 
-if [ "$mode" = wine ]; then
-  # Under Wine the started programs cannot be waited for from here (a Wine process may
-  # start Wine's own services, which outlive it and would hold such a pipe open): wait
-  # until every expected start has been recorded, then a little longer, so that an
-  # unexpected extra start is seen too.
-  expected_lines=$(grep -c '' "$scenario/expected")
-  deadline=$((SECONDS + 60))
-  while [ "$expected_lines" -gt 0 ] && [ "$SECONDS" -lt "$deadline" ]; do
-    if [ -f "$work/started.txt" ] && [ "$(grep -c '' "$work/started.txt")" -ge "$expected_lines" ]; then
-      break
-    fi
-    sleep 0.1
-  done
-  sleep 2
-fi
-
+# Holds a file the run wrote (none: nothing was written) against the expected one.
 compare() {
   local expected=$1 actual=$2 what=$3
-  [ -f "$actual" ] || : >"$actual"
+  [ -f "$actual" ] || : >"$actual" || fail "could not write '$actual'"
   if ! cmp -s "$expected" "$actual"; then
     echo "FAIL $name: $what differ"
     echo "--- expected"; cat "$expected"
@@ -194,30 +113,30 @@ compare() {
     exit 1
   fi
 }
-compare "$scenario/expected" "$work/started.txt" "started programs"
+compare "$scenario/expected" "$disc/started.txt" "started programs"
+# What the launcher starts inherits the error mode it had itself: its own keeps Windows'
+# boxes away from its thread only.
+if grep -v ' errormode=0$' "$disc/errormodes.txt" 2>/dev/null; then
+  fail "a program started with an error mode the launcher set (above)"
+fi
+# The marks a planted DLL left where a process loaded it (tests/release/PlantedDll.cpp).
+if [ -n "${KOVA_PLANTED_MARKS:-}" ]; then
+  (cd "$disc" && find . -maxdepth 1 -name '*.dll.in.*' | sed 's|^\./||' | sort) >"$KOVA_PLANTED_MARKS" ||
+    fail "could not list the planted DLLs' marks"
+fi
 if [ -f "$scenario/expected-tails" ]; then
-  compare "$scenario/expected-tails" "$work/tails.txt" "command tails and show states"
+  compare "$scenario/expected-tails" "$disc/tails.txt" "command tails and show states"
 fi
-if [ "$mode" = posix ] && [ -f "$scenario/expected-calls" ]; then
-  # The launcher records first; the programs it started record under their own IDs.
-  launcher_id=$(head -n 1 "$work/calls.txt" | cut -d: -f1)
-  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|CreateProcessW(.*\|ShellExecuteW(.*\)$/\1/p" "$work/calls.txt" \
-    >"$work/launcher-calls.txt"
-  compare "$scenario/expected-calls" "$work/launcher-calls.txt" "the launcher's registry calls and starts"
+if [ -f "$scenario/expected-calls" ] && backend_launcher_calls "$top/launcher-calls.txt"; then
+  compare "$scenario/expected-calls" "$top/launcher-calls.txt" "the launcher's registry calls and starts"
 fi
+
 if [ -n "$checker" ]; then
-  if [ "$mode" = wine ]; then
-    (cd "$work" && "$kova_wine" "$checker" --json . </dev/null >"$work/../$(basename "$work").json" 2>/dev/null)
-    checker_status=$?
-    calls="$work/relay.txt"
-  else
-    (cd "$work" && env -u KOVA_RELAY "$checker" --json . </dev/null >"$work/../$(basename "$work").json")
-    checker_status=$?
-    calls="$work/calls.txt"
-  fi
+  backend_run_checker
+  checker_status=$?
   findings=()
   [ -f "$scenario/expected-findings" ] && findings=("$scenario/expected-findings")
-  python3 "$(dirname "$0")/check-decision.py" "$mode" "$work/../$(basename "$work").json" \
-    "$checker_status" "$calls" "$work/started.txt" "${findings[@]}" || fail "see above"
+  python3 "$here/check-decision.py" "$mode" "$report" "$checker_status" "$(backend_calls)" \
+    "$disc/started.txt" "${findings[@]}" || fail "the checker's decision (above)"
 fi
 echo "ok $name"

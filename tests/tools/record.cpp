@@ -2,7 +2,9 @@
 /// appends one line to "started.txt" in the current directory: its own file name followed
 /// by each argument in brackets ("setup.exe [/quiet]"), so a test can see what was started
 /// and how the runtime split its command line; and one line to "tails.txt": its name, the
-/// show state and the command tail its WinMain received ("setup.exe show=1 tail=[/quiet]").
+/// show state and the command tail its WinMain received ("setup.exe show=1 tail=[/quiet]");
+/// and one line to "errormodes.txt": its name and the error mode it inherited
+/// ("setup.exe errormode=0").
 /// The lines are UTF-8 on every platform, so that one expected line serves them all.
 #include "tests/tools/ExecutablePath.h"
 
@@ -95,8 +97,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int show)
         started += " [" + arguments[i] + "]";
 #endif
     }
-    // The tail goes first: a test that has seen every start in "started.txt" finds the
-    // tails complete.
+    // The tail and the error mode go first: a test that has seen every start in
+    // "started.txt" finds them complete.
     const std::string tails = name + " show=" + std::to_string(show) + " tail=[" + Utf8(tail) + "]\n";
-    return Append("tails.txt", tails) && Append("started.txt", started + "\n") ? 0 : 1;
+    const std::string errorMode = name + " errormode=" + std::to_string(GetErrorMode()) + "\n";
+    return Append("tails.txt", tails) && Append("errormodes.txt", errorMode) && Append("started.txt", started + "\n")
+               ? 0
+               : 1;
 }

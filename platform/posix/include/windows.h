@@ -163,8 +163,33 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
                            DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
                            LPSTARTUPINFOW startupInfo,
                            LPPROCESS_INFORMATION processInformation);
+
+/// NULL names the program's own image; "kernel32.dll" (or "kernel32") the module of the
+/// kernel32 calls, the only other module the stand-in knows.
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 LPSTR WINAPI GetCommandLineA(void);
+
+// --- DLL loading and error modes (kernel32) --------------------------------------------
+typedef INT_PTR(WINAPI* FARPROC)(void);
+
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#define SEM_FAILCRITICALERRORS 0x0001
+#define SEM_NOGPFAULTERRORBOX 0x0002
+#define SEM_NOOPENFILEERRORBOX 0x8000
+#define ERROR_PROC_NOT_FOUND 127L
+
+/// The calls of this section that kernel32 exports by name: those a program looks up
+/// because some Windows versions lack them.
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
+/// The stand-in loads no DLLs: these refuse what Windows refuses, and change nothing.
+BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags);
+BOOL WINAPI SetDllDirectoryA(LPCSTR pathName);
+/// The process's error mode, which a program it starts inherits on Windows, and the
+/// calling thread's own, which leaves the process's as it is.
+UINT WINAPI SetErrorMode(UINT mode);
+UINT WINAPI GetErrorMode(void);
+DWORD WINAPI GetThreadErrorMode(void);
+BOOL WINAPI SetThreadErrorMode(DWORD newMode, LPDWORD oldMode);
 
 // --- Text (kernel32) -------------------------------------------------------------------
 typedef BOOL* LPBOOL;

@@ -39,8 +39,28 @@ std::optional<std::string> FindName(const std::string& directory, std::string_vi
 
 } // namespace
 
+namespace {
+
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
 bool SameFileName(std::string_view a, std::string_view b)
 {
+    // While both names are ASCII only the table's ASCII rows count, and they fold a-z
+    // alone, so a difference there is final. A search reads every name a folder holds,
+    // most of them ASCII and most of them different from the first letter on.
+    for (std::size_t i = 0;; ++i) {
+        if (i == a.size() || i == b.size())
+            return a.size() == b.size();
+        if (((static_cast<unsigned char>(a[i]) | static_cast<unsigned char>(b[i])) & 0x80) != 0)
+            break;
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    }
     return CompareIgnoringCase(FileNameToWide(a), FileNameToWide(b)) == 0;
 }
 

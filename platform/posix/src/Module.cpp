@@ -1,8 +1,9 @@
-/// The module handle, the process command line, the thread's last error and user32's
+/// The module handles, the process command line, the thread's last error and user32's
 /// formatter.
 #include "Module.h"
 
 #include "CallRecord.h"
+#include "FileNames.h"
 
 #include <windows.h>
 
@@ -54,6 +55,13 @@ std::string_view Digits(std::uint32_t value, unsigned base, bool upper, char (&o
 
 } // namespace
 
+HMODULE Kernel32Module()
+{
+    // Any address that no other handle has will do: a module handle is only compared.
+    static const char module = 0;
+    return reinterpret_cast<HMODULE>(const_cast<char*>(&module));
+}
+
 void SetProcessCommandLine(std::string commandLine)
 {
     ProcessCommandLine() = std::move(commandLine);
@@ -75,12 +83,15 @@ void WINAPI SetLastError(DWORD error)
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
 {
-    // The image is the only module the stand-in knows by handle.
+    // The image and kernel32 are the only modules the stand-in knows by handle; Windows
+    // adds ".dll" to a name without an extension.
     HMODULE module = nullptr;
-    if (moduleName)
-        SetLastError(ERROR_MOD_NOT_FOUND);
-    else
+    if (!moduleName)
         module = reinterpret_cast<HMODULE>(const_cast<char*>(__ehdr_start));
+    else if (SameFileName(moduleName, "kernel32.dll") || SameFileName(moduleName, "kernel32"))
+        module = Kernel32Module();
+    else
+        SetLastError(ERROR_MOD_NOT_FOUND);
     return CallRecord::Returned("GetModuleHandleA", module, CallRecord::Text{moduleName});
 }
 

@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "CommandLine.h"
 #include "FileNames.h"
+#include "Module.h"
 #include "SplitFields.h"
 #include "StartupInfo.h"
 
@@ -158,7 +159,7 @@ UINT Spawn(const std::string& path, std::string_view utf8Line, std::string_view 
     // The child gets the arguments the Microsoft runtime would give it, and beside them
     // the line itself, in the code page as Windows hands it over, and the show state,
     // which a program on the stand-in takes as its command line and its WinMain's show
-    // state.
+    // state; and the process's error mode, which it inherits.
     std::vector<std::string> arguments = SplitCommandLine(utf8Line);
     std::vector<char*> argv;
     for (std::string& argument : arguments)
@@ -166,6 +167,8 @@ UINT Spawn(const std::string& path, std::string_view utf8Line, std::string_view 
     argv.push_back(nullptr);
     std::vector<std::string> environment =
         StartupInfo{std::string(line), static_cast<int>(show)}.Environment(environ);
+    std::erase_if(environment, IsErrorModeHandOver);
+    environment.push_back(ErrorModeHandOver());
     std::vector<char*> envp;
     for (std::string& entry : environment)
         envp.push_back(entry.data());

@@ -86,13 +86,17 @@ TEST(Wsprintf, WritesAtMost1024CharactersWithTheTerminator)
     }
 }
 
-TEST(Module, HandleIsTheImageAndOtherNamesAreUnknown)
+TEST(Module, HandleIsTheImageKernel32IsKnownAndOtherNamesAreNot)
 {
     const auto* image = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(std::memcmp(image, "\x7F" "ELF", 4), 0);
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    ASSERT_NE(kernel32, nullptr);
+    EXPECT_NE(reinterpret_cast<const void*>(kernel32), image);
+    EXPECT_EQ(GetModuleHandleA("KERNEL32"), kernel32);
     SetLastError(0);
-    EXPECT_EQ(GetModuleHandleA("kernel32.dll"), nullptr);
+    EXPECT_EQ(GetModuleHandleA("user32.dll"), nullptr);
     EXPECT_EQ(GetLastError(), 126u);
 }
 

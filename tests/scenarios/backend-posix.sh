@@ -1,0 +1,63 @@
+# shellcheck shell=bash
+# The run's variables (scenario, disc, top, ...) are run-scenario.sh's.
+# shellcheck disable=SC2154
+# The scenarios' back-end for the Linux build, against the Win32 stand-in: sourced by
+# run-scenario.sh, which describes the functions.
+
+backend_setup() {
+  memcheck=()
+  if [ -n "${KOVA_VALGRIND:-}" ]; then
+    memcheck=("$KOVA_VALGRIND" --quiet --error-exitcode=97 --leak-check=full
+              --errors-for-leak-kinds=definite --show-leak-kinds=definite)
+  fi
+}
+
+backend_prepare_registry() {
+  if [ -f "$scenario/registry.reg" ]; then
+    export KOVA_REGISTRY="$scenario/registry.reg"
+  else
+    export KOVA_REGISTRY="$top/no-registry.reg"
+  fi
+  # The stand-in plays the launcher's width on 64-bit Windows, and imports the registry
+  # into the view the scenario names.
+  if [ -n "$launcher_bits$registry_view" ]; then
+    export KOVA_WINDOWS64=${launcher_bits:-64}
+    [ -z "$registry_view" ] || export KOVA_REGISTRY_VIEW="$registry_view"
+  fi
+  if [ -f "$scenario/elevated" ]; then
+    KOVA_NEEDS_ELEVATION=$(tr -d '\r' <"$scenario/elevated" | paste -sd ';') ||
+      fail "could not read elevated"
+    export KOVA_NEEDS_ELEVATION
+  fi
+}
+
+backend_run_launcher() {
+  # Every program the launcher starts inherits the launcher's output, here a pipe to cat:
+  # cat ends only once the launcher and everything it started have closed it, so when
+  # the pipeline is over every start, expected or not, has been recorded.
+  (cd "$disc" && KOVA_RELAY="$top/calls.txt" "${memcheck[@]}" "./$launcher_name" </dev/null) | cat >&2
+  local status=${PIPESTATUS[0]}
+  [ "$status" -ne 97 ] || [ ${#memcheck[@]} -eq 0 ] || fail "memcheck reported errors (above)"
+  return "$status"
+}
+
+# Nothing to wait for: see backend_run_launcher.
+backend_wait_until_done() { :; }
+
+backend_launcher_calls() {
+  # The launcher records first; the programs it started record under their own IDs.
+  local launcher_id
+  launcher_id=$(head -n 1 "$top/calls.txt" | cut -d: -f1)
+  [ -n "$launcher_id" ] || fail "the launcher left no record of calls"
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|CreateProcessW(.*\|ShellExecuteW(.*\|Set[A-Za-z]*Dll[A-Za-z]*(.*\|Set[A-Za-z]*ErrorMode(.*\)$/\1/p" \
+    "$top/calls.txt" >"$1" ||
+    fail "could not read the record of calls"
+}
+
+backend_calls() { echo "$top/calls.txt"; }
+
+backend_run_checker() {
+  (cd "$disc" && "$checker" --json . </dev/null >"$report")
+}
+
+backend_cleanup() { :; }
