@@ -446,8 +446,8 @@ Check AppPathOnMachine(const Disc& disc)
         return Found{FindingId::AppPathMissing, line, {name}};
     if (query->status == ERROR_MORE_DATA) {
         // Text counts in UTF-16 units, other data in bytes, one character each.
-        const bool text = query->valType == REG_SZ || query->valType == REG_EXPAND_SZ || query->valType == REG_MULTI_SZ;
-        const std::size_t characters = text ? query->lenKeyValue / sizeof(WCHAR) : query->lenKeyValue;
+        const std::size_t characters =
+            autorun::IsTextType(query->valType) ? query->lenKeyValue / sizeof(WCHAR) : query->lenKeyValue;
         return Found{FindingId::AppPathTooLong, line, {name, Number(characters), Number(autorun::kDataLength)}};
     }
     return Found{FindingId::AppPathUnreadable, line, {name, ErrorText(query->status)}};

@@ -10,11 +10,6 @@ namespace autorun {
 
 namespace {
 
-bool IsTextType(DWORD type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
 /// Data that is not text stays what the "A" query made of it: its bytes, read as 8-bit
 /// text in the ANSI code page, up to the first zero byte, from a buffer of kMaxByteData
 /// bytes.
@@ -95,6 +90,11 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
 }
 
 } // namespace
+
+bool IsTextType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 const LaunchQuery* LaunchDecision::Query(QueryRole role) const
 {

@@ -22,6 +22,10 @@ constexpr DWORD kDataSize = kDataLength * sizeof(WCHAR);
 /// as the "A" query always handed it over: at most this many bytes of it.
 constexpr DWORD kMaxByteData = kDataLength;
 
+/// Whether the registry hands a value of this type out as text (REG_SZ, REG_EXPAND_SZ,
+/// REG_MULTI_SZ): in UTF-16 to the "W" query. Data of other types is bytes.
+bool IsTextType(DWORD type);
+
 /// What a registry query asks for.
 enum class QueryRole {
     AutoStart, ///< the value that must hold "AutoStartValue=" for the program to start
