@@ -25,6 +25,10 @@ const char* LaunchSettings::Value(SettingKey key) const
 
 void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity)
 {
+    if (text[0] == '\0') {
+        out[0] = 0;
+        return;
+    }
     const UINT codePage = encoding == TextEncoding::Ansi ? CP_ACP : CP_UTF8;
     if (MultiByteToWideChar(codePage, 0, text, -1, out, capacity) == 0) {
         out[0] = 0;

@@ -1,5 +1,8 @@
 #include "launcher/TextEncoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace autorun {
 
 namespace {
@@ -163,20 +166,31 @@ TextEncoding DetectEncoding(const char* bytes, std::size_t size, bool cut)
     if (StartsWith(bytes, size, kUtf8Mark, sizeof kUtf8Mark)) {
         return TextEncoding::Utf8Bom;
     }
-    std::size_t end = 0;
-    while (end < size && bytes[end] != '\0') {
-        ++end;
-    }
+    const void* zero = std::memchr(bytes, '\0', size);
+    std::size_t end = zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : size;
     if (cut && end == size) {
         end = WholeCharacters(bytes, end, TextEncoding::Utf8);
     }
     bool nonAscii = false;
     for (std::size_t at = 0; at < end;) {
+        // Most text is ASCII: eight bytes at a time while none has its top bit set.
+        std::uint64_t chunk;
+        if (at + sizeof chunk <= end) {
+            std::memcpy(&chunk, bytes + at, sizeof chunk);
+            if ((chunk & 0x8080808080808080u) == 0) {
+                at += sizeof chunk;
+                continue;
+            }
+        }
+        if (Byte(bytes, at) < 0x80) {
+            ++at;
+            continue;
+        }
         const std::size_t length = Utf8SequenceLength(bytes + at, end - at);
         if (length == 0) {
             return TextEncoding::Ansi;
         }
-        nonAscii = nonAscii || length > 1;
+        nonAscii = true;
         at += length;
     }
     return nonAscii ? TextEncoding::Utf8 : TextEncoding::Ansi;
