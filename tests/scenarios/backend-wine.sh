@@ -78,8 +78,10 @@ backend_run_launcher() {
 # How many programs the launcher started: its own calls in the relay trace that succeeded,
 # CreateProcessW not 0 and ShellExecuteW above 32 ("0024:Ret  KERNEL32.CreateProcessW()
 # retval=00000001 ret=..."). A call counts when a program makes it itself, not inside
-# another call (the shell's own CreateProcessW), and not when Wine's services start their
-# helpers from the Windows folder, as check-decision.py reads the trace too.
+# another call (the shell's own CreateProcessW), with no program name beside the command
+# line, as the launcher makes it (the 64-bit loader starts a 32-bit launcher with its
+# name), and not when Wine's services start their helpers from the Windows folder, as
+# check-decision.py reads the trace too.
 wine_starts() {
   local function value starts=0
   while read -r function value; do
@@ -92,7 +94,7 @@ wine_starts() {
       thread = substr($0, 1, index($0, ":") - 1)
       if (++depth[thread] != 1) next
       kind[thread] = ""
-      if ($0 ~ /^[0-9a-f]+:Call ([Kk][Ee][Rr][Nn][Ee][Ll](32|BASE|base))\.CreateProcessW\(/ &&
+      if ($0 ~ /^[0-9a-f]+:Call ([Kk][Ee][Rr][Nn][Ee][Ll](32|BASE|base))\.CreateProcessW\(0+,/ &&
           tolower($0) !~ /l"c:\\\\windows\\\\/)
         kind[thread] = "create"
       else if ($0 ~ /^[0-9a-f]+:Call SHELL32\.ShellExecuteW\(/)

@@ -57,8 +57,10 @@ def handed_posix(lines):
 def handed_wine(lines):
     """CreateProcessW calls the launcher itself made, in Wine's relay trace:
     "0024:Call KERNEL32.CreateProcessW(00000000,0061fe3c L"...",00000000,...)" (or
-    kernelbase's, which kernel32 hands it on to). Only calls a program makes itself count, not those that the system's code makes inside another call (the
-    shell's, say), nor Wine's own services starting their helpers from the Windows folder."""
+    kernelbase's, which kernel32 hands it on to), with no program name beside the line as
+    the launcher passes none. Only calls a program makes itself count, not those that the
+    system's code makes inside another call (the shell's, say), nor Wine's own services
+    starting their helpers from the Windows folder."""
     found = []
     depth = {}
     for line in lines:
@@ -72,7 +74,7 @@ def handed_wine(lines):
         depth[thread] = depth.get(thread, 0) + 1
         if depth[thread] != 1:
             continue
-        match = re.search(r"Call (?i:kernel(?:32|base))\.CreateProcessW\([0-9a-f]+,[0-9a-f]+ " + WIDE + r"(\.\.\.)?,",
+        match = re.search(r"Call (?i:kernel(?:32|base))\.CreateProcessW\(0+,[0-9a-f]+ " + WIDE + r"(\.\.\.)?,",
                           line)
         if match and not match.group(1).lower().startswith("c:\\\\windows\\\\"):
             if match.group(2):
