@@ -1,6 +1,7 @@
 /// autorun-check: tells a disc author what the launcher will do with a disc folder, and
 /// why, without starting anything or writing anywhere.
 #include "checker/CheckReport.h"
+#include "framework/gui/HardenProcess.h"
 #include "checker/Quote.h"
 #include "checker/ReportWriters.h"
 #include "launcher/Version.h"
@@ -50,6 +51,8 @@ bool IsReadableFile(const char* path)
 
 int main(int argc, char** argv)
 {
+    // Before anything may load a DLL: none comes from the folder being checked.
+    kova::HardenProcess();
     bool json = false;
     const char* folder = nullptr;
     for (int i = 1; i < argc; ++i) {
