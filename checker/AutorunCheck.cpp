@@ -108,13 +108,12 @@ int main(int argc, char** argv)
         const kova::check::CheckReport report =
             image ? kova::check::CheckImage(disc) : kova::check::CheckFolder(disc);
 #endif
+        // Both reports are UTF-8; a Windows console shows it once told so.
 #ifdef _WIN32
-        const std::string text = json ? JsonReport(report) : TextReport(report);
-#else
-        // The report's texts are in the ANSI code page, as the launcher reads them; a Linux
-        // terminal shows UTF-8.
-        const std::string text = json ? JsonReport(report) : kova::check::AnsiToUtf8(TextReport(report));
+        if (!json)
+            SetConsoleOutputCP(CP_UTF8);
 #endif
+        const std::string text = json ? JsonReport(report) : TextReport(report);
         std::fwrite(text.data(), 1, text.size(), stdout);
         const bool clean = std::all_of(report.findings.begin(), report.findings.end(),
                                        [](const kova::check::Finding& finding) {

@@ -2,6 +2,7 @@
 
 #include "checker/Findings.h"
 #include "checker/ProgramSearch.h"
+#include "checker/Quote.h"
 #include "checker/ShellAutorun.h"
 #include "launcher/RegistryView.h"
 
@@ -34,7 +35,8 @@ std::optional<REGSAM> FindInOtherView(const autorun::LaunchSettings& settings,
             continue;
         const REGSAM access = KEY_QUERY_VALUE | view.flag;
         HKEY key = nullptr;
-        if (RegOpenKeyExA(decision.root, settings.appKey, 0, access, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(decision.root, settings.Wide(autorun::SettingKey::AppKey), 0, access, &key) ==
+            ERROR_SUCCESS) {
             RegCloseKey(key);
             return access;
         }
@@ -44,8 +46,28 @@ std::optional<REGSAM> FindInOtherView(const autorun::LaunchSettings& settings,
 
 /// The decision's start: the checker never starts anything; the report takes the command
 /// line from the decision afterwards.
-void StartNothing(const char*)
+void StartNothing(const WCHAR*)
 {
+}
+
+/// A UTF-16LE file's bytes after the mark as UTF-8, zero units kept as zero bytes, so that
+/// the whole file reads as the launcher's text does up to its first zero.
+std::string Utf16Text(std::string_view bytes)
+{
+    std::string text;
+    for (std::size_t at = 0; at + 1 < bytes.size();) {
+        std::size_t end = at;
+        while (end + 1 < bytes.size() && (bytes[end] != '\0' || bytes[end + 1] != '\0'))
+            end += 2;
+        const std::size_t size = autorun::WholeCharacters(bytes.data() + at, end - at, autorun::TextEncoding::Utf16Le);
+        std::string part(autorun::Utf8RoomFor(size), '\0');
+        part.resize(autorun::Utf16LeToUtf8(bytes.data() + at, size, part.data()));
+        text += part;
+        if (end + 1 < bytes.size())
+            text += '\0';
+        at = end + 2;
+    }
+    return text;
 }
 
 /// The name the folder gives the file `name`, whatever its case: Windows' file system
@@ -85,10 +107,12 @@ bool IsLauncher(const ProgramReport& program)
     return name == "autorun.exe";
 }
 
-void ReportShell(CheckReport& report)
+/// What Windows' shell reads of the file, from its bytes as they stand (its reader knows
+/// UTF-16LE by the mark and takes anything else as ANSI text).
+void ReportShell(CheckReport& report, std::string_view fileBytes)
 {
     ShellReport& shell = report.shell;
-    shell.lines = ReadShellAutorun(report.bytes);
+    shell.lines = ReadShellAutorun(fileBytes);
     for (const ShellKey& key : kShellKeys)
         if ((key.line == &ShellAutorun::open || key.line == &ShellAutorun::shellExecute) && shell.lines.*key.line &&
             shell.start == nullptr)
@@ -113,7 +137,8 @@ void ReportSettings(CheckReport& report)
     for (const autorun::LaunchKey& key : autorun::kLaunchKeys) {
         const std::size_t offset = report.text ? report.launch.Offset(key.key) : autorun::kNotFound;
         const bool set = offset != autorun::kNotFound;
-        report.settings.push_back({key.key, key.name, set, set ? report.launch.*key.value : "", offset,
+        report.settings.push_back({key.key, key.name, set,
+                                   set ? FileTextToUtf8(report.launch.*key.value, report.encoding) : "", offset,
                                    set ? LineOf(report.bytes, offset) : 0});
     }
 }
@@ -155,20 +180,37 @@ CheckReport CheckDisc(const std::string& readFolder, const std::string& shownFol
             report.text = std::move(text);
             report.fileSize = fs::file_size(path, error);
             report.bytesRead = report.text->bufRead;
-            report.bytesSeen = std::strlen(report.text->buf);
+            report.encoding = report.text->encoding;
+            report.textSeen = std::strlen(report.text->Text());
             report.bytes = ReadBytes(path, kMaxLook);
+            const std::string fileBytes = report.bytes;
+            if (report.encoding == autorun::TextEncoding::Utf16Le) {
+                const std::string_view read = std::string_view(report.bytes).substr(2, report.bytesRead - 2);
+                report.textRead = Utf16Text(read).size();
+                std::size_t units = 0;
+                while (2 * units + 1 < read.size() && (read[2 * units] != '\0' || read[2 * units + 1] != '\0'))
+                    ++units;
+                report.bytesSeen = 2 + 2 * units;
+                report.bytes = Utf16Text(std::string_view(report.bytes).substr(2));
+            } else {
+                // A character the limit cut short is not part of the text.
+                report.textRead = report.bytesRead == autorun::kMaxRead
+                                      ? autorun::WholeCharacters(report.bytes.data(), report.bytesRead, report.encoding)
+                                      : report.bytesRead;
+                report.bytesSeen = report.textSeen;
+            }
 
-            autorun::ReadLaunchSettings(report.text->buf, report.launch);
+            autorun::ReadLaunchSettings(report.text->Text(), report.encoding, report.launch);
             autorun::DecideLaunch(report.launch, report.decision, StartNothing);
             if (report.decision.openStatus != ERROR_SUCCESS)
                 report.otherView = FindInOtherView(report.launch, report.decision);
-            if (const char* commandLine = autorun::CommandLine(report.decision, report.launch)) {
-                report.commandLine = commandLine;
+            if (const WCHAR* commandLine = autorun::CommandLine(report.decision, report.launch)) {
+                report.commandLine = WideToUtf8(commandLine);
                 report.program = FindCommandProgram(*report.commandLine, readFolder);
                 if (report.program->path)
                     report.program->path = ShownPath(report, *report.program->path);
             }
-            ReportShell(report);
+            ReportShell(report, fileBytes);
         }
     }
     ReportSettings(report);

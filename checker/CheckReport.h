@@ -33,7 +33,7 @@ struct SettingReport {
     autorun::SettingKey key;
     const char* name;     ///< the key with its "="
     bool set;             ///< the key occurs in the text the launcher searches
-    std::string value;
+    std::string value;    ///< in UTF-8, as every text of the report
     std::size_t offset;   ///< where the occurrence the launcher reads begins, or kNotFound
     int line;             ///< the line it stands on, or 0
 };
@@ -102,10 +102,15 @@ struct CheckReport {
     bool fileReadable = false;
     std::uint64_t fileSize = 0;
     std::size_t bytesRead = 0;      ///< at most autorun::kMaxRead
-    std::size_t bytesSeen = 0;      ///< up to the first zero byte
-    /// The whole file, as far as the checker reads it (it looks beyond the launcher's
-    /// limit, to tell about keys the launcher never sees).
+    std::size_t bytesSeen = 0;      ///< up to the first zero byte (or zero unit)
+    autorun::TextEncoding encoding = autorun::TextEncoding::Ansi;
+    /// The whole file's text, as far as the checker reads it (it looks beyond the
+    /// launcher's limit, to tell about keys the launcher never sees): its bytes, or for a
+    /// UTF-16 file their UTF-8, in which the launcher searches too. Offsets and lines are
+    /// counted in it.
     std::string bytes;
+    std::size_t textRead = 0;       ///< how much of `bytes` the launcher's read makes
+    std::size_t textSeen = 0;       ///< how much of it the launcher searches: up to a zero
 
     std::vector<SettingReport> settings;
 

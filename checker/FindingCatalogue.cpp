@@ -21,9 +21,19 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::AutorunInfUnreadable, "autorun-inf-unreadable", E,
          "{1} exists but cannot be read ({2}), so the launcher does nothing, as without the file",
          "make autorun.inf a plain file that every user can read"},
-        {FindingId::Utf16File, "utf16-file", E,
-         "autorun.inf is UTF-16 (Unicode) text; the launcher searches 8-bit text and finds no key in it",
-         "save the file as ANSI (8-bit) text"},
+        {FindingId::Utf16NotRead, "utf16-not-read", E,
+         "autorun.inf is UTF-16 text, {1}; the launcher reads UTF-16 only little-endian and with its "
+         "byte-order mark, and finds no key in this file",
+         "save the file as UTF-8, or as UTF-16 LE with its byte-order mark"},
+        {FindingId::AnsiNonAscii, "ansi-non-ascii", W,
+         "autorun.inf is 8-bit text with a letter beyond ASCII at byte {1}; the launcher reads it in "
+         "the machine's own code page, so it reads differently on a machine with another one",
+         "save the file as UTF-8"},
+        {FindingId::Utf8BomHidesSection, "utf8-bom-hides-section", W,
+         "the UTF-8 byte-order mark stands directly before \"[autorun]\"; Windows' own reader of "
+         "such files has been reported not to see a section on the mark's line, so AutoPlay may not "
+         "offer the launcher",
+         "leave the first line empty, or save the file as UTF-8 without the mark"},
         {FindingId::ZeroByte, "zero-byte", W,
          "a zero byte at byte {1} ends the text the launcher searches; nothing after it is seen",
          "remove the zero byte"},
@@ -135,9 +145,9 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "on this machine the product's key has no value {1}, so the installed program cannot start",
          "have the installer write that value, or correct AppPathValueName="},
         {FindingId::AppPathTooLong, "app-path-too-long", E,
-         "on this machine the value {1} holds {2} bytes, more than the launcher's {3}-byte "
-         "buffer, so the installed program cannot start",
-         "keep the program's command line under {3} bytes"},
+         "on this machine the value {1} holds {2} characters, more than the {3} the launcher's "
+         "buffer takes, so the installed program cannot start",
+         "keep the program's command line under {3} characters"},
         {FindingId::AppPathUnreadable, "app-path-unreadable", E,
          "on this machine the value {1} cannot be read ({2})",
          "check the value in the registry"},
@@ -213,11 +223,6 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::ImageNamesLeftOut, "image-names-unusable", W,
          "the image holds {1} entries under names no Windows file can have ({2}); they were left out of the check",
          "rename them in the folder the image is made from"},
-        {FindingId::ShellSectionAfterUtf8Mark, "autorun-section-missing", E,
-         "the file begins with a UTF-8 byte-order mark, which Windows' INI reader takes for part of the first "
-         "line, so \"[autorun]\" on line 1 is no section to it, and no version of Windows offers to start "
-         "anything from the disc",
-         "save the file without the mark (as ANSI), or begin it with a comment line"},
         {FindingId::AppVersionUnparsable, "app-version-unparsable", E,
          "AppVersion= is {1}, which is not a version (one to four numbers separated by dots, "
          "as 2.1 or 2.1.0.417), so the launcher compares no versions and never upgrades an "

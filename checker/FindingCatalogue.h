@@ -15,7 +15,9 @@ namespace kova::check {
 enum class FindingId {
     NoAutorunInf,
     AutorunInfUnreadable,
-    Utf16File,
+    Utf16NotRead,
+    AnsiNonAscii,
+    Utf8BomHidesSection,
     ZeroByte,
     KeyFirstOccurrence,
     KeyInsideLine,
@@ -72,7 +74,6 @@ enum class FindingId {
     ImagePathTooDeep,
     ImageUdfDiffers,
     ImageNamesLeftOut,
-    ShellSectionAfterUtf8Mark,
     AppVersionUnparsable,
     AppVersionValueNameIgnored,
     AppVersionDefaultValue,

@@ -138,13 +138,17 @@ public:
         return Trim(bytes.substr(LineStart(offset))).starts_with(';');
     }
 
-    /// The value a key standing just before `start` would have, by the launcher's rule.
+    /// The value a key standing just before `start` would have, by the launcher's rule, in
+    /// UTF-8.
     std::string ValueAt(std::size_t start) const
     {
         autorun::SettingValue value;
-        autorun::CopyValue(report.bytes.c_str() + start, value);
-        return value;
+        autorun::CopyValue(report.bytes.c_str() + start, value, report.encoding);
+        return Utf8(value);
     }
+
+    /// Text of the file, or a setting's, in UTF-8.
+    std::string Utf8(std::string_view text) const { return FileTextToUtf8(text, report.encoding); }
 
     const CheckReport& report;
     std::string_view bytes;
@@ -152,20 +156,52 @@ public:
 
 // --- The file --------------------------------------------------------------------------
 
-bool IsUtf16(std::string_view bytes)
+/// UTF-16 that the launcher does not read: big-endian (with its mark, or ASCII text with
+/// every first byte zero) or little-endian without its mark (every second byte zero).
+std::optional<const char*> UnreadUtf16(const CheckReport& report)
 {
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
-        return true;
-    // Without a byte-order mark: ASCII text with every second byte zero.
-    return bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' && bytes[3] == '\0';
+    if (report.encoding != autorun::TextEncoding::Ansi)
+        return std::nullopt;
+    const std::string_view bytes = report.bytes;
+    if (bytes.starts_with("\xFE\xFF"))
+        return "big-endian";
+    if (bytes.size() < 4)
+        return std::nullopt;
+    if (bytes[0] == '\0' && bytes[1] != '\0' && bytes[2] == '\0' && bytes[3] != '\0')
+        return "big-endian, without a byte-order mark";
+    if (bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' && bytes[3] == '\0')
+        return "little-endian without a byte-order mark";
+    return std::nullopt;
+}
+
+/// 8-bit text with letters beyond ASCII, which each code page reads as other letters.
+Check AnsiNonAscii(const Disc& disc)
+{
+    if (disc.report.encoding != autorun::TextEncoding::Ansi)
+        return std::nullopt;
+    const std::string_view seen = disc.bytes.substr(0, disc.report.textSeen);
+    const auto high = std::find_if(seen.begin(), seen.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
+    if (high == seen.end())
+        return std::nullopt;
+    const auto offset = static_cast<std::size_t>(high - seen.begin());
+    return Found{FindingId::AnsiNonAscii, disc.Line(offset), {Number(offset + 1)}};
+}
+
+/// The mark of a UTF-8 file directly before the section's name, on the first line.
+Check Utf8BomBeforeSection(const Disc& disc)
+{
+    if (disc.report.encoding != autorun::TextEncoding::Utf8Bom ||
+        !StartsWithIgnoringCase(disc.bytes.substr(3), "[autorun]"))
+        return std::nullopt;
+    return Found{FindingId::Utf8BomHidesSection, 1, {}};
 }
 
 Check ZeroByte(const Disc& disc)
 {
     const CheckReport& report = disc.report;
-    if (report.bytesSeen >= report.bytesRead)
+    if (report.textSeen >= report.textRead)
         return std::nullopt;
-    return Found{FindingId::ZeroByte, disc.Line(report.bytesSeen), {Number(report.bytesSeen + 1)}};
+    return Found{FindingId::ZeroByte, disc.Line(report.textSeen), {Number(report.textSeen + 1)}};
 }
 
 // --- Each key --------------------------------------------------------------------------
@@ -209,13 +245,13 @@ Check UnseenKey(const Disc& disc, const SettingReport& setting, const std::vecto
     const CheckReport& report = disc.report;
     const std::string_view name = setting.name;
     const std::size_t beyond = disc.bytes.find(name);
-    if (beyond != std::string_view::npos && beyond + name.size() > report.bytesRead)
+    if (beyond != std::string_view::npos && beyond + name.size() > report.textRead)
         return Found{FindingId::KeyBeyondLimit, disc.Line(beyond),
                      {QuotedKey(name), Number(beyond + 1), Number(autorun::kMaxRead)}};
     if (beyond != std::string_view::npos) {
         const int line = disc.Line(beyond);
         return Found{FindingId::KeyAfterZeroByte, line,
-                     {QuotedKey(name), Number(static_cast<std::size_t>(line)), Number(report.bytesSeen + 1)}};
+                     {QuotedKey(name), Number(static_cast<std::size_t>(line)), Number(report.textSeen + 1)}};
     }
     for (const KeyLineFound& line : lines) {
         if (line.kind == KeyLine::Exact)
@@ -223,7 +259,7 @@ Check UnseenKey(const Disc& disc, const SettingReport& setting, const std::vecto
         const std::string written(disc.bytes.substr(line.offset, disc.bytes.find('=', line.offset) + 1 - line.offset));
         const int at = disc.Line(line.offset);
         return Found{line.kind == KeyLine::OtherCase ? FindingId::KeyWrongCase : FindingId::KeyBlankBeforeEquals,
-                     at, {Quote(written), Number(static_cast<std::size_t>(at)), QuotedKey(name)}};
+                     at, {Quote(disc.Utf8(written)), Number(static_cast<std::size_t>(at)), QuotedKey(name)}};
     }
     return std::nullopt;
 }
@@ -236,16 +272,20 @@ Check ValueCut(const Disc& disc, const SettingReport& setting)
     std::size_t end = start;
     while (end < disc.bytes.size() && disc.bytes[end] != '\0' && !IsLineEnd(disc.bytes[end]))
         ++end;
-    const std::size_t valueEnd = start + setting.value.size();
+    // Where the launcher's value ends in the text: its bytes as the file holds them.
+    const std::size_t valueEnd = start + std::string_view(disc.Settings().Value(setting.key)).size();
     const std::string key = QuotedKey(setting.name);
-    if (valueEnd == report.bytesRead && end > valueEnd)
+    if (valueEnd == report.textRead && end > valueEnd)
         return Found{FindingId::ValueCutAtLimit, setting.line,
                      {key, Number(autorun::kMaxRead), Quote(setting.value)}};
-    if (valueEnd == report.bytesSeen && report.bytesSeen < report.bytesRead)
+    if (valueEnd == report.textSeen && report.textSeen < report.textRead)
         return Found{FindingId::ValueCutAtZeroByte, setting.line, {key, Quote(setting.value)}};
-    if (end - start > autorun::kMaxValueLength)
+    std::size_t characters = 0;
+    for (std::size_t at = start; at < end; at += autorun::CharacterLength(disc.bytes.data() + at, report.encoding))
+        ++characters;
+    if (characters > autorun::kMaxValueLength)
         return Found{FindingId::ValueTooLong, setting.line,
-                     {key, Number(end - start), Number(autorun::kMaxValueLength)}};
+                     {key, Number(characters), Number(autorun::kMaxValueLength)}};
     return std::nullopt;
 }
 
@@ -281,9 +321,9 @@ Check RootName(const Disc& disc)
             meant = &root;
     const int line = disc.SettingLine(SettingKey::AppRegistry);
     if (meant == nullptr)
-        return Found{FindingId::RootUnknown, line, {Quote(appReg)}};
+        return Found{FindingId::RootUnknown, line, {Quote(disc.Utf8(appReg))}};
     return Found{meant->key == HKEY_CURRENT_USER ? FindingId::RootUnknownMeantCurrentUser : FindingId::RootUnknownMeant,
-                 line, {Quote(appReg), meant->name}};
+                 line, {Quote(disc.Utf8(appReg)), meant->name}};
 }
 
 Check ViewSetting(const Disc& disc)
@@ -296,8 +336,8 @@ Check ViewSetting(const Disc& disc)
     const int line = disc.SettingLine(SettingKey::AppRegistryView);
     for (const autorun::RegistryViewEntry& entry : autorun::kRegistryViews)
         if (entry.setting[0] != '\0' && trimmed.find(entry.setting) != std::string_view::npos)
-            return Found{FindingId::ViewUnknownMeant, line, {Quote(view), entry.setting}};
-    return Found{FindingId::ViewUnknown, line, {Quote(view)}};
+            return Found{FindingId::ViewUnknownMeant, line, {Quote(disc.Utf8(view)), entry.setting}};
+    return Found{FindingId::ViewUnknown, line, {Quote(disc.Utf8(view))}};
 }
 
 Check ProductKey(const Disc& disc)
@@ -324,7 +364,7 @@ Check AutoStartDefault(const Disc& disc)
     const LaunchSettings& settings = disc.Settings();
     if (settings.autoStart[0] != '\0' || settings.autoStartValueName[0] != '\0')
         return std::nullopt;
-    return Found{FindingId::AutoStartDefaultValue, 0, {Quote(settings.autoStartValue)}};
+    return Found{FindingId::AutoStartDefaultValue, 0, {Quote(disc.Utf8(settings.autoStartValue))}};
 }
 
 Check AutoStartAnyValue(const Disc& disc)
@@ -334,7 +374,7 @@ Check AutoStartAnyValue(const Disc& disc)
     if (std::none_of(kNoes.begin(), kNoes.end(), [&](std::string_view no) { return EqualIgnoringCase(autoStart, no); }))
         return std::nullopt;
     return Found{FindingId::AutoStartAnyValue, disc.SettingLine(SettingKey::AutoStart),
-                 {Quote(disc.Settings().autoStart)}};
+                 {Quote(disc.Utf8(disc.Settings().autoStart))}};
 }
 
 Check AppPathDefault(const Disc& disc)
@@ -349,7 +389,7 @@ Check SetupProgram(const Disc& disc)
     const LaunchSettings& settings = disc.Settings();
     if (settings.setupName[0] == '\0')
         return Found{FindingId::SetupNotSet, 0, {}};
-    const ProgramReport setup = FindCommandProgram(settings.setupName, disc.report.readFolder);
+    const ProgramReport setup = FindCommandProgram(disc.Utf8(settings.setupName), disc.report.readFolder);
     if (setup.path)
         return std::nullopt;
     return Found{FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
@@ -385,10 +425,11 @@ Check ShellSection(const Disc& disc)
 {
     if (disc.report.shell.lines.sectionLine != 0)
         return std::nullopt;
+    // A UTF-8 mark that hides the section on line 1 is utf8-bom-hides-section's to tell.
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     if (disc.bytes.starts_with(kUtf8Mark) &&
         ReadShellAutorun(disc.bytes.substr(kUtf8Mark.size())).sectionLine == 1)
-        return Found{FindingId::ShellSectionAfterUtf8Mark, 1, {}};
+        return std::nullopt;
     return Found{FindingId::ShellSectionMissing, 0, {}};
 }
 
@@ -660,7 +701,7 @@ Check InstalledVersionOnMachine(const Disc& disc)
     if (query->status != ERROR_SUCCESS)
         return Found{FindingId::InstalledVersionUnreadable, line, {name, ErrorText(query->status)}};
     if (versions.installed.count == 0)
-        return Found{FindingId::InstalledVersionUnparsable, line, {name, Quote(query->data)}};
+        return Found{FindingId::InstalledVersionUnparsable, line, {name, Quote(WideToUtf8(query->data))}};
     if (versions.order != autorun::VersionOrder::Newer)
         return std::nullopt;
     return Found{FindingId::InstalledVersionNewer, disc.SettingLine(SettingKey::AppVersion),
@@ -674,17 +715,18 @@ Check AutoStartOnMachine(const Disc& disc)
         return std::nullopt;
     const LaunchSettings& settings = disc.Settings();
     const int line = disc.SettingLine(SettingKey::AutoStartValueName);
-    const std::string name = Quote(settings.autoStartValueName);
+    const std::string name = Quote(disc.Utf8(settings.autoStartValueName));
     if (query->status == ERROR_FILE_NOT_FOUND)
         return Found{FindingId::AutoStartValueMissing, line, {name}};
     if (query->status != ERROR_SUCCESS)
         return Found{FindingId::AutoStartValueUnreadable, line, {name, ErrorText(query->status)}};
     if (query->matched)
         return std::nullopt;
-    const bool byBlanks = Trim(settings.autoStartValue) == std::string_view(query->data);
+    const std::string wanted = disc.Utf8(settings.autoStartValue);
+    const std::string data = WideToUtf8(query->data);
+    const bool byBlanks = Trim(wanted) == data;
     return Found{byBlanks ? FindingId::AutoStartValueDiffersByBlanks : FindingId::AutoStartValueDiffers,
-                 disc.SettingLine(SettingKey::AutoStartValue),
-                 {name, Quote(query->data), Quote(settings.autoStartValue)}};
+                 disc.SettingLine(SettingKey::AutoStartValue), {name, Quote(data), Quote(wanted)}};
 }
 
 Check AppPathOnMachine(const Disc& disc)
@@ -693,11 +735,15 @@ Check AppPathOnMachine(const Disc& disc)
     if (query == nullptr || query->status == ERROR_SUCCESS)
         return std::nullopt;
     const int line = disc.SettingLine(SettingKey::AppPathValueName);
-    const std::string name = Quote(disc.Settings().appPathValueName);
+    const std::string name = Quote(disc.Utf8(disc.Settings().appPathValueName));
     if (query->status == ERROR_FILE_NOT_FOUND)
         return Found{FindingId::AppPathMissing, line, {name}};
-    if (query->status == ERROR_MORE_DATA)
-        return Found{FindingId::AppPathTooLong, line, {name, Number(query->lenKeyValue), Number(autorun::kDataSize)}};
+    if (query->status == ERROR_MORE_DATA) {
+        // Text counts in UTF-16 units, other data in bytes, one character each.
+        const std::size_t characters =
+            autorun::IsTextType(query->valType) ? query->lenKeyValue / sizeof(WCHAR) : query->lenKeyValue;
+        return Found{FindingId::AppPathTooLong, line, {name, Number(characters), Number(autorun::kDataLength)}};
+    }
     return Found{FindingId::AppPathUnreadable, line, {name, ErrorText(query->status)}};
 }
 
@@ -736,7 +782,7 @@ Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const cha
 
 Check SetupUnquoted(const Disc& disc)
 {
-    return UnquotedPathIn(disc, disc.Settings().setupName, "setup", " in SetupName=",
+    return UnquotedPathIn(disc, disc.Utf8(disc.Settings().setupName), "setup", " in SetupName=",
                           disc.SettingLine(SettingKey::SetupName));
 }
 
@@ -745,7 +791,7 @@ Check InstalledUnquoted(const Disc& disc)
     const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
     if (query == nullptr || query->status != ERROR_SUCCESS)
         return std::nullopt;
-    return UnquotedPathIn(disc, query->data, "installed", " where the product's installer writes it", 0);
+    return UnquotedPathIn(disc, WideToUtf8(query->data), "installed", " where the product's installer writes it", 0);
 }
 
 // --- All of them, in the order they are reported ---------------------------------------
@@ -808,7 +854,7 @@ void FindTraps(CheckReport& report)
 {
     Findings findings(report);
     if (!report.fileFound) {
-        findings.Add(Found{FindingId::NoAutorunInf, 0, {report.folder}});
+        findings.Add(Found{FindingId::NoAutorunInf, 0, {CommandLineToUtf8(report.folder)}});
         if (report.image) {
             std::vector<Found> found;
             ImageTrees(*report.image, found);
@@ -818,17 +864,20 @@ void FindTraps(CheckReport& report)
         return;
     }
     if (!report.fileReadable) {
-        findings.Add(Found{FindingId::AutorunInfUnreadable, 0, {report.path, "a folder, or no permission"}});
+        findings.Add(Found{FindingId::AutorunInfUnreadable, 0,
+                           {CommandLineToUtf8(report.path), "a folder, or no permission"}});
         return;
     }
     const Disc disc(report);
     // Windows' shell reads the file, UTF-16 too, before the launcher runs.
     for (const DiscCheck check : kShellChecks)
         findings.Add(check(disc));
-    if (IsUtf16(report.bytes)) {
-        findings.Add(Found{FindingId::Utf16File, 1, {}});
+    if (const std::optional<const char*> form = UnreadUtf16(report)) {
+        findings.Add(Found{FindingId::Utf16NotRead, 1, {*form}});
         return;
     }
+    findings.Add(AnsiNonAscii(disc));
+    findings.Add(Utf8BomBeforeSection(disc));
     findings.Add(ZeroByte(disc));
     for (const SettingReport& setting : report.settings)
         CheckKey(disc, setting, findings);

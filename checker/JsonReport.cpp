@@ -16,9 +16,16 @@ using autorun::QueryRole;
 
 using Json = nlohmann::ordered_json;
 
+/// Every text of the report is UTF-8 already; only the folder's name comes from the
+/// command line, which on Windows is in the ANSI code page.
 Json Text(std::string_view text)
 {
-    return AnsiToUtf8(text);
+    return std::string(text);
+}
+
+Json CommandLineText(std::string_view text)
+{
+    return CommandLineToUtf8(text);
 }
 
 Json Line(int line)
@@ -67,14 +74,14 @@ Json Registry(const CheckReport& report)
         const LaunchQuery& query = decision.queries[i];
         const bool ok = query.status == ERROR_SUCCESS;
         Json value = {
-            {"name", Text(query.valueName)},
+            {"name", WideToUtf8(query.wideValueName)},
             {"role", RoleName(query.role)},
             {"status", query.status},
             {"statusText", ErrorMeaning(query.status)},
             {"type", ok ? Json(query.valType) : Json(nullptr)},
             {"typeName", ok && TypeName(query.valType)[0] != '\0' ? Json(TypeName(query.valType)) : Json(nullptr)},
             {"size", ok || query.status == ERROR_MORE_DATA ? Json(query.lenKeyValue) : Json(nullptr)},
-            {"data", ok ? Text(query.data) : Json(nullptr)},
+            {"data", ok ? Json(WideToUtf8(query.data)) : Json(nullptr)},
         };
         if (query.role == QueryRole::AutoStart)
             value["matched"] = query.matched;
@@ -82,7 +89,7 @@ Json Registry(const CheckReport& report)
     }
     return {
         {"root", autorun::RootName(decision.root)},
-        {"keyPath", Text(report.launch.appKey)},
+        {"keyPath", Text(report.Setting(autorun::SettingKey::AppKey).value)},
         {"view", autorun::RegistryViewOf(decision.access).id},
         {"access", decision.access},
         {"opened", decision.openStatus == ERROR_SUCCESS},
@@ -162,9 +169,10 @@ std::string JsonReport(const CheckReport& report)
                             {"message", Text(finding.message)},
                             {"fix", Text(finding.fix)}});
     const Json out = {
-        {"folder", Text(report.folder)},
+        {"folder", CommandLineText(report.folder)},
         {"file",
-         {{"path", Text(report.path)},
+         {{"path", CommandLineText(report.path)},
+          {"encoding", report.fileReadable ? Json(autorun::EncodingOf(report.encoding).id) : Json(nullptr)},
           {"found", report.fileFound},
           {"readable", report.fileReadable},
           {"size", report.fileReadable ? Json(report.fileSize) : Json(nullptr)},

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 #include <utility>
@@ -23,6 +24,12 @@ constexpr std::string_view kPathSeparator = ";";
 #else
 constexpr std::string_view kPathSeparator = ":";
 #endif
+
+/// Whether the UTF-8 `path` names a program file, asked in UTF-16 as the launcher asks.
+bool IsProgramFile(const std::string& path)
+{
+    return autorun::IsProgramFile(Utf8ToWide(path).c_str());
+}
 
 struct Place {
     std::string folder;
@@ -72,9 +79,9 @@ std::vector<Place> SearchPlaces(const std::string& discFolder)
 #ifdef _WIN32
     char folder[MAX_PATH + 1];
     if (const UINT length = GetSystemDirectoryA(folder, sizeof folder); length > 0 && length <= MAX_PATH)
-        places.push_back({folder, "the system folder"});
+        places.push_back({AnsiToUtf8(folder), "the system folder"});
     if (const UINT length = GetWindowsDirectoryA(folder, sizeof folder); length > 0 && length <= MAX_PATH)
-        places.push_back({folder, "the Windows folder"});
+        places.push_back({AnsiToUtf8(folder), "the Windows folder"});
 #endif
     const char* variable = std::getenv("PATH");
     ForEachField(variable != nullptr ? variable : "", kPathSeparator, [&](std::string_view folder, std::size_t) {
@@ -92,7 +99,7 @@ std::optional<Place> Locate(const std::string& name, const std::string& discFold
         const bool absolute = IsAbsolute(name);
         for (const std::string& form : Forms(name)) {
             std::string path = absolute ? form : Join(discFolder, form);
-            if (autorun::IsProgramFile(path.c_str()))
+            if (IsProgramFile(path))
                 return Place{std::move(path), absolute ? "where the command line names it"
                                                         : "below the disc's root"};
         }
@@ -101,7 +108,7 @@ std::optional<Place> Locate(const std::string& name, const std::string& discFold
     const std::vector<Place> places = SearchPlaces(discFolder);
     for (const std::string& form : Forms(name))
         for (const Place& place : places)
-            if (std::string path = Join(place.folder, form); autorun::IsProgramFile(path.c_str()))
+            if (std::string path = Join(place.folder, form); IsProgramFile(path))
                 return Place{std::move(path), place.where};
     return std::nullopt;
 }
@@ -121,7 +128,8 @@ bool Exists(const char* name, void* context)
 /// What the program's file says about the rights it needs.
 void LookAtProgram(ProgramReport& report)
 {
-    std::ifstream file(*report.path, std::ios::binary);
+    const std::string& path = *report.path;
+    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
     const PeInfo info = ReadPeInfo([&file](std::uint64_t offset, std::size_t size, void* buffer) {
         file.clear();
         file.seekg(static_cast<std::streamoff>(offset));
@@ -166,10 +174,12 @@ bool EndsWithExe(std::string_view name)
 
 } // namespace
 
-std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& discFolder)
+std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& folder)
 {
     if (commandLine.empty() || commandLine.front() == '"')
         return std::nullopt;
+    // Paths are UTF-8 here, as the command line is.
+    const std::string discFolder = CommandLineToUtf8(folder);
     // The names Windows tries, in its order: the text up to each blank or tab, then the line.
     std::vector<std::string> names;
     for (std::size_t end = commandLine.find_first_of(" \t"); end != std::string::npos;
@@ -202,15 +212,17 @@ std::optional<std::string> FindDiscFile(const std::string& name, const std::stri
     if (name.empty() || IsAbsolute(name))
         return std::nullopt;
     std::string path = Join(discFolder, name);
-    if (!autorun::IsProgramFile(path.c_str()))
+    if (!IsProgramFile(path))
         return std::nullopt;
     return path;
 }
 
-ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& discFolder)
+ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& folder)
 {
+    // Paths are UTF-8 here, as the command line is.
+    const std::string discFolder = CommandLineToUtf8(folder);
     SearchContext search{&discFolder, std::nullopt};
-    autorun::CommandProgram split;
+    autorun::CommandProgram<char> split;
     autorun::SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
     ProgramReport report;
     report.name = split.program;

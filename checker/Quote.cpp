@@ -24,19 +24,31 @@ std::string Quote(std::string_view text)
     return out + '"';
 }
 
-std::string AnsiToUtf8(std::string_view text)
+namespace {
+
+std::basic_string<WCHAR> ToWide(UINT codePage, std::string_view text)
 {
     if (text.empty())
         return {};
     const int size = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    const int units = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     std::basic_string<WCHAR> wide(static_cast<std::size_t>(units), 0);
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), units);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), units);
+    return wide;
+}
+
+std::string ToUtf8(std::basic_string_view<WCHAR> wide)
+{
+    if (wide.empty())
+        return {};
+    const int units = static_cast<int>(wide.size());
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
     return out;
 }
+
+} // namespace
 
 std::string WideToAnsi(std::u16string_view text)
 {
@@ -67,6 +79,35 @@ std::size_t CharacterCount(std::string_view text)
     if (text.empty())
         return 0;
     return static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+}
+
+std::string AnsiToUtf8(std::string_view text)
+{
+    return ToUtf8(ToWide(CP_ACP, text));
+}
+
+std::string FileTextToUtf8(std::string_view text, autorun::TextEncoding encoding)
+{
+    return encoding == autorun::TextEncoding::Ansi ? AnsiToUtf8(text) : std::string(text);
+}
+
+std::string CommandLineToUtf8(std::string_view text)
+{
+#ifdef _WIN32
+    return AnsiToUtf8(text);
+#else
+    return std::string(text);
+#endif
+}
+
+std::string WideToUtf8(const WCHAR* text)
+{
+    return ToUtf8(text);
+}
+
+std::basic_string<WCHAR> Utf8ToWide(std::string_view text)
+{
+    return ToWide(CP_UTF8, text);
 }
 
 } // namespace kova::check

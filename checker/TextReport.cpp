@@ -39,14 +39,15 @@ void FileSection(const CheckReport& report, std::string& out)
 {
     out += "File\n";
     if (!report.fileFound) {
-        out += "  " + report.path + ": not found.\n";
+        out += "  " + CommandLineToUtf8(report.path) + ": not found.\n";
         return;
     }
     if (!report.fileReadable) {
-        out += "  " + report.path + ": cannot be read.\n";
+        out += "  " + CommandLineToUtf8(report.path) + ": cannot be read.\n";
         return;
     }
-    out += "  " + report.path + ": " + std::to_string(report.fileSize) + " bytes. ";
+    out += "  " + CommandLineToUtf8(report.path) + ": " + std::to_string(report.fileSize) + " bytes, " +
+           autorun::EncodingOf(report.encoding).name + ". ";
     if (report.bytesSeen == report.fileSize)
         out += "The launcher sees all of them.\n";
     else if (report.bytesSeen < report.bytesRead)
@@ -112,7 +113,7 @@ void RegistrySection(const CheckReport& report, std::string& out)
     out += "\nRegistry\n";
     std::string key = autorun::RootName(decision.root);
     if (report.launch.appKey[0] != '\0')
-        key += std::string("\\") + report.launch.appKey;
+        key += "\\" + report.Setting(autorun::SettingKey::AppKey).value;
     out += "  Opens " + Quote(key) + " in " + ViewAndAccess(decision.access) + ": ";
     if (decision.openStatus == ERROR_SUCCESS)
         out += "opened.\n";
@@ -122,17 +123,18 @@ void RegistrySection(const CheckReport& report, std::string& out)
         out += "  It opens in " + ViewAndAccess(*report.otherView) + ", where the launcher does not look.\n";
     for (int i = 0; i < decision.queryCount; ++i) {
         const LaunchQuery& query = decision.queries[i];
-        const char* name = query.valueName[0] != '\0' ? query.valueName : nullptr;
-        out += "  Queries " + (name != nullptr ? Quote(name) : std::string("the default value")) + ": ";
+        const std::string name = WideToUtf8(query.wideValueName);
+        out += "  Queries " + (!name.empty() ? Quote(name) : std::string("the default value")) + ": ";
         if (query.status != ERROR_SUCCESS) {
             out += ErrorText(query.status) + ".\n";
             continue;
         }
         const std::string type = TypeName(query.valType);
-        out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " + Quote(query.data);
+        out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " + Quote(WideToUtf8(query.data));
         if (query.role == autorun::QueryRole::AutoStart)
             out += query.matched ? ", equal to AutoStartValue=.\n"
-                                 : ", not equal to AutoStartValue= (" + Quote(report.launch.autoStartValue) + ").\n";
+                                 : ", not equal to AutoStartValue= (" +
+                                       Quote(report.Setting(autorun::SettingKey::AutoStartValue).value) + ").\n";
         else if (query.role == autorun::QueryRole::Version)
             out += decision.versions.installed.count > 0
                        ? ", version " + VersionText(decision.versions.installed) + ".\n"

@@ -179,7 +179,7 @@ std::string VersionSentence(const CheckReport& report)
         return "The disc's version is " + disc + "; the installed version cannot be read (" +
                ErrorText(query->status) + ")" + asInstalled;
     if (versions.installed.count == 0)
-        return "The disc's version is " + disc + "; the installed version " + Quote(query->data) +
+        return "The disc's version is " + disc + "; the installed version " + Quote(WideToUtf8(query->data)) +
                " is not a version" + asInstalled;
     const std::string installed = "The installed version " + VersionText(versions.installed);
     switch (versions.order) {

@@ -1,7 +1,9 @@
-/// Fuzzes the whole launch decision: StartApplication() against a fuzzed "autorun.inf" and
-/// fuzzed registry data. The registry and process calls below take the place of the
-/// stand-in's: they serve the fuzzed data and record every call, and the recording is
-/// then held against the decision worked out independently from the same input.
+/// Fuzzes the whole launch decision: StartApplication() against a fuzzed "autorun.inf" (in
+/// any encoding) and fuzzed registry data. The registry, process and text calls below take
+/// the place of the stand-in's: they serve the fuzzed data and record every call, and the
+/// recording is then held against the decision worked out independently from the same
+/// input. The ANSI code page here is the simplest there is: each byte is the character of
+/// the same number.
 ///
 /// Input layout (missing bytes count as zero):
 ///   byte 0      flags: 1 the key opens, 2/4 the first/second value exists,
@@ -38,9 +40,15 @@
 namespace {
 
 constexpr std::size_t kMaxRead = 32000;
-constexpr std::size_t kMaxValueBytes = 300;
-/// What the launcher's data buffers hold.
-constexpr DWORD kDataSize = 256;
+constexpr std::size_t kMaxValueBytes = 600;
+/// What the launcher's data buffers hold: 256 characters of text, or 256 bytes of other data.
+constexpr DWORD kDataSize = 256 * sizeof(WCHAR);
+constexpr DWORD kByteDataSize = 256;
+/// The most UTF-16 units a setting of 256 characters takes.
+constexpr std::size_t kMaxWide = 2 * kova::fuzz::kSettingLimit;
+
+const HANDLE kProcess = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7010));
+const HANDLE kThread = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7020));
 
 const HKEY kProductKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x5150));
 
@@ -58,16 +66,18 @@ struct Run {
     int opens = 0;
     HKEY openedRoot = nullptr;
     REGSAM openedAccess = 0;
-    std::string openedPath;
-    std::vector<std::string> queried;
+    std::u16string openedPath;
+    std::vector<std::u16string> queried;
     int closes = 0;
     bool keyOpen = false;
     bool needsElevation = false;
     bool otherFailure = false;
-    std::vector<std::string> started;
-    /// ShellExecuteA's program and parameters, and whether WinExec had just failed with 740.
-    std::vector<std::string> shellPrograms;
-    std::vector<std::string> shellParameters;
+    std::vector<std::u16string> started;
+    int handlesClosed = 0;
+    /// ShellExecuteW's program and parameters, and whether CreateProcessW had just failed
+    /// with 740.
+    std::vector<std::u16string> shellPrograms;
+    std::vector<std::u16string> shellParameters;
     bool shellAfterElevationFailure = true;
     DWORD lastError = ERROR_SUCCESS;
 };
@@ -88,11 +98,11 @@ void Check(bool condition, const char* what)
 
 /// Reads a text the launcher hands over. Its length is looked at only after the whole
 /// text has been read, so a missing terminator shows as a read past the buffer.
-std::string TextArgument(const char* text, const char* what)
+std::u16string TextArgument(const WCHAR* text, const char* what)
 {
     Check(text != nullptr, what);
-    std::string copy(text);
-    Check(copy.size() <= kova::fuzz::kSettingLimit, what);
+    std::u16string copy(text);
+    Check(copy.size() <= kMaxWide, what);
     return copy;
 }
 
@@ -111,31 +121,49 @@ std::uint16_t Little16(const std::uint8_t* bytes)
     return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
-HKEY ExpectedRoot(std::string_view appReg)
+HKEY ExpectedRoot(std::u16string_view appReg)
 {
-    if (appReg == "HKEY_USERS")
+    if (appReg == u"HKEY_USERS")
         return HKEY_USERS;
-    if (appReg == "HKEY_CLASSES_ROOT")
+    if (appReg == u"HKEY_CLASSES_ROOT")
         return HKEY_CLASSES_ROOT;
-    if (appReg == "HKEY_LOCAL_MACHINE")
+    if (appReg == u"HKEY_LOCAL_MACHINE")
         return HKEY_LOCAL_MACHINE;
-    if (appReg == "HKEY_CURRENT_CONFIG")
+    if (appReg == u"HKEY_CURRENT_CONFIG")
         return HKEY_CURRENT_CONFIG;
     return HKEY_CURRENT_USER;
 }
 
-/// A value as the launcher must see it: whether the query succeeds into 256 bytes, and
-/// its bytes up to the first zero byte as text.
+/// A value as the launcher must see it: whether the query succeeds, and its text up to the
+/// first zero: text types in UTF-16 into 256 characters, other data as bytes into 256.
 struct Seen {
     bool ok;
-    std::string text;
+    std::u16string text;
 };
+
+bool IsTextType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 Seen SeenValue(const FakeValue& value)
 {
-    if (!value.exists || value.bytes.size() > kDataSize)
+    if (!value.exists)
         return {false, {}};
-    return {true, value.bytes.substr(0, value.bytes.find('\0'))};
+    std::u16string text;
+    if (IsTextType(value.type)) {
+        if (value.bytes.size() > kDataSize)
+            return {false, {}};
+        for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2)
+            text += static_cast<char16_t>(static_cast<unsigned char>(value.bytes[i]) |
+                                          static_cast<unsigned char>(value.bytes[i + 1]) << 8);
+    } else {
+        if (value.bytes.size() > kByteDataSize)
+            return {false, {}};
+        for (const char c : value.bytes)
+            text += static_cast<unsigned char>(c);
+    }
+    return {true, text.substr(0, text.find(u'\0'))};
 }
 
 /// Works out from the input alone what the launcher must have done, and compares.
@@ -143,45 +171,58 @@ Seen SeenValue(const FakeValue& value)
 /// rights, once, with the very program and parameters that the command line holds.
 void CheckShell(const Run& run)
 {
-    Check(run.shellAfterElevationFailure, "ShellExecuteA without a 740 failure before it");
+    Check(run.shellAfterElevationFailure, "ShellExecuteW without a 740 failure before it");
     const bool due = run.needsElevation && !run.started.empty();
     Check(run.shellPrograms.size() == (due ? 1u : 0u), "the shell was used when it was not due, or not used");
     if (!due)
         return;
-    const std::string& line = run.started[0];
-    const std::string& program = run.shellPrograms[0];
-    const std::string& parameters = run.shellParameters[0];
+    const std::u16string& line = run.started[0];
+    const std::u16string& program = run.shellPrograms[0];
+    const std::u16string& parameters = run.shellParameters[0];
     const bool quoted = !line.empty() && line[0] == '"';
-    const std::string written = quoted ? '"' + program : program;
+    const std::u16string written = quoted ? u'"' + program : program;
     Check(line.compare(0, written.size(), written) == 0, "the shell's program is not where the line starts");
     Check(line.size() >= parameters.size() &&
               line.compare(line.size() - parameters.size(), parameters.size(), parameters) == 0,
           "the shell's parameters are not the end of the line");
 }
 
+/// A version's text as the parser reads it: a character beyond ASCII ends the numbers as
+/// any other letter does.
+std::string Ascii(std::u16string_view text)
+{
+    std::string out;
+    for (const char16_t c : text)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
 void CheckDecision(const Run& run, std::string_view text, bool hasFile)
 {
     CheckShell(run);
     Check(run.started.size() <= 1, "more than one program started");
-    for (const std::string& line : run.started)
-        Check(line.size() <= kova::fuzz::kSettingLimit, "command line longer than 256");
+    for (const std::u16string& line : run.started)
+        Check(line.size() <= kMaxWide, "command line longer than 256 characters");
+    Check(run.handlesClosed == (run.started.size() == 1 && !run.needsElevation && !run.otherFailure ? 2 : 0),
+          "the started program's handles were not closed, or closed when there were none");
 
     if (!hasFile) {
         Check(run.opens == 0 && run.started.empty(), "acted without an autorun.inf");
         return;
     }
-    std::string_view setting[kova::fuzz::kSettingKeys.size()];
+    const kova::fuzz::ExpectedText read = kova::fuzz::ReadExpectedText(text, kMaxRead);
+    std::u16string setting[kova::fuzz::kSettingKeys.size()];
     for (std::size_t i = 0; i < kova::fuzz::kSettingKeys.size(); ++i)
-        setting[i] = kova::fuzz::ExpectedSetting(text.substr(0, kMaxRead), kova::fuzz::kSettingKeys[i]);
-    const auto [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
-                setupName, appRegistryView, appVersion, appVersionValueName] = setting;
+        setting[i] = kova::fuzz::Utf16(kova::fuzz::ExpectedSetting(read.text, kova::fuzz::kSettingKeys[i]));
+    const auto& [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
+                 setupName, appRegistryView, appVersion, appVersionValueName] = setting;
 
     Check(run.opens == 1, "the key was not opened exactly once");
     Check(run.openedRoot == ExpectedRoot(appReg), "wrong registry root");
     Check(run.openedPath == appKey, "wrong sub-key");
-    const REGSAM view = appRegistryView == "64"   ? KEY_WOW64_64KEY
-                        : appRegistryView == "32" ? KEY_WOW64_32KEY
-                                                  : 0;
+    const REGSAM view = appRegistryView == u"64"   ? KEY_WOW64_64KEY
+                        : appRegistryView == u"32" ? KEY_WOW64_32KEY
+                                                   : 0;
     Check(run.openedAccess == (KEY_QUERY_VALUE | view), "wrong access");
 
     if (run.openStatus != ERROR_SUCCESS) {
@@ -195,13 +236,13 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
     }
 
     Check(run.closes == 1 && !run.keyOpen, "the key was not closed once");
-    std::vector<std::string_view> queries;
-    std::string expectedStart;
+    std::vector<std::u16string_view> queries;
+    std::u16string expectedStart;
     bool start = false;
     std::size_t next = 0;
     // With a version on the disc, the installed one is asked for first; an older one
     // starts the setup program, if one is named, and nothing more is asked.
-    if (const auto disc = kova::fuzz::ExpectedVersion(appVersion)) {
+    if (const auto disc = kova::fuzz::ExpectedVersion(Ascii(appVersion))) {
         queries.push_back(appVersionValueName);
         const FakeValue& value = run.values[next++];
         const Seen seen = SeenValue(value);
@@ -212,7 +253,7 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
                                                    static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[2])) << 16 |
                                                    static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[3])) << 24};
         else if (seen.ok)
-            installed = kova::fuzz::ExpectedVersion(seen.text);
+            installed = kova::fuzz::ExpectedVersion(Ascii(seen.text));
         if (installed && kova::fuzz::ExpectedOrder(*installed, *disc) < 0 && !setupName.empty()) {
             Check(run.queried.size() == 1 && run.queried[0] == appVersionValueName,
                   "an upgrade asked for more than the installed version");
@@ -244,16 +285,16 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
 
 } // namespace
 
-// --- The registry and process calls the launcher makes ---------------------------------
+// --- The registry, process and text calls the launcher makes ----------------------------
 
-LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
+LONG WINAPI RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result)
 {
-    Check(gRun != nullptr && result != nullptr, "RegOpenKeyExA outside a run");
-    Check(options == 0, "RegOpenKeyExA with options");
+    Check(gRun != nullptr && result != nullptr, "RegOpenKeyExW outside a run");
+    Check(options == 0, "RegOpenKeyExW with options");
     ++gRun->opens;
     gRun->openedAccess = desired;
     gRun->openedRoot = root;
-    gRun->openedPath = TextArgument(subKey, "RegOpenKeyExA: bad sub-key");
+    gRun->openedPath = TextArgument(subKey, "RegOpenKeyExW: bad sub-key");
     if (gRun->openStatus != ERROR_SUCCESS)
         return gRun->openStatus;
     gRun->keyOpen = true;
@@ -261,13 +302,13 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM desire
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+LONG WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize)
 {
     Check(gRun != nullptr && key == kProductKey && gRun->keyOpen, "query on a key not open");
     Check(reserved == nullptr && data != nullptr && dataSize != nullptr, "bad query arguments");
     const std::size_t index = gRun->queried.size();
-    gRun->queried.push_back(TextArgument(valueName, "RegQueryValueExA: bad value name"));
+    gRun->queried.push_back(TextArgument(valueName, "RegQueryValueExW: bad value name"));
     Check(index < 3, "more than three registry queries");
     const FakeValue& value = gRun->values[index];
     if (!value.exists)
@@ -295,22 +336,40 @@ LONG WINAPI RegCloseKey(HKEY key)
     return ERROR_SUCCESS;
 }
 
-UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
+BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                           LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                           LPPROCESS_INFORMATION processInformation)
 {
-    Check(gRun != nullptr && commandLine != nullptr, "WinExec outside a run");
-    Check(showCommand == SW_SHOWNORMAL, "WinExec with another show state");
+    Check(gRun != nullptr && commandLine != nullptr, "CreateProcessW outside a run");
+    Check(applicationName == nullptr && processAttributes == nullptr && threadAttributes == nullptr &&
+              !inheritHandles && creationFlags == 0 && environment == nullptr && currentDirectory == nullptr,
+          "CreateProcessW with more than WinExec passes");
+    Check(startupInfo != nullptr && startupInfo->cb == sizeof *startupInfo &&
+              startupInfo->dwFlags == STARTF_USESHOWWINDOW && startupInfo->wShowWindow == SW_SHOWNORMAL,
+          "CreateProcessW with another show state");
+    Check(processInformation != nullptr, "CreateProcessW without room for the process");
     // The whole text is copied before its length is checked: a missing terminator shows
     // as a read past the launcher's buffer.
     gRun->started.emplace_back(commandLine);
     if (gRun->needsElevation) {
         gRun->lastError = ERROR_ELEVATION_REQUIRED;
-        return ERROR_BAD_FORMAT;
+        return FALSE;
     }
     if (gRun->otherFailure) {
         gRun->lastError = ERROR_FILE_NOT_FOUND;
-        return ERROR_FILE_NOT_FOUND;
+        return FALSE;
     }
-    return 33;
+    processInformation->hProcess = kProcess;
+    processInformation->hThread = kThread;
+    return TRUE;
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle)
+{
+    Check(gRun != nullptr && (handle == kProcess || handle == kThread), "closed a handle that was not handed out");
+    ++gRun->handlesClosed;
+    return TRUE;
 }
 
 DWORD WINAPI GetLastError(void)
@@ -320,30 +379,59 @@ DWORD WINAPI GetLastError(void)
 
 // Every name counts as a program: the split then takes the shortest name, which the
 // checks above must hold all the same.
-DWORD WINAPI SearchPathA(LPCSTR, LPCSTR fileName, LPCSTR, DWORD bufferLength, LPSTR buffer, LPSTR*)
+DWORD WINAPI SearchPathW(LPCWSTR, LPCWSTR fileName, LPCWSTR, DWORD bufferLength, LPWSTR buffer, LPWSTR*)
 {
-    Check(fileName != nullptr && buffer != nullptr && bufferLength >= MAX_PATH, "bad SearchPathA arguments");
-    buffer[0] = '\0';
+    Check(fileName != nullptr && buffer != nullptr && bufferLength >= MAX_PATH, "bad SearchPathW arguments");
+    buffer[0] = 0;
     return 1;
 }
 
-DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
+DWORD WINAPI GetFileAttributesW(LPCWSTR fileName)
 {
-    Check(fileName != nullptr, "GetFileAttributesA without a name");
+    Check(fileName != nullptr, "GetFileAttributesW without a name");
     return FILE_ATTRIBUTE_NORMAL;
 }
 
-HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                                INT showCommand)
 {
-    Check(gRun != nullptr && window == nullptr && directory == nullptr, "ShellExecuteA outside a run");
-    Check(verb != nullptr && std::string_view(verb) == "open" && showCommand == SW_SHOWNORMAL,
-          "ShellExecuteA with another verb or show state");
+    Check(gRun != nullptr && window == nullptr && directory == nullptr, "ShellExecuteW outside a run");
+    Check(verb != nullptr && std::u16string_view(verb) == u"open" && showCommand == SW_SHOWNORMAL,
+          "ShellExecuteW with another verb or show state");
     if (gRun->lastError != ERROR_ELEVATION_REQUIRED)
         gRun->shellAfterElevationFailure = false;
-    gRun->shellPrograms.emplace_back(TextArgument(file, "ShellExecuteA: bad program"));
-    gRun->shellParameters.emplace_back(TextArgument(parameters, "ShellExecuteA: bad parameters"));
+    gRun->shellPrograms.emplace_back(TextArgument(file, "ShellExecuteW: bad program"));
+    gRun->shellParameters.emplace_back(TextArgument(parameters, "ShellExecuteW: bad parameters"));
     return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
+}
+
+// The code page of this run: each byte the character of its number. UTF-8: a byte outside
+// a well-formed sequence is U+FFFD.
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int capacity)
+{
+    Check((codePage == CP_ACP || codePage == CP_UTF8) && flags == 0 && text != nullptr && length == -1 &&
+              out != nullptr && capacity > 0,
+          "MultiByteToWideChar with other arguments than the launcher's");
+    std::u32string characters;
+    const std::string_view bytes(text);
+    for (std::size_t at = 0; at < bytes.size();) {
+        char32_t code = static_cast<unsigned char>(bytes[at]);
+        std::size_t used = 1;
+        if (codePage == CP_UTF8) {
+            used = kova::fuzz::DecodeUtf8(bytes.substr(at), code);
+            if (used == 0) {
+                code = 0xFFFD;
+                used = 1;
+            }
+        }
+        characters += code;
+        at += used;
+    }
+    const std::u16string wide = kova::fuzz::Utf16(characters);
+    if (wide.size() + 1 > static_cast<std::size_t>(capacity))
+        return 0;
+    std::memcpy(out, wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
+    return static_cast<int>(wide.size() + 1);
 }
 
 // --- libFuzzer's entry points ------------------------------------------------------------

@@ -1,31 +1,52 @@
 #include "launcher/CommandProgram.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 namespace autorun {
 
 namespace {
 
-bool IsBlank(char c)
+template <class Char>
+bool IsBlank(Char c)
 {
     return c == ' ' || c == '\t';
 }
 
-/// Copies `length` characters of `text` into the result's name when they fit.
-bool TakeName(CommandProgram& result, const char* text, std::size_t length)
+bool IsFolderSeparator(unsigned long c)
+{
+    for (const char* separator = kFolderSeparators; *separator != '\0'; ++separator) {
+        if (c == static_cast<unsigned long>(*separator)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+template <class Char>
+std::size_t Length(const Char* text)
+{
+    std::size_t length = 0;
+    while (text[length] != 0) {
+        ++length;
+    }
+    return length;
+}
+
+/// Copies `length` units of `text` into the result's name when they fit.
+template <class Char>
+bool TakeName(CommandProgram<Char>& result, const Char* text, std::size_t length)
 {
     if (length > kMaxCommandLine) {
-        result.program[0] = '\0';
+        result.program[0] = 0;
         return false;
     }
-    std::memcpy(result.program, text, length);
-    result.program[length] = '\0';
+    std::memcpy(result.program, text, length * sizeof(Char));
+    result.program[length] = 0;
     return true;
 }
 
-const char* SkipBlanks(const char* text)
+template <class Char>
+const Char* SkipBlanks(const Char* text)
 {
     while (IsBlank(*text)) {
         ++text;
@@ -35,20 +56,23 @@ const char* SkipBlanks(const char* text)
 
 } // namespace
 
-void SplitCommandProgram(const char* line, ProgramExists exists, void* context,
-                         CommandProgram& result)
+template <class Char>
+void SplitCommandProgram(const Char* line, ProgramExists<Char> exists, void* context,
+                         CommandProgram<Char>& result)
 {
     result.found = false;
     if (line[0] == '"') {
-        const char* close = std::strchr(line + 1, '"');
-        const std::size_t length = close != nullptr ? static_cast<std::size_t>(close - line - 1)
-                                                 : std::strlen(line + 1);
+        std::size_t length = 0;
+        while (line[1 + length] != 0 && line[1 + length] != '"') {
+            ++length;
+        }
+        const bool closed = line[1 + length] == '"';
         result.found = TakeName(result, line + 1, length) && exists(result.program, context);
-        result.parameters = SkipBlanks(close != nullptr ? close + 1 : line + 1 + length);
+        result.parameters = SkipBlanks(line + 1 + length + (closed ? 1 : 0));
         return;
     }
     for (std::size_t end = 0;; ++end) {
-        while (line[end] != '\0' && !IsBlank(line[end])) {
+        while (line[end] != 0 && !IsBlank(line[end])) {
             ++end;
         }
         if (TakeName(result, line, end) && exists(result.program, context)) {
@@ -56,36 +80,56 @@ void SplitCommandProgram(const char* line, ProgramExists exists, void* context,
             result.parameters = SkipBlanks(line + end);
             return;
         }
-        if (line[end] == '\0') {
+        if (line[end] == 0) {
             break;
         }
     }
     std::size_t first = 0;
-    while (line[first] != '\0' && !IsBlank(line[first])) {
+    while (line[first] != 0 && !IsBlank(line[first])) {
         ++first;
     }
     TakeName(result, line, first);
     result.parameters = SkipBlanks(line + first);
 }
 
-bool IsProgramFile(const char* path)
+bool IsProgramFile(const WCHAR* path)
 {
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool HasFolderPart(const char* name)
+template <class Char>
+bool HasFolderPart(const Char* name)
 {
-    return std::strpbrk(name, kFolderSeparators) != nullptr;
+    for (; *name != 0; ++name) {
+        if (IsFolderSeparator(static_cast<unsigned long>(*name))) {
+            return true;
+        }
+    }
+    return false;
 }
 
-bool AddsProgramExtension(const char* name)
+template <class Char>
+bool AddsProgramExtension(const Char* name)
 {
-    const char* file = name + std::strlen(name);
-    while (file > name && std::strchr(kFolderSeparators, file[-1]) == nullptr) {
+    const Char* file = name + Length(name);
+    while (file > name && !IsFolderSeparator(static_cast<unsigned long>(file[-1]))) {
         --file;
     }
-    return std::strchr(file, '.') == nullptr;
+    for (; *file != 0; ++file) {
+        if (*file == '.') {
+            return false;
+        }
+    }
+    return true;
 }
+
+// The launcher splits UTF-16 command lines, the checker UTF-8 ones.
+template void SplitCommandProgram(const char*, ProgramExists<char>, void*, CommandProgram<char>&);
+template void SplitCommandProgram(const WCHAR*, ProgramExists<WCHAR>, void*, CommandProgram<WCHAR>&);
+template bool HasFolderPart(const char*);
+template bool HasFolderPart(const WCHAR*);
+template bool AddsProgramExtension(const char*);
+template bool AddsProgramExtension(const WCHAR*);
 
 } // namespace autorun

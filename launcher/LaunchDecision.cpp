@@ -4,22 +4,50 @@
 #include "launcher/RegistryView.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace autorun {
 
 namespace {
 
-/// Reads a registry value into a text buffer, whatever its type; only the installed
-/// version looks at the type afterwards.
-LaunchQuery& QueryText(HKEY key, QueryRole role, const char* valueName, LaunchDecision& decision)
+/// Data that is not text stays what the "A" query made of it: its bytes, read as 8-bit
+/// text in the ANSI code page, up to the first zero byte, from a buffer of kMaxByteData
+/// bytes.
+void BytesAsText(LaunchQuery& query)
+{
+    if (query.lenKeyValue > kMaxByteData) {
+        query.status = ERROR_MORE_DATA;
+        return;
+    }
+    char bytes[kMaxByteData + 1];
+    std::memcpy(bytes, query.data, query.lenKeyValue);
+    bytes[query.lenKeyValue] = '\0';
+    ToWide(bytes, TextEncoding::Ansi, query.data, static_cast<int>(kDataLength + 1));
+}
+
+/// Reads a registry value as text. The type is looked at only to take data that is not
+/// text as the "A" query did: with it a number or bytes read the same on every machine
+/// as before.
+LaunchQuery& QueryText(HKEY key, QueryRole role, SettingKey name, const LaunchSettings& settings,
+                       LaunchDecision& decision)
 {
     LaunchQuery& query = decision.queries[decision.queryCount++];
     std::memset(&query, 0, sizeof query);
     query.role = role;
-    query.valueName = valueName;
+    query.valueName = settings.Value(name);
+    query.wideValueName = settings.Wide(name);
     query.lenKeyValue = kDataSize;
-    query.status = RegQueryValueExA(key, valueName, NULL, &query.valType,
+    query.status = RegQueryValueExW(key, query.wideValueName, NULL, &query.valType,
                                     reinterpret_cast<LPBYTE>(query.data), &query.lenKeyValue);
+    if (query.status == ERROR_SUCCESS && query.valType == REG_DWORD && query.lenKeyValue == sizeof(DWORD)) {
+        std::memcpy(&query.number, query.data, sizeof query.number);
+    }
+    if (query.status == ERROR_SUCCESS && !IsTextType(query.valType)) {
+        BytesAsText(query);
+    } else if (query.status == ERROR_SUCCESS) {
+        // The text ends with the data: an odd byte at its end is no character.
+        query.data[query.lenKeyValue / sizeof(WCHAR)] = 0;
+    }
     if (query.status != ERROR_SUCCESS) {
         // Whatever a failed query left in the buffer is not data.
         std::memset(query.data, 0, sizeof query.data);
@@ -28,17 +56,20 @@ LaunchQuery& QueryText(HKEY key, QueryRole role, const char* valueName, LaunchDe
 }
 
 /// The installed version in a query's data: a REG_DWORD is its number as one part, any
-/// other type is text. `version` is still all zero, as the decision starts.
+/// other type is text, whose characters beyond ASCII end the numbers as any other letter
+/// does. `version` is still all zero, as the decision starts.
 void ReadInstalledVersion(const LaunchQuery& query, Version& version)
 {
     if (query.valType == REG_DWORD && query.lenKeyValue == sizeof(DWORD)) {
-        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(query.data);
-        version.parts[0] = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+        version.parts[0] = query.number;
         version.count = 1;
         return;
     }
-    ParseVersion(query.data, version);
+    char text[kDataLength + 1];
+    for (DWORD i = 0; i <= kDataLength; ++i) {
+        text[i] = query.data[i] < 0x80 ? static_cast<char>(query.data[i]) : '?';
+    }
+    ParseVersion(text, version);
 }
 
 /// When the disc has a version, asks for the installed one and compares them. True when the
@@ -50,7 +81,7 @@ bool Upgrades(const LaunchSettings& settings, LaunchDecision& decision, HKEY ske
     if (versions.disc.count == 0) {
         return false;
     }
-    const LaunchQuery& query = QueryText(skey, QueryRole::Version, settings.appVersionValueName, decision);
+    const LaunchQuery& query = QueryText(skey, QueryRole::Version, SettingKey::AppVersionValueName, settings, decision);
     if (query.status != ERROR_SUCCESS) {
         return false;
     }
@@ -86,19 +117,21 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
     if (settings.autoStart[0] != '\0') {
         decision.reason = LaunchReason::InstalledForced;
     } else {
-        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, settings.autoStartValueName, decision);
+        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, SettingKey::AutoStartValueName, settings, decision);
         if (query.status != ERROR_SUCCESS) {
             decision.reason = LaunchReason::AutoStartQueryFailed;
             return;
         }
-        query.matched = std::strcmp(query.data, settings.autoStartValue) == 0;
+        // Character by character, up to the terminator, case-sensitive.
+        query.matched = std::basic_string_view<WCHAR>(query.data) ==
+                        std::basic_string_view<WCHAR>(settings.Wide(SettingKey::AutoStartValue));
         if (!query.matched) {
             decision.reason = LaunchReason::AutoStartDiffers;
             return;
         }
         decision.reason = LaunchReason::InstalledWanted;
     }
-    if (QueryText(skey, QueryRole::AppPath, settings.appPathValueName, decision).status != ERROR_SUCCESS) {
+    if (QueryText(skey, QueryRole::AppPath, SettingKey::AppPathValueName, settings, decision).status != ERROR_SUCCESS) {
         decision.reason = LaunchReason::AppPathQueryFailed;
         return;
     }
@@ -107,6 +140,11 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
 }
 
 } // namespace
+
+bool IsTextType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 const LaunchQuery* LaunchDecision::Query(QueryRole role) const
 {
@@ -118,11 +156,11 @@ const LaunchQuery* LaunchDecision::Query(QueryRole role) const
     return nullptr;
 }
 
-const char* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings)
+const WCHAR* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings)
 {
     switch (decision.commandSource) {
     case CommandSource::SetupName:
-        return settings.setupName;
+        return settings.Wide(SettingKey::SetupName);
     case CommandSource::AppPath:
         return decision.Query(QueryRole::AppPath)->data;
     case CommandSource::None:
@@ -138,9 +176,9 @@ void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, Laun
     decision.access = RegistryAccess(settings.appRegistryView);
     ParseVersion(settings.appVersion, decision.versions.disc);
     HKEY skey = NULL;
-    decision.openStatus = RegOpenKeyExA(decision.root, settings.appKey, 0, decision.access, &skey);
+    decision.openStatus = RegOpenKeyExW(decision.root, settings.Wide(SettingKey::AppKey), 0, decision.access, &skey);
     Decide(settings, decision, skey);
-    if (const char* commandLine = CommandLine(decision, settings); commandLine != nullptr) {
+    if (const WCHAR* commandLine = CommandLine(decision, settings); commandLine != nullptr) {
         start(commandLine);
     }
     if (decision.openStatus == ERROR_SUCCESS) {

@@ -12,8 +12,20 @@
 
 namespace autorun {
 
-/// Registry data is read into buffers of this size.
-constexpr DWORD kDataSize = 256;
+/// Registry data is read into buffers of this many characters: a text of 255 and its
+/// terminator fit, or 256 without one.
+constexpr DWORD kDataLength = 256;
+
+/// The data buffer's size in bytes, as the query takes it.
+constexpr DWORD kDataSize = kDataLength * sizeof(WCHAR);
+
+/// Data that is not text (a number, bytes) is taken as 8-bit text in the ANSI code page,
+/// as the "A" query always handed it over: at most this many bytes of it.
+constexpr DWORD kMaxByteData = kDataLength;
+
+/// Whether the registry hands a value of this type out as text (REG_SZ, REG_EXPAND_SZ,
+/// REG_MULTI_SZ): in UTF-16 to the "W" query. Data of other types is bytes.
+bool IsTextType(DWORD type);
 
 /// What a registry query asks for.
 enum class QueryRole {
@@ -22,17 +34,24 @@ enum class QueryRole {
     AppPath,   ///< the value that holds the installed program's command line
 };
 
-/// One registry query and its answer. The data buffer has a byte more than the query may
-/// fill, always zero, so that data without a terminator still ends inside it.
+/// One registry query and its answer. The data buffer has a character more than the query
+/// may fill, always zero, so that data without a terminator still ends inside it.
 struct LaunchQuery {
     QueryRole role;
-    const char* valueName; ///< the setting that named the value (it lives in the settings)
-    LONG status;           ///< RegQueryValueExA's result
-    DWORD valType;         ///< the value's type, as the query reported it (never used)
-    DWORD lenKeyValue;     ///< the byte count the query reported
+    const char* valueName;      ///< the setting that named the value (it lives in the settings)
+    const WCHAR* wideValueName; ///< the same, as the query was given it
+    /// RegQueryValueExW's result; for data that is not text, also ERROR_MORE_DATA when it
+    /// holds more than kMaxByteData bytes, as the "A" query's buffer refused it.
+    LONG status;
+    DWORD valType;     ///< the value's type, as the query reported it
+    DWORD lenKeyValue; ///< the byte count the query reported
     /// For the auto-start value: the query succeeded and its data is "AutoStartValue="'s.
     bool matched;
-    char data[kDataSize + 1];
+    /// The data as text: a text type's characters, or other data's bytes through the ANSI
+    /// code page.
+    WCHAR data[kDataLength + 1];
+    /// A REG_DWORD's number, as its four bytes hold it (0 for data of other types).
+    DWORD number;
 };
 
 enum class LaunchAction { Nothing, Installed, Setup };
@@ -76,7 +95,7 @@ struct VersionComparison {
 struct LaunchDecision {
     HKEY root;
     REGSAM access;
-    LONG openStatus; ///< RegOpenKeyExA's result: 0 means the key opened
+    LONG openStatus; ///< RegOpenKeyExW's result: 0 means the key opened
     int queryCount;  ///< how many of `queries` were made, in the order they were made
     LaunchQuery queries[3];
     VersionComparison versions;
@@ -89,10 +108,10 @@ struct LaunchDecision {
 };
 
 /// The exact text handed to the start, or null: the setup name or the program-path data.
-const char* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings);
+const WCHAR* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings);
 
 /// Starts a program (or, for the checker, only notes what would start).
-using LaunchStart = void (*)(const char* commandLine);
+using LaunchStart = void (*)(const WCHAR* commandLine);
 
 /// Opens the product's key, asks for the values and calls `start` with the command line to
 /// start, if any, while the key is still open; then closes the key. Everything it learns

@@ -25,12 +25,26 @@ const char* LaunchSettings::Value(SettingKey key) const
     return this->*KeyOf(key).value;
 }
 
-void ReadLaunchSettings(const char* buf, LaunchSettings& settings)
+void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity)
 {
+    if (text[0] == '\0') {
+        out[0] = 0;
+        return;
+    }
+    const UINT codePage = encoding == TextEncoding::Ansi ? CP_ACP : CP_UTF8;
+    if (MultiByteToWideChar(codePage, 0, text, -1, out, capacity) == 0) {
+        out[0] = 0;
+    }
+}
+
+void ReadLaunchSettings(const char* buf, TextEncoding encoding, LaunchSettings& settings)
+{
+    settings.encoding = encoding;
     for (const LaunchKey& key : kLaunchKeys) {
-        const char* found = FindValue(buf, settings.*key.value, key.name);
-        settings.offsets[static_cast<int>(key.key)] =
-            found != nullptr ? static_cast<std::size_t>(found - buf) : kNotFound;
+        const int index = static_cast<int>(key.key);
+        const char* found = FindValue(buf, settings.*key.value, key.name, encoding);
+        settings.offsets[index] = found != nullptr ? static_cast<std::size_t>(found - buf) : kNotFound;
+        ToWide(settings.*key.value, encoding, settings.wide[index], static_cast<int>(kMaxWideLength + 1));
     }
 }
 

@@ -4,10 +4,20 @@
 
 #include "launcher/GetValue.h"
 
+#include <windows.h>
+
 namespace autorun {
 
-/// One setting's text: at most kMaxValueLength characters and a terminator.
-using SettingValue = char[kMaxValueLength + 1];
+/// One setting's text as the file holds it (8-bit ANSI text or UTF-8): at most
+/// kMaxValueLength characters and a terminator.
+using SettingValue = char[kMaxValueBytes + 1];
+
+/// The most UTF-16 units a setting's characters become: two for a character beyond the
+/// Basic Multilingual Plane.
+constexpr std::size_t kMaxWideLength = 2 * kMaxValueLength;
+
+/// One setting's text as Windows' wide calls take it, terminated.
+using WideValue = WCHAR[kMaxWideLength + 1];
 
 /// The keys in the order they are looked up; the registry view and the version come after
 /// the others.
@@ -41,8 +51,13 @@ struct LaunchSettings {
     SettingValue appVersionValueName;
     /// For each key, in the order of SettingKey, where the search found it.
     std::size_t offsets[kSettingKeyCount];
+    /// How the text was encoded, which decides how a value becomes UTF-16.
+    TextEncoding encoding;
+    /// For each key, its value in UTF-16: what the registry and the start are asked with.
+    WideValue wide[kSettingKeyCount];
 
     const char* Value(SettingKey key) const;
+    const WCHAR* Wide(SettingKey key) const { return wide[static_cast<int>(key)]; }
     std::size_t Offset(SettingKey key) const { return offsets[static_cast<int>(key)]; }
     bool IsSet(SettingKey key) const { return Offset(key) != kNotFound; }
 };
@@ -60,9 +75,14 @@ extern const LaunchKey kLaunchKeys[kSettingKeyCount];
 /// The key's entry in kLaunchKeys.
 const LaunchKey& KeyOf(SettingKey key);
 
-/// Looks every key up in the terminated text `buf`, in the order of kLaunchKeys, and notes
-/// where each occurrence begins.
-void ReadLaunchSettings(const char* buf, LaunchSettings& settings);
+/// `text` (terminated, in `encoding`) as UTF-16 in `out`, which holds `capacity` units
+/// with the terminator: MultiByteToWideChar from the ANSI code page or from UTF-8. Text
+/// that does not fit gives an empty value.
+void ToWide(const char* text, TextEncoding encoding, WCHAR* out, int capacity);
+
+/// Looks every key up in the terminated text `buf` of `encoding`, in the order of
+/// kLaunchKeys, notes where each occurrence begins, and makes each value's UTF-16 form.
+void ReadLaunchSettings(const char* buf, TextEncoding encoding, LaunchSettings& settings);
 
 } // namespace autorun
 

@@ -17,40 +17,68 @@ namespace autorun {
 
 namespace {
 
-/// Whether CreateProcess would find a program by this name: a bare name where SearchPathA
+/// The shell's verb, spelled out so that it is UTF-16 whatever WCHAR is.
+constexpr WCHAR kOpen[] = {'o', 'p', 'e', 'n', 0};
+
+constexpr WCHAR kWideProgramExtension[] = {'.', 'e', 'x', 'e', 0};
+
+std::size_t Length(const WCHAR* text)
+{
+    std::size_t length = 0;
+    while (text[length] != 0) {
+        ++length;
+    }
+    return length;
+}
+
+/// Whether CreateProcess would find a program by this name: a bare name where SearchPathW
 /// looks (the launcher's folder first), a name with a folder part where it stands; ".exe"
 /// is added to a name without an extension.
-bool IsStartable(const char* name, void*)
+bool IsStartable(const WCHAR* name, void*)
 {
-    char path[MAX_PATH];
+    WCHAR path[MAX_PATH];
     if (!HasFolderPart(name)) {
-        return SearchPathA(NULL, name, kProgramExtension, MAX_PATH, path, NULL) != 0;
+        return SearchPathW(NULL, name, kWideProgramExtension, MAX_PATH, path, NULL) != 0;
     }
     if (!AddsProgramExtension(name)) {
         return IsProgramFile(name);
     }
-    const std::size_t length = std::strlen(name);
-    if (length + sizeof kProgramExtension > sizeof path) {
+    const std::size_t length = Length(name);
+    if (length + sizeof kWideProgramExtension / sizeof(WCHAR) > MAX_PATH) {
         return false;
     }
-    std::memcpy(path, name, length);
-    std::memcpy(path + length, kProgramExtension, sizeof kProgramExtension);
+    std::memcpy(path, name, length * sizeof(WCHAR));
+    std::memcpy(path + length, kWideProgramExtension, sizeof kWideProgramExtension);
     return IsProgramFile(path);
 }
 
 } // namespace
 
-void StartThroughShell(const char* commandLine)
+void StartThroughShell(const WCHAR* commandLine)
 {
-    CommandProgram split;
+    CommandProgram<WCHAR> split;
     SplitCommandProgram(commandLine, IsStartable, NULL, split);
-    ShellExecuteA(NULL, "open", split.program, split.parameters, NULL, SW_SHOWNORMAL);
+    ShellExecuteW(NULL, kOpen, split.program, split.parameters, NULL, SW_SHOWNORMAL);
 }
 
-void StartProgram(const char* commandLine)
+void StartProgram(const WCHAR* commandLine)
 {
-    // WinExec's value is above 31 when the program started.
-    if (WinExec(commandLine, SW_SHOWNORMAL) > 31) {
+    // CreateProcessW may write to its command line, so it gets a copy, as WinExec gives it.
+    WCHAR line[kMaxCommandLine + 1];
+    const std::size_t length = Length(commandLine);
+    if (length > kMaxCommandLine) {
+        return;
+    }
+    std::memcpy(line, commandLine, (length + 1) * sizeof(WCHAR));
+    STARTUPINFOW startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process;
+    if (CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
         return;
     }
     if (GetLastError() == ERROR_ELEVATION_REQUIRED) {

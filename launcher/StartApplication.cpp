@@ -15,7 +15,7 @@ kova::XGAppCore* StartApplication()
         return NULL;
     }
     LaunchSettings settings;
-    ReadLaunchSettings(text.buf, settings);
+    ReadLaunchSettings(text.Text(), text.encoding, settings);
     LaunchDecision decision;
     DecideLaunch(settings, decision, StartProgram);
     return NULL;

@@ -25,12 +25,12 @@ mkdir -p "$(dirname "$prefix")"
   # activated the next window. On a virtual desktop Wine alone decides, as Windows does.
   # And a relay trace (WINEDEBUG=+relay), which the scenarios read to see the command line
   # the launcher hands to Windows, shows only the calls that start programs.
-  settings=2
+  settings=4
   if [ "$(cat "$prefix/.kova-settings" 2>/dev/null)" != "$settings" ]; then
     if ! { "$kova_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
            "$kova_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1 &&
            "$kova_wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
-             /d 'KERNEL32.WinExec;SHELL32.ShellExecuteA' /f >/dev/null 2>&1 &&
+             /d 'KERNEL32.CreateProcessW;KERNELBASE.CreateProcessW;SHELL32.ShellExecuteW' /f >/dev/null 2>&1 &&
            wineserver -w && echo "$settings" >"$prefix/.kova-settings"; }; then
       echo "could not set up $prefix" >&2
       exit 1

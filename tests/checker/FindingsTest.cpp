@@ -46,6 +46,30 @@ std::vector<std::string> Findings(const CheckReport& report)
     return codes;
 }
 
+/// `text` as a UTF-16LE file saves it, with its byte-order mark.
+std::string Utf16Le(const std::u16string& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::string Repeated(const std::string& text, std::size_t count)
+{
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i)
+        out += text;
+    return out;
+}
+
+std::u16string Widened(const std::string& ascii)
+{
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
 struct Case {
     const char* what;
     std::string text;
@@ -94,8 +118,21 @@ TEST(Findings, EachTrapOfTheFile)
          {"value-cut-at-32000:9"}},
         {"a zero byte before some keys", Replace(kGood, "AppPathValueName", std::string(1, '\0') + "AppPathValueName"),
          {"zero-byte:7", "key-after-zero-byte:7", "apppath-default-value", "setup-not-set", "key-after-zero-byte:8"}},
-        {"a UTF-16 file", std::string("\xFF\xFE" "A\0p\0p\0K\0e\0y\0=\0x\0", 18), {"autorun-section-missing", "utf16-file:1"}},
-        {"UTF-16 without a byte-order mark", std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16), {"autorun-section-missing", "utf16-file:1"}},
+        {"a big-endian UTF-16 file", std::string("\xFE\xFF\0A\0p\0p\0K\0e\0y\0=\0x", 18), {"autorun-section-missing", "utf16-not-read:1"}},
+        {"big-endian without a byte-order mark", std::string("\0A\0p\0p\0K\0e\0y\0=\0x", 16), {"autorun-section-missing", "utf16-not-read:1"}},
+        {"UTF-16 without a byte-order mark", std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16), {"autorun-section-missing", "utf16-not-read:1"}},
+        // A UTF-16LE file is read as any other; its lines are counted in its own text.
+        {"a UTF-16LE file", Utf16Le(Widened(kGood)), {}},
+        {"a UTF-16LE file with a key in lower case", Utf16Le(Widened(Replace(kGood, "AppKey=", "appkey="))),
+         {"key-wrong-case:4", "appkey-empty", "autostart-value-missing:5"}},
+        {"an accented ANSI product key", Replace(kGood, "NeverInstalled", "Soci\xE9t\xE9"), {"ansi-non-ascii:4"}},
+        {"an accented UTF-8 product key", Replace(kGood, "NeverInstalled", "Soci\xC3\xA9t\xC3\xA9"), {}},
+        {"a UTF-8 mark before the section", "\xEF\xBB\xBF" + kGood, {"utf8-bom-hides-section:1"}},
+        {"a UTF-8 mark on a line of its own", "\xEF\xBB\xBF\r\n" + kGood, {}},
+        // A value of 256 characters, 243 of them two bytes long, is not too long.
+        {"a UTF-8 value of 256 characters", Replace(kGood, "/s", "/s " + Repeated("\xC3\xA9", 243)), {}},
+        {"a UTF-8 value of 257 characters", Replace(kGood, "/s", "/s " + Repeated("\xC3\xA9", 244)),
+         {"value-too-long:8"}},
         {"an auto-start value with a trailing tab", Replace(kGood, "AutoStartValue=1", "AutoStartValue=1\t"),
          {"value-trailing-blank:6"}},
         {"a value with a leading blank", Replace(kGood, "AppPathValueName=Path", "AppPathValueName= Path"),

@@ -34,6 +34,7 @@ TEST(JsonReport, HoldsTheWholeDecision)
     EXPECT_EQ(report["file"]["size"], 101);
     EXPECT_EQ(report["file"]["bytesRead"], 101);
     EXPECT_EQ(report["file"]["bytesSeen"], 101);
+    EXPECT_EQ(report["file"]["encoding"], "ansi");
     ASSERT_EQ(report["settings"].size(), 10u);
     EXPECT_EQ(report["settings"]["AppKey"]["value"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
     EXPECT_EQ(report["settings"]["AppKey"]["line"], 2);
@@ -68,13 +69,13 @@ TEST(JsonReport, HoldsTheWholeDecision)
         EXPECT_TRUE(finding["message"].is_string());
         EXPECT_TRUE(finding["fix"].is_string());
     }
-    EXPECT_EQ(codes, (std::vector<std::string>{"autorun-section-missing", "key-wrong-case",
+    EXPECT_EQ(codes, (std::vector<std::string>{"autorun-section-missing", "ansi-non-ascii", "key-wrong-case",
                                                "autostart-default-value", "apppath-default-value"}));
-    const Json& finding = report["findings"][1];
+    const Json& finding = report["findings"][2];
     EXPECT_EQ(finding["severity"], "error");
     EXPECT_EQ(finding["line"], 3);
-    EXPECT_EQ(report["findings"][2]["severity"], "warning");
-    EXPECT_TRUE(report["findings"][2]["line"].is_null());
+    EXPECT_EQ(report["findings"][3]["severity"], "warning");
+    EXPECT_TRUE(report["findings"][3]["line"].is_null());
 }
 
 TEST(JsonReport, TheVersionsAsTheDecisionReadThem)
@@ -89,6 +90,31 @@ TEST(JsonReport, TheVersionsAsTheDecisionReadThem)
     EXPECT_TRUE(versions["installed"].is_null());
     EXPECT_TRUE(versions["comparison"].is_null());
     EXPECT_TRUE(versions["meaning"].is_string());
+}
+
+/// Every text of the report is UTF-8, whatever the file's encoding: the same setting in
+/// each of them reads the same.
+TEST(JsonReport, TextsAreUtf8InEveryEncoding)
+{
+    const struct {
+        std::string bytes;
+        const char* encoding;
+    } files[] = {
+        {"AppKey=Soci\xE9t\xE9\r\nSetupName=\xE9.exe\r\n", "ansi"},
+        {"AppKey=Soci\xC3\xA9t\xC3\xA9\r\nSetupName=\xC3\xA9.exe\r\n", "utf-8"},
+        {"\xEF\xBB\xBF\r\nAppKey=Soci\xC3\xA9t\xC3\xA9\r\nSetupName=\xC3\xA9.exe\r\n", "utf-8-bom"},
+        {std::string("\xFF\xFE" "A\0p\0p\0K\0e\0y\0=\0S\0o\0c\0i\0\xE9\0t\0\xE9\0\r\0\n\0"
+                     "S\0e\0t\0u\0p\0N\0a\0m\0e\0=\0\xE9\0.\0e\0x\0e\0\r\0\n\0", 64), "utf-16le"},
+    };
+    for (const auto& file : files) {
+        CheckerTestFolder disc;
+        disc.Write("autorun.inf", file.bytes);
+        const Json report = Report(disc);
+        EXPECT_EQ(report["file"]["encoding"], file.encoding);
+        EXPECT_EQ(report["settings"]["AppKey"]["value"], "Soci\u00E9t\u00E9") << file.encoding;
+        EXPECT_EQ(report["registry"]["keyPath"], "Soci\u00E9t\u00E9") << file.encoding;
+        EXPECT_EQ(report["decision"]["commandLine"], "\u00E9.exe") << file.encoding;
+    }
 }
 
 TEST(JsonReport, WithoutAFileNothingIsAsked)

@@ -91,8 +91,9 @@ TEST(ShellAutorun, EachTrapOfTheShellsLines)
         {"a disc Windows starts the launcher from", "[autorun]\r\nopen=autorun.exe\r\nicon=autorun.exe,0\r\n"
                                                     "label=Product\r\naction=Install\r\n", {}},
         {"no section", "open=autorun.exe\r\n", {"autorun-section-missing"}},
+        // The one finding for it is the file's own: the mark hides the section.
         {"a UTF-8 mark before the section", "\xEF\xBB\xBF[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n",
-         {"autorun-section-missing"}},
+         {"utf8-bom-hides-section"}},
         {"a UTF-8 mark before a comment", "\xEF\xBB\xBF;\r\n[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n", {}},
         {"no open= line", "[autorun]\r\nlabel=Product\r\n", {"autorun-open-missing"}},
         {"an empty open= line", "[autorun]\r\nopen=\r\naction=Install\r\n", {"autorun-open-missing"}},

@@ -48,7 +48,7 @@ TEST(SplitCommandProgram, ReadsTheLineAsCreateProcessDoes)
         {"", "", "", false},
     };
     for (const Case& c : cases) {
-        CommandProgram result;
+        CommandProgram<char> result;
         SplitCommandProgram(c.line, Exists, &programs, result);
         EXPECT_STREQ(result.program, c.program) << c.line;
         EXPECT_STREQ(result.parameters, c.parameters) << c.line;
@@ -61,7 +61,7 @@ TEST(SplitCommandProgram, NeverTakesANameLongerThanItsBuffer)
     const std::string name(kMaxCommandLine + 1, 'a');
     std::set<std::string> programs = {name};
     for (const std::string& line : {name + " /q", "\"" + name + "\" /q"}) {
-        CommandProgram result;
+        CommandProgram<char> result;
         SplitCommandProgram(line.c_str(), Exists, &programs, result);
         EXPECT_FALSE(result.found) << line;
         EXPECT_STREQ(result.program, "");

@@ -40,7 +40,8 @@ TEST(StartThroughShell, OpensTheProgramWithItsParameters)
     fs::copy_file(KOVA_RECORDER, folder / "My App" / "app.exe");
     const fs::path saved = fs::current_path();
     fs::current_path(folder);
-    StartThroughShell("My App\\app.exe --go \"two words\"  x");
+    const std::u16string line = u"My App\\app.exe --go \"two words\"  x";
+    StartThroughShell(std::basic_string<WCHAR>(line.begin(), line.end()).c_str());
     const std::string started = FirstStart(folder);
     fs::current_path(saved);
     fs::remove_all(folder);

@@ -21,6 +21,7 @@ kova::XGAppCore* StartApplication()
         }
         names += length + (names[length] == ' ' ? 1 : 0);
     }
-    autorun::StartThroughShell("setup.exe /shell");
+    // A Windows-only probe: WCHAR is wchar_t there.
+    autorun::StartThroughShell(L"setup.exe /shell");
     return nullptr;
 }

@@ -49,7 +49,7 @@ backend_launcher_calls() {
   local launcher_id
   launcher_id=$(head -n 1 "$top/calls.txt" | cut -d: -f1)
   [ -n "$launcher_id" ] || fail "the launcher left no record of calls"
-  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|WinExec(.*\|ShellExecuteA(.*\|Set[A-Za-z]*Dll[A-Za-z]*(.*\|Set[A-Za-z]*ErrorMode(.*\)$/\1/p" \
+  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|CreateProcessW(.*\|ShellExecuteW(.*\|Set[A-Za-z]*Dll[A-Za-z]*(.*\|Set[A-Za-z]*ErrorMode(.*\)$/\1/p" \
     "$top/calls.txt" >"$1" ||
     fail "could not read the record of calls"
 }

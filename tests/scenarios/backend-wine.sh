@@ -75,18 +75,37 @@ backend_run_launcher() {
      </dev/null >/dev/null 2>"$top/relay.txt")
 }
 
-# How many programs the launcher started: its calls in the relay trace that succeeded,
-# WinExec above 31 and ShellExecuteA above 32 ("0024:Ret  KERNEL32.WinExec()
-# retval=00000021 ret=...").
+# How many programs the launcher started: its own calls in the relay trace that succeeded,
+# CreateProcessW not 0 and ShellExecuteW above 32 ("0024:Ret  KERNEL32.CreateProcessW()
+# retval=00000001 ret=..."). A call counts when a program makes it itself, not inside
+# another call (the shell's own CreateProcessW), with no program name beside the command
+# line, as the launcher makes it (the 64-bit loader starts a 32-bit launcher with its
+# name), and not when Wine's services start their helpers from the Windows folder, as
+# check-decision.py reads the trace too.
 wine_starts() {
   local function value starts=0
   while read -r function value; do
     case "$function" in
-      KERNEL32.WinExec) [ $((16#$value)) -le 31 ] || starts=$((starts + 1)) ;;
-      SHELL32.ShellExecuteA) [ $((16#$value)) -le 32 ] || starts=$((starts + 1)) ;;
+      create) [ $((16#$value)) -eq 0 ] || starts=$((starts + 1)) ;;
+      shell) [ $((16#$value)) -le 32 ] || starts=$((starts + 1)) ;;
     esac
-  done < <(sed -n 's/^[0-9a-f]*:Ret  \(KERNEL32\.WinExec\|SHELL32\.ShellExecuteA\)() retval=\([0-9a-f]*\) .*$/\1 \2/p' \
-             "$top/relay.txt")
+  done < <(awk '
+    /^[0-9a-f]+:Call / {
+      thread = substr($0, 1, index($0, ":") - 1)
+      if (++depth[thread] != 1) next
+      kind[thread] = ""
+      if ($0 ~ /^[0-9a-f]+:Call ([Kk][Ee][Rr][Nn][Ee][Ll](32|BASE|base))\.CreateProcessW\(0+,/ &&
+          tolower($0) !~ /l"c:\\\\windows\\\\/)
+        kind[thread] = "create"
+      else if ($0 ~ /^[0-9a-f]+:Call SHELL32\.ShellExecuteW\(/)
+        kind[thread] = "shell"
+      next
+    }
+    /^[0-9a-f]+:Ret / {
+      thread = substr($0, 1, index($0, ":") - 1)
+      if (depth[thread]-- == 1 && kind[thread] != "" && match($0, /retval=[0-9a-f]+/))
+        print kind[thread], substr($0, RSTART + 7, RLENGTH - 7)
+    }' "$top/relay.txt")
   echo "$starts"
 }
 

@@ -6,7 +6,7 @@
 REPORT is the checker's --json output and STATUS its exit status; CALLS is the
 launcher's record of calls (the stand-in's, posix) or Wine's relay trace (wine); STARTED
 is the recording program's "started.txt". The checker's decision.commandLine must be
-exactly the command line the launcher handed to WinExec (null when it handed none), and
+exactly the command line the launcher handed to CreateProcessW (null when it handed none), and
 a program must have started exactly when decision.programFound names one. With
 EXPECTED_FINDINGS, the finding codes must be exactly those it lists, one a line.
 """
@@ -16,51 +16,67 @@ import re
 import sys
 
 
-def ansi(data: bytes) -> str:
-    """Windows-1252 as Windows reads it: its five unassigned bytes stand for themselves."""
-    return "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in data)
-
-
-def unescape(text: str) -> bytes:
-    """The bytes of a text shown C-style: \\\\, \\", \\n, \\r, \\t and \\xNN."""
-    out = bytearray()
+def unescape(text: str) -> str:
+    """A text shown C-style, as Wine's relay trace and the stand-in's record show UTF-16:
+    backslash escapes for the backslash, the quote, line ends and tabs, and \\NNNN (four
+    hexadecimal digits) for any other unit outside printable ASCII; surrogate pairs are
+    joined."""
+    units = []
     i = 0
-    simple = {"\\": b"\\", '"': b'"', "n": b"\n", "r": b"\r", "t": b"\t"}
+    simple = {"\\": "\\", '"': '"', "n": "\n", "r": "\r", "t": "\t"}
     while i < len(text):
         if text[i] == "\\" and text[i + 1] in simple:
-            out += simple[text[i + 1]]
+            units.append(ord(simple[text[i + 1]]))
             i += 2
-        elif text[i] == "\\" and text[i + 1] == "x":
-            out.append(int(text[i + 2:i + 4], 16))
-            i += 4
+        elif text[i] == "\\":
+            units.append(int(text[i + 1:i + 5], 16))
+            i += 5
         else:
-            out += text[i].encode("latin-1")
+            units.append(ord(text[i]))
             i += 1
-    return bytes(out)
+    data = b"".join(unit.to_bytes(2, "little") for unit in units)
+    return data.decode("utf-16-le", errors="surrogatepass")
 
 
-QUOTED = r'"((?:[^"\\]|\\.)*)"'
+WIDE = r'L"((?:[^"\\]|\\.)*)"'
 
 
 def handed_posix(lines):
-    """WinExec calls in the launcher's own record: the launcher records first."""
+    """CreateProcessW calls in the launcher's own record: the launcher records first."""
     if not lines:
         return []
     launcher = lines[0].split(":", 1)[0]
     found = []
     for line in lines:
-        match = re.match(re.escape(launcher) + r":WinExec\(" + QUOTED + r", ", line)
+        match = re.match(re.escape(launcher) + r":CreateProcessW\(NULL, " + WIDE + r", ", line)
         if match:
             found.append(unescape(match.group(1)))
     return found
 
 
 def handed_wine(lines):
-    """WinExec calls in Wine's relay trace: "Call KERNEL32.WinExec(0061fe3c "...",00000001)"."""
+    """CreateProcessW calls the launcher itself made, in Wine's relay trace:
+    "0024:Call KERNEL32.CreateProcessW(00000000,0061fe3c L"...",00000000,...)" (or
+    kernelbase's, which kernel32 hands it on to), with no program name beside the line as
+    the launcher passes none. Only calls a program makes itself count, not those that the
+    system's code makes inside another call (the shell's, say), nor Wine's own services
+    starting their helpers from the Windows folder."""
     found = []
+    depth = {}
     for line in lines:
-        match = re.search(r"Call KERNEL32\.WinExec\([0-9a-f]+ " + QUOTED + r"(\.\.\.)?,", line)
-        if match:
+        call = re.match(r"([0-9a-f]+):(Call|Ret) ", line)
+        if not call:
+            continue
+        thread = call.group(1)
+        if call.group(2) == "Ret":
+            depth[thread] = depth.get(thread, 0) - 1
+            continue
+        depth[thread] = depth.get(thread, 0) + 1
+        if depth[thread] != 1:
+            continue
+        match = re.search(r"Call (?i:kernel(?:32|base))\.CreateProcessW\(0+,[0-9a-f]+ " + WIDE + r"(\.\.\.)?,",
+                          line)
+        if match and not match.group(1).lower().startswith("c:\\\\windows\\\\"):
             if match.group(2):
                 sys.exit("FAIL: Wine's trace cut the command line short: " + line)
             found.append(unescape(match.group(1)))
@@ -88,14 +104,14 @@ def main():
     expected_findings = sys.argv[6] if len(sys.argv) > 6 else None
     lines = []
     if os.path.exists(calls_path):
-        with open(calls_path, encoding="latin-1") as calls:
+        with open(calls_path, encoding="utf-8", errors="replace") as calls:
             lines = calls.read().splitlines()
     handed = handed_posix(lines) if mode == "posix" else handed_wine(lines)
     started = os.path.exists(started_path) and os.path.getsize(started_path) > 0
     problems = []
     if len(handed) > 1:
-        problems.append(f"the launcher called WinExec {len(handed)} times")
-    handed_line = ansi(handed[0]) if handed else None
+        problems.append(f"the launcher called CreateProcessW {len(handed)} times")
+    handed_line = handed[0] if handed else None
 
     if status == "2":
         # The check could not run: only an "autorun.inf" that cannot be read does that,
@@ -110,7 +126,7 @@ def main():
         decision = report["decision"]
         if decision["commandLine"] != handed_line:
             problems.append(f"checker's commandLine {decision['commandLine']!r}, "
-                            f"launcher's WinExec {handed_line!r}")
+                            f"launcher's CreateProcessW {handed_line!r}")
         if (decision["programFound"] is not None) != started:
             problems.append(f"checker's programFound {decision['programFound']!r}, "
                             f"but a program {'started' if started else 'did not start'}")

@@ -32,18 +32,26 @@ std::string Utf8(const std::string& text)
     return out;
 }
 
-/// The file's name as its folder holds it, whatever case the command line gave it in.
+/// The file's name as its folder holds it, whatever case the command line gave it in. On
+/// Windows it is asked in UTF-16: in the code page a name outside it would read as another
+/// ("Łapp.exe" as "Lapp.exe" on a Western machine), which may well be another file.
 std::string OwnFileName()
 {
-    const std::string path = kova::test::ExecutablePath();
 #ifdef _WIN32
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(path.c_str(), &found);
+    WCHAR module[4096] = {};
+    GetModuleFileNameW(NULL, module, 4095);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(module, &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
-        return Utf8(found.cFileName);
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, nullptr, 0, nullptr, nullptr);
+        std::string name(static_cast<std::size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name.data(), bytes, nullptr, nullptr);
+        name.resize(name.size() - 1);
+        return name;
     }
 #endif
+    const std::string path = kova::test::ExecutablePath();
     return path.substr(path.find_last_of("/\\") + 1);
 }
 

@@ -12,5 +12,7 @@
 /// consent as given). Above 32 on success, else the error.
 HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                LPCSTR directory, INT showCommand);
+HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                               LPCWSTR directory, INT showCommand);
 
 #endif

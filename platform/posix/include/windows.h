@@ -38,6 +38,11 @@ typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
 typedef LONG LSTATUS;
 
+// WCHAR is a UTF-16 unit, 16 bits wide as on Windows.
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+
 typedef void* HANDLE;
 typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
@@ -96,8 +101,19 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize);
 LONG WINAPI RegCloseKey(HKEY key);
+// The "W" calls take names in UTF-16 and hand out the string types' data as UTF-16; data
+// of the other types is handed out as the registry keeps it.
+LONG WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+LONG WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize);
 
 // --- Processes and modules (kernel32) --------------------------------------------------
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_NORMAL 1
@@ -106,6 +122,48 @@ LONG WINAPI RegCloseKey(HKEY key);
 #define SW_SHOWDEFAULT 10
 
 UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
+
+#define STARTF_USESHOWWINDOW 0x00000001
+
+typedef struct _STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX;
+    DWORD dwY;
+    DWORD dwXSize;
+    DWORD dwYSize;
+    DWORD dwXCountChars;
+    DWORD dwYCountChars;
+    DWORD dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+} STARTUPINFOW, *LPSTARTUPINFOW;
+
+typedef struct _PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
+/// Starts the program `commandLine` names, found and started as WinExec does it (the
+/// stand-in takes no application name, environment or folder of its own); the show
+/// state is the start-up information's when STARTF_USESHOWWINDOW is set, else
+/// SW_SHOWDEFAULT. The program is not waited for.
+BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
+                           LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                           DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                           LPSTARTUPINFOW startupInfo,
+                           LPPROCESS_INFORMATION processInformation);
+
 /// NULL names the program's own image; "kernel32.dll" (or "kernel32") the module of the
 /// kernel32 calls, the only other module the stand-in knows.
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
@@ -134,10 +192,6 @@ DWORD WINAPI GetThreadErrorMode(void);
 BOOL WINAPI SetThreadErrorMode(DWORD newMode, LPDWORD oldMode);
 
 // --- Text (kernel32) -------------------------------------------------------------------
-// WCHAR is a UTF-16 unit, 16 bits wide as on Windows.
-typedef char16_t WCHAR;
-typedef WCHAR* LPWSTR;
-typedef const WCHAR* LPCWSTR;
 typedef BOOL* LPBOOL;
 
 #define CP_ACP 0
@@ -155,6 +209,7 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+DWORD WINAPI GetFileAttributesW(LPCWSTR fileName);
 
 #define MAX_PATH 260
 
@@ -162,6 +217,8 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 /// looks when `path` is null; `extension` is added to a name that has none.
 DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength,
                          LPSTR buffer, LPSTR* filePart);
+DWORD WINAPI SearchPathW(LPCWSTR path, LPCWSTR fileName, LPCWSTR extension, DWORD bufferLength,
+                         LPWSTR buffer, LPWSTR* filePart);
 
 // --- Synchronisation and threads (kernel32) --------------------------------------------
 #define INFINITE 0xFFFFFFFF
@@ -169,12 +226,6 @@ DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD b
 #define WAIT_ABANDONED 0x00000080L
 #define WAIT_TIMEOUT 0x00000102L
 #define WAIT_FAILED 0xFFFFFFFF
-
-typedef struct _SECURITY_ATTRIBUTES {
-    DWORD nLength;
-    LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
-} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES attributes, LONG initialCount,
                                LONG maximumCount, LPCSTR name);

@@ -83,6 +83,33 @@ std::string CallRecord::Show(const Text& text)
     return shown + '"';
 }
 
+std::string CallRecord::Show(const WideText& text)
+{
+    if (!text.text)
+        return "NULL";
+    std::string shown = "L\"";
+    for (const WCHAR* c = text.text; *c; ++c) {
+        if (*c == '"' || *c == '\\') {
+            shown += '\\';
+            shown += static_cast<char>(*c);
+        } else if (*c < 0x20 || *c >= 0x7F) {
+            char escape[7];
+            std::snprintf(escape, sizeof escape, "\\%04x", static_cast<unsigned>(*c));
+            shown += escape;
+        } else {
+            shown += static_cast<char>(*c);
+        }
+    }
+    return shown + '"';
+}
+
+std::string CallRecord::Show(const Startup& startup)
+{
+    if (!startup.info)
+        return "NULL";
+    return "{dwFlags=" + Hex(startup.info->dwFlags) + ", wShowWindow=" + Hex(startup.info->wShowWindow) + "}";
+}
+
 std::string CallRecord::Show(const Buffer& buffer)
 {
     return buffer.data ? "buffer" : "NULL";

@@ -20,6 +20,16 @@ public:
     struct Text {
         const char* text;
     };
+    /// A UTF-16 text argument: shown as Wine's relay trace shows one, L"...", with the
+    /// backslash and the quote escaped and each unit outside printable ASCII as \NNNN,
+    /// four hexadecimal digits.
+    struct WideText {
+        const WCHAR* text;
+    };
+    /// Start-up information: shown as the flags and the show state, what a start uses.
+    struct Startup {
+        const STARTUPINFOW* info;
+    };
     /// A buffer argument: shown only as there or not, since its address means nothing.
     struct Buffer {
         const void* data;
@@ -57,6 +67,8 @@ private:
     }
     static std::string Show(const void* handle);
     static std::string Show(const Text& text);
+    static std::string Show(const WideText& text);
+    static std::string Show(const Startup& startup);
     static std::string Show(const Buffer& buffer);
     template <class T>
     static std::string Show(const Out<T>& out)

@@ -10,17 +10,18 @@
 #include <string>
 #include <sys/stat.h>
 
-DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
+namespace {
+
+/// The attributes of the file `path` (UTF-8) names; backslashes separate its folders, and
+/// each part matches whatever its case, as on Windows.
+DWORD Attributes(std::string path)
 {
     using namespace kova::posix;
-    if (!fileName || !*fileName) {
+    if (path.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
     try {
-        // The name is text in the code page, and backslashes separate its folders; each
-        // part matches whatever its case, as on Windows.
-        std::string path = WideToUtf8(AnsiToWide(fileName));
         std::replace(path.begin(), path.end(), '\\', '/');
         const bool absolute = path.starts_with('/');
         const std::optional<std::string> found = FindPath(absolute ? "/" : ".", path);
@@ -34,4 +35,17 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_FILE_ATTRIBUTES;
     }
+}
+
+} // namespace
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
+{
+    // The name is text in the code page.
+    return Attributes(fileName ? kova::posix::WideToUtf8(kova::posix::AnsiToWide(fileName)) : std::string());
+}
+
+DWORD WINAPI GetFileAttributesW(LPCWSTR fileName)
+{
+    return Attributes(fileName ? kova::posix::WideToUtf8(fileName) : std::string());
 }

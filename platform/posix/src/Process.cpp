@@ -124,23 +124,21 @@ Lookup FindCommandProgram(std::string_view line)
     }
 }
 
-UINT Start(std::string_view line, UINT show)
+/// Finds and starts the program `utf8Line` names, handing it `line`, the command line as
+/// its "A" calls see it, and `show`. ERROR_SUCCESS once it started, else the error
+/// CreateProcess gives (ERROR_ELEVATION_REQUIRED for a program that needs administrator
+/// rights).
+UINT Start(const std::string& utf8Line, std::string_view line, UINT show)
 {
-    // The command line is text in the ANSI code page; the host's file names and the
-    // started program's arguments are UTF-8.
-    const std::string utf8 = WideToUtf8(AnsiToWide(line));
-    const Lookup program = FindCommandProgram(utf8);
-    if (program.error != ERROR_SUCCESS) {
-        SetLastError(program.error);
+    const Lookup program = FindCommandProgram(utf8Line);
+    if (program.error != ERROR_SUCCESS)
         return program.error;
-    }
     // CreateProcess refuses a program that needs administrator rights to a process that
-    // does not have them, and WinExec passes that failure on as ERROR_BAD_FORMAT.
-    if (NeedsElevation(program.path)) {
-        SetLastError(ERROR_ELEVATION_REQUIRED);
-        return ERROR_BAD_FORMAT;
-    }
-    return Spawn(program.path, utf8, line, show);
+    // does not have them.
+    if (NeedsElevation(program.path))
+        return ERROR_ELEVATION_REQUIRED;
+    const UINT started = Spawn(program.path, utf8Line, line, show);
+    return started > 31 ? ERROR_SUCCESS : started == 0 ? ERROR_NOT_ENOUGH_MEMORY : started;
 }
 
 } // namespace
@@ -198,13 +196,60 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
     // A null command line names nothing at all; WinExec's "out of resources or other
     // failure" value fits it better than a file error. An empty one names a file that
     // cannot exist, and gets ERROR_FILE_NOT_FOUND as on Windows.
+    using namespace kova::posix;
     UINT result = 0;
     try {
-        if (commandLine)
-            result = kova::posix::Start(commandLine, showCommand);
+        if (commandLine) {
+            // The command line is text in the ANSI code page; the host's file names and
+            // the started program's arguments are UTF-8.
+            const UINT error = Start(WideToUtf8(AnsiToWide(commandLine)), commandLine, showCommand);
+            if (error != ERROR_SUCCESS)
+                SetLastError(error);
+            // WinExec passes the refusal of a program that needs elevation on as
+            // ERROR_BAD_FORMAT; the last error tells the reason.
+            result = error == ERROR_SUCCESS               ? Started
+                     : error == ERROR_ELEVATION_REQUIRED ? ERROR_BAD_FORMAT
+                     : error == ERROR_NOT_ENOUGH_MEMORY  ? 0
+                                                         : error;
+        }
     } catch (const std::bad_alloc&) {
         result = 0;
     }
-    using kova::posix::CallRecord;
     return CallRecord::Returned("WinExec", result, CallRecord::Text{commandLine}, showCommand);
+}
+
+BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                           LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                           LPPROCESS_INFORMATION processInformation)
+{
+    using namespace kova::posix;
+    BOOL result = FALSE;
+    try {
+        UINT error = ERROR_INVALID_PARAMETER;
+        // What the launcher passes is all the stand-in takes: the program is found from
+        // the command line, in the folders WinExec searches.
+        if (commandLine && !applicationName && !environment && !currentDirectory && startupInfo &&
+            processInformation) {
+            const UINT show = startupInfo->dwFlags & STARTF_USESHOWWINDOW ? startupInfo->wShowWindow : SW_SHOWDEFAULT;
+            const std::u16string line(commandLine);
+            // The started program's "A" calls see its command line in the code page.
+            error = Start(WideToUtf8(line), WideToAnsi(line), show);
+        }
+        if (error == ERROR_SUCCESS) {
+            processInformation->hProcess = NewProcessHandle();
+            processInformation->hThread = NewProcessHandle();
+            processInformation->dwProcessId = 0;
+            processInformation->dwThreadId = 0;
+            result = TRUE;
+        } else {
+            SetLastError(error);
+        }
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return CallRecord::Returned("CreateProcessW", result, CallRecord::WideText{applicationName},
+                                CallRecord::WideText{commandLine}, processAttributes, threadAttributes,
+                                inheritHandles, creationFlags, environment, CallRecord::WideText{currentDirectory},
+                                CallRecord::Startup{startupInfo}, CallRecord::Buffer{processInformation});
 }

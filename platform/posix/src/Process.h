@@ -1,5 +1,6 @@
-/// How the stand-in finds and starts programs: shared by WinExec, SearchPathA and
-/// ShellExecuteA, so that all three look for a program in the same places.
+/// How the stand-in finds and starts programs: shared by WinExec, CreateProcessW, the
+/// SearchPath calls and the ShellExecute calls, so that all look for a program in the same
+/// places.
 #ifndef KOVA_POSIX_PROCESS_H
 #define KOVA_POSIX_PROCESS_H
 
@@ -36,6 +37,10 @@ bool NeedsElevation(const std::string& path);
 /// `utf8Line`, handing it `line` (in the code page) and `show` as its command line and
 /// show state. Gives WinExec's result.
 UINT Spawn(const std::string& path, std::string_view utf8Line, std::string_view line, UINT show);
+
+/// A handle that stands for a started process or its thread: CloseHandle takes it, and it
+/// is never signalled (nothing here waits for a program it started).
+HANDLE NewProcessHandle();
 
 } // namespace kova::posix
 

@@ -1,5 +1,5 @@
 /// advapi32's read-only registry calls over the registry loaded from a ".reg" file. Names
-/// and string data cross the "A" calls in the ANSI code page.
+/// and string data cross the "A" calls in the ANSI code page and the "W" calls in UTF-16.
 #include "Registry.h"
 
 #include "CallRecord.h"
@@ -13,6 +13,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 
 namespace kova::posix {
 
@@ -129,7 +131,21 @@ void ReloadRegistry()
 
 using namespace kova::posix;
 
-static LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM desired, PHKEY result)
+/// The sub-key of an "A" call, or why it cannot be one.
+static std::optional<std::u16string> AnsiSubKey(LPCSTR subKey)
+{
+    const std::string_view name = subKey ? subKey : "";
+    if (name.size() > MaxAnsiSubKey)
+        return std::nullopt;
+    return AnsiToWide(name);
+}
+
+static std::u16string WideName(LPCWSTR name)
+{
+    return name ? std::u16string(name) : std::u16string();
+}
+
+static LONG OpenKey(HKEY key, const std::optional<std::u16string>& subKey, REGSAM desired, PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -139,10 +155,9 @@ static LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM desired, PHKEY result)
     std::optional<std::u16string> path = KeyPath(state, key);
     if (!path)
         return ERROR_INVALID_HANDLE;
-    const std::string_view name = subKey ? subKey : "";
-    if (name.size() > MaxAnsiSubKey)
+    if (!subKey)
         return ERROR_MORE_DATA;
-    path = JoinKeyPath(std::move(*path), AnsiToWide(name));
+    path = JoinKeyPath(std::move(*path), *subKey);
     if (!path)
         return ERROR_BAD_PATHNAME;
     path = ViewKeyPath(*path, desired, CurrentProcessKind());
@@ -157,8 +172,11 @@ static LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM desired, PHKEY result)
     return ERROR_SUCCESS;
 }
 
-static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                       LPDWORD dataSize)
+/// The "A" query hands out the string types in the code page, the "W" one as kept.
+enum class DataForm { Ansi, Wide };
+
+static LONG QueryValue(HKEY key, const std::u16string& valueName, DataForm form, LPDWORD reserved, LPDWORD type,
+                       LPBYTE data, LPDWORD dataSize)
 {
     if (reserved || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
@@ -172,7 +190,7 @@ static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD typ
     // Only a reload can take an open key away.
     if (found == tree.keys.end())
         return ERROR_KEY_DELETED;
-    const auto value = found->second.find(AnsiToWide(valueName ? valueName : ""));
+    const auto value = found->second.find(valueName);
     if (value == found->second.end())
         return ERROR_FILE_NOT_FOUND;
 
@@ -180,7 +198,7 @@ static LONG QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD typ
         *type = value->second.type;
     if (!dataSize)
         return ERROR_SUCCESS;
-    const std::string bytes = AnsiData(value->second);
+    const std::string bytes = form == DataForm::Ansi ? AnsiData(value->second) : value->second.data;
     const auto needed = static_cast<DWORD>(bytes.size());
     if (data) {
         if (needed > *dataSize) {
@@ -207,16 +225,31 @@ static LONG CloseKey(HKEY key)
 
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
 {
-    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, subKey, desired, result), key, CallRecord::Text{subKey},
-                                options, desired, CallRecord::Out<HKEY>{result});
+    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, AnsiSubKey(subKey), desired, result), key,
+                                CallRecord::Text{subKey}, options, desired, CallRecord::Out<HKEY>{result});
+}
+
+LONG WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result)
+{
+    return CallRecord::Returned("RegOpenKeyExW", OpenKey(key, WideName(subKey), desired, result), key,
+                                CallRecord::WideText{subKey}, options, desired, CallRecord::Out<HKEY>{result});
 }
 
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                              LPDWORD dataSize)
 {
-    return CallRecord::Returned("RegQueryValueExA", QueryValue(key, valueName, reserved, type, data, dataSize),
-                                key, CallRecord::Text{valueName}, reserved, CallRecord::Out<DWORD>{type},
-                                CallRecord::Buffer{data}, CallRecord::Out<DWORD>{dataSize});
+    const LONG status =
+        QueryValue(key, AnsiToWide(valueName ? valueName : ""), DataForm::Ansi, reserved, type, data, dataSize);
+    return CallRecord::Returned("RegQueryValueExA", status, key, CallRecord::Text{valueName}, reserved,
+                                CallRecord::Out<DWORD>{type}, CallRecord::Buffer{data}, CallRecord::Out<DWORD>{dataSize});
+}
+
+LONG WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD dataSize)
+{
+    const LONG status = QueryValue(key, WideName(valueName), DataForm::Wide, reserved, type, data, dataSize);
+    return CallRecord::Returned("RegQueryValueExW", status, key, CallRecord::WideText{valueName}, reserved,
+                                CallRecord::Out<DWORD>{type}, CallRecord::Buffer{data}, CallRecord::Out<DWORD>{dataSize});
 }
 
 LONG WINAPI RegCloseKey(HKEY key)

@@ -1,6 +1,7 @@
 // Kernel objects of the stand-in: semaphores with a maximum count, auto- and manual-reset
 // events, waiting on them with or without a time limit, and closing their handles.
 #include "CallRecord.h"
+#include "Process.h"
 
 #include <windows.h>
 
@@ -204,6 +205,11 @@ BOOL Close(HANDLE handle)
 }
 
 } // namespace
+
+HANDLE kova::posix::NewProcessHandle()
+{
+    return Handles().Add(std::make_shared<Event>(true, false));
+}
 
 // The entry points, each recorded when a record of the calls is kept.
 

@@ -1,4 +1,5 @@
 /// WinExec: where it finds programs, what it returns, and what the started program gets.
+#include "platform/posix/src/CodePage.h"
 #include "platform/posix/src/SplitFields.h"
 #include "tests/platform/posix/TempDirectory.h"
 
@@ -176,6 +177,55 @@ TEST_F(WinExecTest, ProgramsThatNeedElevationStartOnlyThroughTheShell)
         EXPECT_EQ(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, NULL, file, NULL, NULL, SW_SHOWNORMAL)), error) << file;
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, "print", "setup.exe", NULL, NULL, SW_SHOWNORMAL)),
               ULONG_PTR{SE_ERR_NOASSOC});
+}
+
+/// CreateProcessW finds and starts programs as WinExec does, from a UTF-16 line that no
+/// code page touches, and fails with the error itself.
+TEST_F(WinExecTest, CreateProcessWStartsAsWinExecDoes)
+{
+    fs::create_directories("Users/鬼");
+    fs::create_symlink(fTouch, "Users/鬼/tool");
+    fs::create_symlink(fTouch, "setup.exe");
+    setenv("KOVA_NEEDS_ELEVATION", "setup.exe", 1);
+    const struct {
+        std::u16string line;
+        DWORD error; ///< ERROR_SUCCESS when it starts
+    } cases[] = {
+        {u"\"Users\\鬼\\tool\" made1", ERROR_SUCCESS},
+        {u"Users\\鬼\\tool made2", ERROR_SUCCESS},
+        {u"Users\\?\\tool made3", ERROR_PATH_NOT_FOUND},
+        {u"missing.exe", ERROR_FILE_NOT_FOUND},
+        {u"setup.exe made4", ERROR_ELEVATION_REQUIRED},
+    };
+    for (const auto& c : cases) {
+        std::u16string line = c.line;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWNORMAL;
+        PROCESS_INFORMATION process = {};
+        SetLastError(0);
+        const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                            &startup, &process);
+        EXPECT_EQ(started != FALSE, c.error == ERROR_SUCCESS) << WideToUtf8(c.line);
+        if (started) {
+            EXPECT_TRUE(CloseHandle(process.hThread));
+            EXPECT_TRUE(CloseHandle(process.hProcess));
+        } else {
+            EXPECT_EQ(GetLastError(), c.error) << WideToUtf8(c.line);
+        }
+    }
+    unsetenv("KOVA_NEEDS_ELEVATION");
+    EXPECT_TRUE(Appeared("made1"));
+    EXPECT_TRUE(Appeared("made2"));
+    EXPECT_FALSE(Appeared("made3"));
+    EXPECT_FALSE(Appeared("made4"));
+    // The shell's "W" call starts what needs elevation, from a folder outside the code page.
+    setenv("KOVA_NEEDS_ELEVATION", "tool", 1);
+    EXPECT_GT(reinterpret_cast<ULONG_PTR>(ShellExecuteW(NULL, u"open", u"Users\\鬼\\tool", u"made5", NULL, SW_SHOWNORMAL)),
+              32u);
+    unsetenv("KOVA_NEEDS_ELEVATION");
+    EXPECT_TRUE(Appeared("made5"));
 }
 
 TEST_F(WinExecTest, SearchPathLooksWhereWinExecDoes)

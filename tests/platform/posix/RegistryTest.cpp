@@ -120,6 +120,41 @@ TEST_F(Registry, NamesAndTextCrossTheCallsInTheCodePage)
     }
 }
 
+/// The "W" calls lose nothing: names in UTF-16 of any script, string data as the registry
+/// keeps it, and other data as it is, which the "A" query hands out alike.
+TEST_F(Registry, WideCallsTakeAndGiveUtf16)
+{
+    const std::u16string text = u"Windows Registry Editor Version 5.00\r\n"
+                                u"[HKEY_CURRENT_USER\\Software\\Kova\\Продукт Łódź 鬼]\r\n"
+                                u"\"Путь\"=\"C:\\\\Users\\\\鬼\\\\app.exe\"\r\n"
+                                u"\"Bytes\"=hex:61,62,63\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text)
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    Use(bytes);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\kova\\продукт łÓdŹ 鬼", 0, KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kova\\Продукт Lodz 鬼", 0, KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND) << "no best fit on the way in";
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kova\\Продукт Łódź 鬼", 0, KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    char16_t data[32] = {};
+    DWORD type = REG_NONE;
+    DWORD size = 10;
+    EXPECT_EQ(RegQueryValueExW(key, u"путь", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, sizeof u"C:\\Users\\鬼\\app.exe");
+    size = sizeof data;
+    ASSERT_EQ(RegQueryValueExW(key, u"путь", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD{REG_SZ});
+    EXPECT_EQ(std::u16string(data), u"C:\\Users\\鬼\\app.exe");
+    size = sizeof data;
+    ASSERT_EQ(RegQueryValueExW(key, u"Bytes", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD{REG_BINARY});
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), size), "abc");
+    RegCloseKey(key);
+}
+
 TEST_F(Registry, ParentsOpenAndAnEmptySubKeyOpensTheKeyItself)
 {
     Use(Product);
