@@ -10,6 +10,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev googletest nlohmann-json3-dev)
+# The house style of the C++ sources, which the test command checks.
+packages+=(clang-format)
 # The checker reads disc images through libarchive (ISO 9660, Joliet) and libudfread (UDF);
 # its tests make images with genisoimage and xorriso.
 packages+=(pkg-config libarchive-dev libudfread-dev genisoimage xorriso)

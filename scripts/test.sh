@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks every shell script with shellcheck, builds every
+# Installs what is missing, checks every shell script with shellcheck and the layout of the C++
+# sources with clang-format (scripts/check-format.sh), builds every
 # configuration and runs every test:
 #   linux            against the Win32 stand-in
 #   linux-sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer
@@ -22,6 +23,9 @@ echo "== shellcheck"
 # finding fails the run.
 mapfile -d '' shell_scripts < <(find scripts tests -name '*.sh' -type f -print0 | sort -z)
 shellcheck -x -P SCRIPTDIR "${shell_scripts[@]}"
+
+echo "== format (clang-format, .clang-format)"
+bash scripts/check-format.sh
 
 for preset in linux linux-sanitize; do
   echo "== $preset"
