@@ -98,8 +98,10 @@ int main(int argc, char** argv)
     const bool image = std::filesystem::is_regular_file(disc, error);
 #ifdef _WIN32
     if (image)
-        return Fail(disc + " is a file: disc images are read by the Linux build; on Windows, mount the image "
-                           "(open it in Explorer) and check its drive letter, e.g. autorun-check E:\\");
+        return Fail(
+            disc +
+            " is a file: disc images are read by the Linux build; on Windows, mount the image "
+            "(open it in Explorer) and check its drive letter, e.g. autorun-check E:\\");
 #endif
     try {
 #ifdef _WIN32

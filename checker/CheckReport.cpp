@@ -35,8 +35,8 @@ std::optional<REGSAM> FindInOtherView(const autorun::LaunchSettings& settings,
             continue;
         const REGSAM access = KEY_QUERY_VALUE | view.flag;
         HKEY key = nullptr;
-        if (RegOpenKeyExW(decision.root, settings.Wide(autorun::SettingKey::AppKey), 0, access, &key) ==
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(decision.root, settings.Wide(autorun::SettingKey::AppKey), 0, access,
+                          &key) == ERROR_SUCCESS) {
             RegCloseKey(key);
             return access;
         }
@@ -59,7 +59,8 @@ std::string Utf16Text(std::string_view bytes)
         std::size_t end = at;
         while (end + 1 < bytes.size() && (bytes[end] != '\0' || bytes[end + 1] != '\0'))
             end += 2;
-        const std::size_t size = autorun::WholeCharacters(bytes.data() + at, end - at, autorun::TextEncoding::Utf16Le);
+        const std::size_t size =
+            autorun::WholeCharacters(bytes.data() + at, end - at, autorun::TextEncoding::Utf16Le);
         std::string part(autorun::Utf8RoomFor(size), '\0');
         part.resize(autorun::Utf16LeToUtf8(bytes.data() + at, size, part.data()));
         text += part;
@@ -85,8 +86,10 @@ std::string NameInFolder(const std::filesystem::path& folder, const std::string&
         return text;
     };
     std::string found = name;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        if (const std::string candidate = entry->path().filename().string(); lower(candidate) == name)
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        if (const std::string candidate = entry->path().filename().string();
+            lower(candidate) == name)
             // The first in byte order, so that the choice never depends on the folder's order.
             if (found == name || candidate < found)
                 found = candidate;
@@ -99,8 +102,9 @@ bool IsLauncher(const ProgramReport& program)
 {
     const std::string& path = *program.path;
     const std::size_t slash = path.find_last_of("\\/");
-    std::string name = !program.originalName.empty() ? program.originalName
-                                                     : (slash == std::string::npos ? path : path.substr(slash + 1));
+    std::string name = !program.originalName.empty()
+                           ? program.originalName
+                           : (slash == std::string::npos ? path : path.substr(slash + 1));
     for (char& c : name)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
@@ -114,8 +118,8 @@ void ReportShell(CheckReport& report, std::string_view fileBytes)
     ShellReport& shell = report.shell;
     shell.lines = ReadShellAutorun(fileBytes);
     for (const ShellKey& key : kShellKeys)
-        if ((key.line == &ShellAutorun::open || key.line == &ShellAutorun::shellExecute) && shell.lines.*key.line &&
-            shell.start == nullptr)
+        if ((key.line == &ShellAutorun::open || key.line == &ShellAutorun::shellExecute) &&
+            shell.lines.*key.line && shell.start == nullptr)
             shell.start = &key;
     if (shell.start != nullptr && !shell.StartLine().value.empty()) {
         ProgramReport program = FindCommandProgram(shell.StartLine().value, report.readFolder);
@@ -128,7 +132,8 @@ void ReportShell(CheckReport& report, std::string_view fileBytes)
     }
     if (shell.lines.icon) {
         const std::string& icon = shell.lines.icon->value;
-        shell.iconOnDisc = FindDiscFile(icon.substr(0, icon.find(',')), report.readFolder).has_value();
+        shell.iconOnDisc =
+            FindDiscFile(icon.substr(0, icon.find(',')), report.readFolder).has_value();
     }
 }
 
@@ -137,9 +142,10 @@ void ReportSettings(CheckReport& report)
     for (const autorun::LaunchKey& key : autorun::kLaunchKeys) {
         const std::size_t offset = report.text ? report.launch.Offset(key.key) : autorun::kNotFound;
         const bool set = offset != autorun::kNotFound;
-        report.settings.push_back({key.key, key.name, set,
-                                   set ? FileTextToUtf8(report.launch.*key.value, report.encoding) : "", offset,
-                                   set ? LineOf(report.bytes, offset) : 0});
+        report.settings.push_back(
+            {key.key, key.name, set,
+             set ? FileTextToUtf8(report.launch.*key.value, report.encoding) : "", offset,
+             set ? LineOf(report.bytes, offset) : 0});
     }
 }
 
@@ -159,7 +165,8 @@ const SettingReport& CheckReport::Setting(autorun::SettingKey key) const
 
 namespace {
 
-CheckReport CheckDisc(const std::string& readFolder, const std::string& shownFolder, std::optional<ImageReport> image)
+CheckReport CheckDisc(const std::string& readFolder, const std::string& shownFolder,
+                      std::optional<ImageReport> image)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -185,17 +192,20 @@ CheckReport CheckDisc(const std::string& readFolder, const std::string& shownFol
             report.bytes = ReadBytes(path, kMaxLook);
             const std::string fileBytes = report.bytes;
             if (report.encoding == autorun::TextEncoding::Utf16Le) {
-                const std::string_view read = std::string_view(report.bytes).substr(2, report.bytesRead - 2);
+                const std::string_view read =
+                    std::string_view(report.bytes).substr(2, report.bytesRead - 2);
                 report.textRead = Utf16Text(read).size();
                 std::size_t units = 0;
-                while (2 * units + 1 < read.size() && (read[2 * units] != '\0' || read[2 * units + 1] != '\0'))
+                while (2 * units + 1 < read.size() &&
+                       (read[2 * units] != '\0' || read[2 * units + 1] != '\0'))
                     ++units;
                 report.bytesSeen = 2 + 2 * units;
                 report.bytes = Utf16Text(std::string_view(report.bytes).substr(2));
             } else {
                 // A character the limit cut short is not part of the text.
                 report.textRead = report.bytesRead == autorun::kMaxRead
-                                      ? autorun::WholeCharacters(report.bytes.data(), report.bytesRead, report.encoding)
+                                      ? autorun::WholeCharacters(report.bytes.data(),
+                                                                 report.bytesRead, report.encoding)
                                       : report.bytesRead;
                 report.bytesSeen = report.textSeen;
             }

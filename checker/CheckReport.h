@@ -21,28 +21,28 @@ namespace kova::check {
 enum class Severity { Info, Warning, Error };
 
 struct Finding {
-    std::string code;     ///< short and stable: scripts may rely on it
+    std::string code; ///< short and stable: scripts may rely on it
     Severity severity;
-    int line;             ///< 1-based, or 0 when the finding has no line
-    std::string message;  ///< what the launcher will do, in a sentence
-    std::string fix;      ///< what to change, in a few words
+    int line;            ///< 1-based, or 0 when the finding has no line
+    std::string message; ///< what the launcher will do, in a sentence
+    std::string fix;     ///< what to change, in a few words
 };
 
 /// One setting as the launcher reads it, and where its key stands.
 struct SettingReport {
     autorun::SettingKey key;
-    const char* name;     ///< the key with its "="
-    bool set;             ///< the key occurs in the text the launcher searches
-    std::string value;    ///< in UTF-8, as every text of the report
-    std::size_t offset;   ///< where the occurrence the launcher reads begins, or kNotFound
-    int line;             ///< the line it stands on, or 0
+    const char* name;   ///< the key with its "="
+    bool set;           ///< the key occurs in the text the launcher searches
+    std::string value;  ///< in UTF-8, as every text of the report
+    std::size_t offset; ///< where the occurrence the launcher reads begins, or kNotFound
+    int line;           ///< the line it stands on, or 0
 };
 
 /// Where a program that would start is found, the way WinExec looks for it.
 struct ProgramReport {
-    std::string name;     ///< the program's name as the command line gives it
+    std::string name; ///< the program's name as the command line gives it
     std::optional<std::string> path;
-    std::string where;    ///< in words: "the launcher's folder", "PATH", ...
+    std::string where; ///< in words: "the launcher's folder", "PATH", ...
     /// Whether Windows asks the user for consent before it starts the program; empty when
     /// that cannot be told (no file, or not a Windows program).
     std::optional<bool> needsElevation;
@@ -60,7 +60,8 @@ struct ShellReport {
     ShellAutorun lines;
     /// The key that says what to start: open=, else shellexecute=; null when neither.
     const ShellKey* start = nullptr;
-    std::optional<ProgramReport> program; ///< what that line names, looked for as the launcher looks
+    std::optional<ProgramReport>
+        program;             ///< what that line names, looked for as the launcher looks
     bool onDisc = false;     ///< it is found on the disc itself
     bool isLauncher = false; ///< it is this launcher (by its version resource, else its name)
     bool iconOnDisc = false; ///< the icon= file is on the disc
@@ -91,26 +92,26 @@ struct ImageReport {
 };
 
 struct CheckReport {
-    std::string folder;             ///< the folder, or the image, as the report names it
+    std::string folder; ///< the folder, or the image, as the report names it
     /// Where the disc's files are read: the folder, or an image's tree laid out in a
     /// temporary folder that is gone once the check is over.
     std::string readFolder;
-    std::string path;               ///< the disc's "autorun.inf", as the report names it
+    std::string path; ///< the disc's "autorun.inf", as the report names it
     bool fileFound = false;
     /// The launcher can read the file: it is not a folder, and it opens and reads. When it
     /// cannot, the launcher does nothing, as without the file.
     bool fileReadable = false;
     std::uint64_t fileSize = 0;
-    std::size_t bytesRead = 0;      ///< at most autorun::kMaxRead
-    std::size_t bytesSeen = 0;      ///< up to the first zero byte (or zero unit)
+    std::size_t bytesRead = 0; ///< at most autorun::kMaxRead
+    std::size_t bytesSeen = 0; ///< up to the first zero byte (or zero unit)
     autorun::TextEncoding encoding = autorun::TextEncoding::Ansi;
     /// The whole file's text, as far as the checker reads it (it looks beyond the
     /// launcher's limit, to tell about keys the launcher never sees): its bytes, or for a
     /// UTF-16 file their UTF-8, in which the launcher searches too. Offsets and lines are
     /// counted in it.
     std::string bytes;
-    std::size_t textRead = 0;       ///< how much of `bytes` the launcher's read makes
-    std::size_t textSeen = 0;       ///< how much of it the launcher searches: up to a zero
+    std::size_t textRead = 0; ///< how much of `bytes` the launcher's read makes
+    std::size_t textSeen = 0; ///< how much of it the launcher searches: up to a zero
 
     std::vector<SettingReport> settings;
 

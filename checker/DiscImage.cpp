@@ -29,7 +29,8 @@ bool IsJolietEscape(const std::uint8_t* descriptor)
 {
     // The escape sequences of UCS-2 levels 1 to 3, in the supplementary descriptor.
     const std::uint8_t* escape = descriptor + 88;
-    return escape[0] == '%' && escape[1] == '/' && (escape[2] == '@' || escape[2] == 'C' || escape[2] == 'E');
+    return escape[0] == '%' && escape[1] == '/' &&
+           (escape[2] == '@' || escape[2] == 'C' || escape[2] == 'E');
 }
 
 // --- ISO 9660 and Joliet, through libarchive ------------------------------------------
@@ -45,8 +46,8 @@ public:
         *buffer = in.fBuffer.data();
         if (in.fPosition >= in.fInput.size)
             return 0;
-        const std::size_t count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(in.fBuffer.size(), in.fInput.size - in.fPosition));
+        const std::size_t count = static_cast<std::size_t>(
+            std::min<std::uint64_t>(in.fBuffer.size(), in.fInput.size - in.fPosition));
         if (!in.fInput.read(in.fPosition, count, in.fBuffer.data()))
             return ARCHIVE_FATAL;
         in.fPosition += count;
@@ -57,7 +58,8 @@ public:
     {
         auto& in = *static_cast<ArchiveInput*>(self);
         const std::uint64_t left = in.fInput.size - std::min(in.fPosition, in.fInput.size);
-        const std::uint64_t skipped = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max<la_int64_t>(request, 0)), left);
+        const std::uint64_t skipped = std::min<std::uint64_t>(
+            static_cast<std::uint64_t>(std::max<la_int64_t>(request, 0)), left);
         in.fPosition += skipped;
         return static_cast<la_int64_t>(skipped);
     }
@@ -87,8 +89,10 @@ struct ArchiveClose {
 /// The image's file system does not hold together; `why` in the library's words.
 [[noreturn]] void Damaged(const char* system, const char* library, const char* why)
 {
-    throw CheckFailure{std::string("the image's ") + system + " file system cannot be read, it is damaged or cut short (" +
-                       library + ": " + (why != nullptr && why[0] != '\0' ? why : "no volume it can read") + ")"};
+    throw CheckFailure{std::string("the image's ") + system +
+                       " file system cannot be read, it is damaged or cut short (" + library +
+                       ": " + (why != nullptr && why[0] != '\0' ? why : "no volume it can read") +
+                       ")"};
 }
 
 void ReadIsoTree(const ImageInput& input, bool joliet, const ImageVisit& visit)
@@ -100,7 +104,8 @@ void ReadIsoTree(const ImageInput& input, bool joliet, const ImageVisit& visit)
     ArchiveInput source(input);
     archive_read_support_format_iso9660(a);
     // Windows never reads Rock Ridge names; it reads Joliet's where there are any.
-    archive_read_set_options(a, joliet ? "iso9660:!rockridge" : "iso9660:!rockridge,iso9660:!joliet");
+    archive_read_set_options(a,
+                             joliet ? "iso9660:!rockridge" : "iso9660:!rockridge,iso9660:!joliet");
     archive_read_set_callback_data(a, &source);
     archive_read_set_read_callback(a, ArchiveInput::Read);
     archive_read_set_skip_callback(a, ArchiveInput::Skip);
@@ -129,8 +134,11 @@ void ReadIsoTree(const ImageInput& input, bool joliet, const ImageVisit& visit)
         if (name == nullptr || std::strcmp(name, ".") == 0)
             continue;
         const la_int64_t size = archive_entry_size(item);
-        const ImageEntry entry{name, type == AE_IFDIR, size > 0 ? static_cast<std::uint64_t>(size) : 0};
-        const std::size_t wanted = entry.folder ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(visit.wanted(entry), entry.size));
+        const ImageEntry entry{name, type == AE_IFDIR,
+                               size > 0 ? static_cast<std::uint64_t>(size) : 0};
+        const std::size_t wanted = entry.folder ? 0
+                                                : static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                      visit.wanted(entry), entry.size));
         head.resize(wanted);
         std::size_t got = 0;
         while (got < wanted) {
@@ -217,7 +225,8 @@ public:
         std::vector<std::pair<std::string, bool>> children;
         udfread_dirent item;
         while (udfread_readdir(dir, &item) != nullptr) {
-            if (item.d_name == nullptr || std::strcmp(item.d_name, ".") == 0 || std::strcmp(item.d_name, "..") == 0)
+            if (item.d_name == nullptr || std::strcmp(item.d_name, ".") == 0 ||
+                std::strcmp(item.d_name, "..") == 0)
                 continue;
             if (item.d_type == UDF_DT_DIR || item.d_type == UDF_DT_REG)
                 children.emplace_back(item.d_name, item.d_type == UDF_DT_DIR);
@@ -230,7 +239,8 @@ public:
                 fVisit.entry(ImageEntry{path, true, 0}, {});
                 if (depth + 1 >= kMaxImageDepth)
                     continue;
-                const std::unique_ptr<UDFDIR, UdfDirClose> child(udfread_opendir_at(dir, name.c_str()));
+                const std::unique_ptr<UDFDIR, UdfDirClose> child(
+                    udfread_opendir_at(dir, name.c_str()));
                 if (child)
                     Walk(child.get(), path + "/", depth + 1);
             } else {
@@ -247,7 +257,8 @@ private:
             Damaged("UDF", "libudfread", ("its file " + path + " does not open").c_str());
         const std::int64_t size = udfread_file_size(file.get());
         const ImageEntry entry{path, false, size > 0 ? static_cast<std::uint64_t>(size) : 0};
-        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(fVisit.wanted(entry), entry.size));
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(fVisit.wanted(entry), entry.size));
         std::vector<char> head(wanted);
         std::size_t got = 0;
         while (got < wanted) {
@@ -291,7 +302,8 @@ ImageVolumes FindVolumes(const ImageInput& input)
 {
     ImageVolumes volumes;
     std::array<std::uint8_t, kSector> descriptor{};
-    for (std::uint64_t sector = kFirstDescriptor; sector < kFirstDescriptor + kMaxDescriptors; ++sector) {
+    for (std::uint64_t sector = kFirstDescriptor; sector < kFirstDescriptor + kMaxDescriptors;
+         ++sector) {
         if (!input.read(sector * kSector, descriptor.size(), descriptor.data()))
             break;
         const std::string_view id(reinterpret_cast<const char*>(descriptor.data()) + 1, 5);
@@ -307,7 +319,8 @@ ImageVolumes FindVolumes(const ImageInput& input)
         }
     }
     if (!volumes.iso9660 && !volumes.udf)
-        throw CheckFailure{"it is not a disc image: it holds neither an ISO 9660 nor a UDF file system"};
+        throw CheckFailure{
+            "it is not a disc image: it holds neither an ISO 9660 nor a UDF file system"};
     return volumes;
 }
 
@@ -337,8 +350,8 @@ std::optional<std::string> WindowsPath(std::string_view name)
         if (part.empty() || part == ".")
             continue;
         // Windows leaves out a name's trailing dots and blanks, so such a name is another.
-        if (part == ".." || std::any_of(part.begin(), part.end(), IsForbidden) || part.back() == '.' ||
-            part.back() == ' ' || ++parts > kMaxImageDepth)
+        if (part == ".." || std::any_of(part.begin(), part.end(), IsForbidden) ||
+            part.back() == '.' || part.back() == ' ' || ++parts > kMaxImageDepth)
             return std::nullopt;
         path += (path.empty() ? "" : "/") + std::string(part);
     }

@@ -22,23 +22,27 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "{1} exists but cannot be read ({2}), so the launcher does nothing, as without the file",
          "make autorun.inf a plain file that every user can read"},
         {FindingId::Utf16NotRead, "utf16-not-read", E,
-         "autorun.inf is UTF-16 text, {1}; the launcher reads UTF-16 only little-endian and with its "
+         "autorun.inf is UTF-16 text, {1}; the launcher reads UTF-16 only little-endian and with "
+         "its "
          "byte-order mark, and finds no key in this file",
          "save the file as UTF-8, or as UTF-16 LE with its byte-order mark"},
         {FindingId::AnsiNonAscii, "ansi-non-ascii", W,
-         "autorun.inf is 8-bit text with a letter beyond ASCII at byte {1}; the launcher reads it in "
+         "autorun.inf is 8-bit text with a letter beyond ASCII at byte {1}; the launcher reads it "
+         "in "
          "the machine's own code page, so it reads differently on a machine with another one",
          "save the file as UTF-8"},
         {FindingId::Utf8BomHidesSection, "utf8-bom-hides-section", W,
          "the UTF-8 byte-order mark stands directly before \"[autorun]\"; Windows' own reader of "
-         "such files has been reported not to see a section on the mark's line, so AutoPlay may not "
+         "such files has been reported not to see a section on the mark's line, so AutoPlay may "
+         "not "
          "offer the launcher",
          "leave the first line empty, or save the file as UTF-8 without the mark"},
         {FindingId::ZeroByte, "zero-byte", W,
          "a zero byte at byte {1} ends the text the launcher searches; nothing after it is seen",
          "remove the zero byte"},
         {FindingId::KeyFirstOccurrence, "key-first-occurrence", E,
-         "{1} first occurs {2} on line {3}; the launcher reads {4} from there, not the line {5} that looks right",
+         "{1} first occurs {2} on line {3}; the launcher reads {4} from there, not the line {5} "
+         "that looks right",
          "reword the earlier text so that it does not contain {1}"},
         {FindingId::KeyInsideLine, "key-inside-line", W,
          "{1} stands {2} on line {3}; the launcher reads it all the same",
@@ -56,7 +60,8 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "{1} on line {2} is not read: keys are case-sensitive, and the launcher looks for {3}",
          "write it as {3}"},
         {FindingId::KeyBlankBeforeEquals, "key-blank-before-equals", E,
-         "{1} on line {2} is not read: the launcher looks for {3}, with nothing between the name and \"=\"",
+         "{1} on line {2} is not read: the launcher looks for {3}, with nothing between the name "
+         "and \"=\"",
          "remove the blanks before \"=\""},
         {FindingId::ValueCutAtLimit, "value-cut-at-32000", E,
          "the value of {1} runs past byte {2}; the launcher reads only {3}",
@@ -87,10 +92,12 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "(HKEY_CURRENT_USER) is used instead",
          "write AppRegistry={2} exactly"},
         {FindingId::ViewUnknown, "view-unknown", W,
-         "AppRegistryView= is {1}, which is neither 64 nor 32, so the launcher opens the key in its own view",
+         "AppRegistryView= is {1}, which is neither 64 nor 32, so the launcher opens the key in "
+         "its own view",
          "write AppRegistryView=64 or AppRegistryView=32, or remove the line"},
         {FindingId::ViewUnknownMeant, "view-unknown", W,
-         "AppRegistryView= is {1}, which is neither 64 nor 32, so the launcher opens the key in its own view",
+         "AppRegistryView= is {1}, which is neither 64 nor 32, so the launcher opens the key in "
+         "its own view",
          "write AppRegistryView={2} exactly"},
         {FindingId::AppKeyEmpty, "appkey-empty", E,
          "AppKey= is empty or missing: the root itself opens, so the product always counts as "
@@ -109,7 +116,8 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "if the key's default value equals AutoStartValue= ({1})",
          "set AutoStartValueName= and AutoStartValue=, or AutoStart=1"},
         {FindingId::AutoStartAnyValue, "autostart-any-value", W,
-         "AutoStart= is {1}: any value that is not empty forces the start of the installed program, this one too",
+         "AutoStart= is {1}: any value that is not empty forces the start of the installed "
+         "program, this one too",
          "remove the AutoStart= line to let the registry decide"},
         {FindingId::AppPathDefaultValue, "apppath-default-value", W,
          "AppPathValueName= is not set: the installed program's command line is read from the "
@@ -130,27 +138,31 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "absent even if it is installed",
          "check the key's permissions, or choose a key every user can read"},
         {FindingId::AutoStartValueMissing, "autostart-value-missing", W,
-         "on this machine the product's key has no value {1}, so the installed program does not start",
+         "on this machine the product's key has no value {1}, so the installed program does not "
+         "start",
          "have the installer write that value, or correct AutoStartValueName="},
         {FindingId::AutoStartValueUnreadable, "autostart-value-unreadable", W,
-         "on this machine the value {1} cannot be read ({2}), so the installed program does not start",
+         "on this machine the value {1} cannot be read ({2}), so the installed program does not "
+         "start",
          "keep the value a short text"},
         {FindingId::AutoStartValueDiffers, "autostart-value-differs", W,
-         "on this machine the value {1} holds {2}, not {3}, so the installed program does not start",
+         "on this machine the value {1} holds {2}, not {3}, so the installed program does not "
+         "start",
          "make AutoStartValue= what the installer writes"},
         {FindingId::AutoStartValueDiffersByBlanks, "autostart-value-differs", W,
-         "on this machine the value {1} holds {2}, not {3}, so the installed program does not start",
+         "on this machine the value {1} holds {2}, not {3}, so the installed program does not "
+         "start",
          "remove the blanks around AutoStartValue='s value"},
         {FindingId::AppPathMissing, "app-path-missing", E,
-         "on this machine the product's key has no value {1}, so the installed program cannot start",
+         "on this machine the product's key has no value {1}, so the installed program cannot "
+         "start",
          "have the installer write that value, or correct AppPathValueName="},
         {FindingId::AppPathTooLong, "app-path-too-long", E,
          "on this machine the value {1} holds {2} characters, more than the {3} the launcher's "
          "buffer takes, so the installed program cannot start",
          "keep the program's command line under {3} characters"},
         {FindingId::AppPathUnreadable, "app-path-unreadable", E,
-         "on this machine the value {1} cannot be read ({2})",
-         "check the value in the registry"},
+         "on this machine the value {1} cannot be read ({2})", "check the value in the registry"},
         {FindingId::InstalledProgramNotFound, "installed-program-not-found", E,
          "on this machine the installed program {1} does not exist, so the launcher starts nothing",
          "correct the command line the installer writes, or reinstall the product"},
@@ -164,10 +176,13 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "put the program's path in double quotes{4}, and remove {5}"},
         // The shell's lines: {1} is the line's number, {2} what it names.
         {FindingId::ShellSectionMissing, "autorun-section-missing", E,
-         "the file has no [autorun] section, so no version of Windows offers to start anything from the disc",
-         "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line [autorun]"},
+         "the file has no [autorun] section, so no version of Windows offers to start anything "
+         "from the disc",
+         "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line "
+         "[autorun]"},
         {FindingId::ShellStartMissing, "autorun-open-missing", E,
-         "the [autorun] section on line {1} has neither open= nor shellexecute= (or an empty one), so Windows "
+         "the [autorun] section on line {1} has neither open= nor shellexecute= (or an empty one), "
+         "so Windows "
          "has nothing to start",
          "add the line open=autorun.exe to the [autorun] section"},
         {FindingId::ShellStartsOtherProgram, "autorun-open-other-program", W,
@@ -175,53 +190,67 @@ const std::vector<FindingEntry>& FindingCatalogue()
          "launcher's settings are never read",
          "write open=autorun.exe, if the launcher is to decide what starts"},
         {FindingId::ShellStartNotFound, "autorun-open-not-found", E,
-         "{3}= on line {1} names {2}, which is not on the disc, so AutoRun starts nothing (every version of Windows)",
+         "{3}= on line {1} names {2}, which is not on the disc, so AutoRun starts nothing (every "
+         "version of Windows)",
          "copy the program to the disc, or correct {3}="},
         {FindingId::ShellStartNotOnDisc, "autorun-open-not-on-disc", W,
-         "{3}= on line {1} names {2}, which is not on the disc but was found on this machine ({4}); "
+         "{3}= on line {1} names {2}, which is not on the disc but was found on this machine "
+         "({4}); "
          "another machine may not have it",
          "put the program on the disc and name it from the disc's root"},
         {FindingId::ShellIconNotFound, "autorun-icon-not-found", W,
-         "icon= on line {1} names {2}, which is not on the disc, so Explorer shows the drive's usual icon",
+         "icon= on line {1} names {2}, which is not on the disc, so Explorer shows the drive's "
+         "usual icon",
          "copy the icon file to the disc, or correct icon="},
         {FindingId::ShellIconNotBesideStart, "autorun-icon-not-beside-open", W,
-         "icon= on line {1} names {2}, which is not in the folder of the program {4}= starts ({3}); Windows "
+         "icon= on line {1} names {2}, which is not in the folder of the program {4}= starts "
+         "({3}); Windows "
          "looks for the icon beside that program and shows the drive's usual icon",
          "put the icon file in the folder of the program open= names, and name it from there"},
         {FindingId::ShellLabelTooLong, "autorun-label-too-long", W,
          "label= on line {1} has {2} characters; Windows shows only the first 32: {3}",
          "shorten the label to 32 characters or fewer"},
         {FindingId::ShellActionMissing, "autorun-action-missing", W,
-         "the [autorun] section has no action= line: on Windows XP (Service Pack 2 and later) and Windows Vista, "
+         "the [autorun] section has no action= line: on Windows XP (Service Pack 2 and later) and "
+         "Windows Vista, "
          "AutoPlay then offers no entry to start the program from a removable drive",
-         "add action= with the words AutoPlay shows, for example action=Install or run the product"},
+         "add action= with the words AutoPlay shows, for example action=Install or run the "
+         "product"},
         {FindingId::ShellUseAutoPlay, "autorun-useautoplay", W,
-         "UseAutoPlay= on line {1} is {2}: since Windows Vista, AutoPlay then leaves the AutoRun entry out of "
+         "UseAutoPlay= on line {1} is {2}: since Windows Vista, AutoPlay then leaves the AutoRun "
+         "entry out of "
          "its dialog on CD and DVD drives",
          "remove the UseAutoPlay= line"},
         // A disc image: {1} the name autorun.inf uses, {2} the line, {3} the name on the image.
         {FindingId::ImageName83, "image-name-iso9660", E,
-         "{1} (line {2}) is {3} on the image: the image has only ISO 9660 names (upper case, 8 characters and "
+         "{1} (line {2}) is {3} on the image: the image has only ISO 9660 names (upper case, 8 "
+         "characters and "
          "an extension of 3), no Joliet names, so Windows shows no file {1}",
          "make the image with Joliet names (genisoimage -J, xorriso -as mkisofs -J) or with UDF"},
         {FindingId::ImageName83Unmatched, "image-name-iso9660", E,
-         "{1} (line {2}) is not on the image under that name: the image has only ISO 9660 names (upper case, "
+         "{1} (line {2}) is not on the image under that name: the image has only ISO 9660 names "
+         "(upper case, "
          "8 characters and an extension of 3), no Joliet names, and this name is not one of them",
          "make the image with Joliet names (genisoimage -J, xorriso -as mkisofs -J) or with UDF"},
         {FindingId::ImageNameCut64, "image-name-cut-64", E,
-         "{1} (line {2}) is {3} on the image: Joliet names hold 64 characters, so the image maker cut it, "
+         "{1} (line {2}) is {3} on the image: Joliet names hold 64 characters, so the image maker "
+         "cut it, "
          "and Windows shows no file {1}",
-         "shorten the name to 64 characters or fewer (and autorun.inf with it), or make the image with UDF"},
+         "shorten the name to 64 characters or fewer (and autorun.inf with it), or make the image "
+         "with UDF"},
         {FindingId::ImagePathTooDeep, "image-path-too-deep", E,
-         "{1} (line {2}) lies {3} folders below the root; an ISO 9660 image holds folders only 8 levels "
+         "{1} (line {2}) lies {3} folders below the root; an ISO 9660 image holds folders only 8 "
+         "levels "
          "deep, the root being the first, so the file is not where Windows looks",
          "move the file nearer the root, or make the image with UDF"},
         {FindingId::ImageUdfDiffers, "image-udf-iso-differ", W,
-         "the image holds UDF and ISO 9660 names, and they differ ({1}); Windows reads the UDF names, older "
+         "the image holds UDF and ISO 9660 names, and they differ ({1}); Windows reads the UDF "
+         "names, older "
          "systems and other readers the ISO 9660 ones",
          "make both from the one folder, with the same names"},
         {FindingId::ImageNamesLeftOut, "image-names-unusable", W,
-         "the image holds {1} entries under names no Windows file can have ({2}); they were left out of the check",
+         "the image holds {1} entries under names no Windows file can have ({2}); they were left "
+         "out of the check",
          "rename them in the folder the image is made from"},
         {FindingId::AppVersionUnparsable, "app-version-unparsable", E,
          "AppVersion= is {1}, which is not a version (one to four numbers separated by dots, "
@@ -231,9 +260,11 @@ const std::vector<FindingEntry>& FindingCatalogue()
         {FindingId::AppVersionValueNameIgnored, "app-version-value-name-ignored", W,
          "AppVersionValueName= is set, but AppVersion= is not, so the launcher reads no "
          "installed version and never upgrades an older installation",
-         "add AppVersion= with the version of the product on this disc, or remove AppVersionValueName="},
+         "add AppVersion= with the version of the product on this disc, or remove "
+         "AppVersionValueName="},
         {FindingId::AppVersionDefaultValue, "app-version-default-value", W,
-         "AppVersionValueName= is not set: the installed version is read from the key's default value",
+         "AppVersionValueName= is not set: the installed version is read from the key's default "
+         "value",
          "set AppVersionValueName= to the value in which the installer writes its version "
          "(DisplayVersion, say)"},
         {FindingId::InstalledVersionMissing, "installed-version-unknown", W,

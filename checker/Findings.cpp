@@ -180,7 +180,8 @@ Check AnsiNonAscii(const Disc& disc)
     if (disc.report.encoding != autorun::TextEncoding::Ansi)
         return std::nullopt;
     const std::string_view seen = disc.bytes.substr(0, disc.report.textSeen);
-    const auto high = std::find_if(seen.begin(), seen.end(), [](char c) { return static_cast<unsigned char>(c) > 127; });
+    const auto high = std::find_if(seen.begin(), seen.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) > 127; });
     if (high == seen.end())
         return std::nullopt;
     const auto offset = static_cast<std::size_t>(high - seen.begin());
@@ -207,7 +208,8 @@ Check ZeroByte(const Disc& disc)
 // --- Each key --------------------------------------------------------------------------
 
 /// A key the launcher reads whose first occurrence is not where a reader looks for it.
-Check KeyPlacement(const Disc& disc, const SettingReport& setting, const std::vector<KeyLineFound>& lines)
+Check KeyPlacement(const Disc& disc, const SettingReport& setting,
+                   const std::vector<KeyLineFound>& lines)
 {
     const std::size_t offset = setting.offset;
     if (disc.StandsAlone(offset) && !disc.InComment(offset))
@@ -218,21 +220,24 @@ Check KeyPlacement(const Disc& disc, const SettingReport& setting, const std::ve
     const std::string where = disc.InComment(offset) ? "inside a comment" : "inside another line";
     const std::string line = Number(static_cast<std::size_t>(setting.line));
     if (meant != lines.end())
-        return Found{FindingId::KeyFirstOccurrence, setting.line,
+        return Found{FindingId::KeyFirstOccurrence,
+                     setting.line,
                      {QuotedKey(setting.name), where, line, Quote(setting.value),
                       Number(static_cast<std::size_t>(disc.Line(meant->offset)))}};
     return Found{FindingId::KeyInsideLine, setting.line, {QuotedKey(setting.name), where, line}};
 }
 
 /// A later line that sets the key again, to another value.
-Check KeyRepeated(const Disc& disc, const SettingReport& setting, const std::vector<KeyLineFound>& lines)
+Check KeyRepeated(const Disc& disc, const SettingReport& setting,
+                  const std::vector<KeyLineFound>& lines)
 {
     const std::size_t length = std::string_view(setting.name).size();
     for (const KeyLineFound& line : lines)
-        if (line.kind == KeyLine::Exact && line.offset > setting.offset && !disc.InComment(line.offset) &&
-            disc.ValueAt(line.offset + length) != setting.value) {
+        if (line.kind == KeyLine::Exact && line.offset > setting.offset &&
+            !disc.InComment(line.offset) && disc.ValueAt(line.offset + length) != setting.value) {
             const int at = disc.Line(line.offset);
-            return Found{FindingId::KeyRepeated, at,
+            return Found{FindingId::KeyRepeated,
+                         at,
                          {Number(static_cast<std::size_t>(at)), QuotedKey(setting.name),
                           Number(static_cast<std::size_t>(setting.line))}};
         }
@@ -240,26 +245,34 @@ Check KeyRepeated(const Disc& disc, const SettingReport& setting, const std::vec
 }
 
 /// A key the launcher does not read, though the file seems to set it.
-Check UnseenKey(const Disc& disc, const SettingReport& setting, const std::vector<KeyLineFound>& lines)
+Check UnseenKey(const Disc& disc, const SettingReport& setting,
+                const std::vector<KeyLineFound>& lines)
 {
     const CheckReport& report = disc.report;
     const std::string_view name = setting.name;
     const std::size_t beyond = disc.bytes.find(name);
     if (beyond != std::string_view::npos && beyond + name.size() > report.textRead)
-        return Found{FindingId::KeyBeyondLimit, disc.Line(beyond),
+        return Found{FindingId::KeyBeyondLimit,
+                     disc.Line(beyond),
                      {QuotedKey(name), Number(beyond + 1), Number(autorun::kMaxRead)}};
     if (beyond != std::string_view::npos) {
         const int line = disc.Line(beyond);
-        return Found{FindingId::KeyAfterZeroByte, line,
-                     {QuotedKey(name), Number(static_cast<std::size_t>(line)), Number(report.textSeen + 1)}};
+        return Found{
+            FindingId::KeyAfterZeroByte,
+            line,
+            {QuotedKey(name), Number(static_cast<std::size_t>(line)), Number(report.textSeen + 1)}};
     }
     for (const KeyLineFound& line : lines) {
         if (line.kind == KeyLine::Exact)
             continue;
-        const std::string written(disc.bytes.substr(line.offset, disc.bytes.find('=', line.offset) + 1 - line.offset));
+        const std::string written(
+            disc.bytes.substr(line.offset, disc.bytes.find('=', line.offset) + 1 - line.offset));
         const int at = disc.Line(line.offset);
-        return Found{line.kind == KeyLine::OtherCase ? FindingId::KeyWrongCase : FindingId::KeyBlankBeforeEquals,
-                     at, {Quote(disc.Utf8(written)), Number(static_cast<std::size_t>(at)), QuotedKey(name)}};
+        return Found{
+            line.kind == KeyLine::OtherCase ? FindingId::KeyWrongCase
+                                            : FindingId::KeyBlankBeforeEquals,
+            at,
+            {Quote(disc.Utf8(written)), Number(static_cast<std::size_t>(at)), QuotedKey(name)}};
     }
     return std::nullopt;
 }
@@ -273,18 +286,22 @@ Check ValueCut(const Disc& disc, const SettingReport& setting)
     while (end < disc.bytes.size() && disc.bytes[end] != '\0' && !IsLineEnd(disc.bytes[end]))
         ++end;
     // Where the launcher's value ends in the text: its bytes as the file holds them.
-    const std::size_t valueEnd = start + std::string_view(disc.Settings().Value(setting.key)).size();
+    const std::size_t valueEnd =
+        start + std::string_view(disc.Settings().Value(setting.key)).size();
     const std::string key = QuotedKey(setting.name);
     if (valueEnd == report.textRead && end > valueEnd)
-        return Found{FindingId::ValueCutAtLimit, setting.line,
+        return Found{FindingId::ValueCutAtLimit,
+                     setting.line,
                      {key, Number(autorun::kMaxRead), Quote(setting.value)}};
     if (valueEnd == report.textSeen && report.textSeen < report.textRead)
         return Found{FindingId::ValueCutAtZeroByte, setting.line, {key, Quote(setting.value)}};
     std::size_t characters = 0;
-    for (std::size_t at = start; at < end; at += autorun::CharacterLength(disc.bytes.data() + at, report.encoding))
+    for (std::size_t at = start; at < end;
+         at += autorun::CharacterLength(disc.bytes.data() + at, report.encoding))
         ++characters;
     if (characters > autorun::kMaxValueLength)
-        return Found{FindingId::ValueTooLong, setting.line,
+        return Found{FindingId::ValueTooLong,
+                     setting.line,
                      {key, Number(characters), Number(autorun::kMaxValueLength)}};
     return std::nullopt;
 }
@@ -293,15 +310,19 @@ Check ValueTrailingBlank(const Disc&, const SettingReport& setting)
 {
     if (setting.value.empty() || !IsBlank(setting.value.back()))
         return std::nullopt;
-    return Found{FindingId::ValueTrailingBlank, setting.line,
-                 {QuotedKey(setting.name), Quote(setting.value), Number(static_cast<std::size_t>(setting.line))}};
+    return Found{FindingId::ValueTrailingBlank,
+                 setting.line,
+                 {QuotedKey(setting.name), Quote(setting.value),
+                  Number(static_cast<std::size_t>(setting.line))}};
 }
 
 Check ValueLeadingBlank(const Disc&, const SettingReport& setting)
 {
     if (setting.value.empty() || !IsBlank(setting.value.front()))
         return std::nullopt;
-    return Found{FindingId::ValueLeadingBlank, setting.line, {QuotedKey(setting.name), Quote(setting.value)}};
+    return Found{FindingId::ValueLeadingBlank,
+                 setting.line,
+                 {QuotedKey(setting.name), Quote(setting.value)}};
 }
 
 // --- The settings ----------------------------------------------------------------------
@@ -322,8 +343,10 @@ Check RootName(const Disc& disc)
     const int line = disc.SettingLine(SettingKey::AppRegistry);
     if (meant == nullptr)
         return Found{FindingId::RootUnknown, line, {Quote(disc.Utf8(appReg))}};
-    return Found{meant->key == HKEY_CURRENT_USER ? FindingId::RootUnknownMeantCurrentUser : FindingId::RootUnknownMeant,
-                 line, {Quote(disc.Utf8(appReg)), meant->name}};
+    return Found{meant->key == HKEY_CURRENT_USER ? FindingId::RootUnknownMeantCurrentUser
+                                                 : FindingId::RootUnknownMeant,
+                 line,
+                 {Quote(disc.Utf8(appReg)), meant->name}};
 }
 
 Check ViewSetting(const Disc& disc)
@@ -336,7 +359,8 @@ Check ViewSetting(const Disc& disc)
     const int line = disc.SettingLine(SettingKey::AppRegistryView);
     for (const autorun::RegistryViewEntry& entry : autorun::kRegistryViews)
         if (entry.setting[0] != '\0' && trimmed.find(entry.setting) != std::string_view::npos)
-            return Found{FindingId::ViewUnknownMeant, line, {Quote(disc.Utf8(view)), entry.setting}};
+            return Found{
+                FindingId::ViewUnknownMeant, line, {Quote(disc.Utf8(view)), entry.setting}};
     return Found{FindingId::ViewUnknown, line, {Quote(disc.Utf8(view))}};
 }
 
@@ -371,9 +395,11 @@ Check AutoStartAnyValue(const Disc& disc)
 {
     static constexpr std::array<std::string_view, 5> kNoes = {"0", "no", "false", "off", "n"};
     const std::string_view autoStart = Trim(disc.Settings().autoStart);
-    if (std::none_of(kNoes.begin(), kNoes.end(), [&](std::string_view no) { return EqualIgnoringCase(autoStart, no); }))
+    if (std::none_of(kNoes.begin(), kNoes.end(),
+                     [&](std::string_view no) { return EqualIgnoringCase(autoStart, no); }))
         return std::nullopt;
-    return Found{FindingId::AutoStartAnyValue, disc.SettingLine(SettingKey::AutoStart),
+    return Found{FindingId::AutoStartAnyValue,
+                 disc.SettingLine(SettingKey::AutoStart),
                  {Quote(disc.Utf8(disc.Settings().autoStart))}};
 }
 
@@ -389,10 +415,12 @@ Check SetupProgram(const Disc& disc)
     const LaunchSettings& settings = disc.Settings();
     if (settings.setupName[0] == '\0')
         return Found{FindingId::SetupNotSet, 0, {}};
-    const ProgramReport setup = FindCommandProgram(disc.Utf8(settings.setupName), disc.report.readFolder);
+    const ProgramReport setup =
+        FindCommandProgram(disc.Utf8(settings.setupName), disc.report.readFolder);
     if (setup.path)
         return std::nullopt;
-    return Found{FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
+    return Found{
+        FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
 }
 
 Check AppVersionSetting(const Disc& disc)
@@ -400,7 +428,8 @@ Check AppVersionSetting(const Disc& disc)
     const LaunchSettings& settings = disc.Settings();
     if (!settings.IsSet(SettingKey::AppVersion) || disc.Decision().versions.disc.count > 0)
         return std::nullopt;
-    return Found{FindingId::AppVersionUnparsable, disc.SettingLine(SettingKey::AppVersion),
+    return Found{FindingId::AppVersionUnparsable,
+                 disc.SettingLine(SettingKey::AppVersion),
                  {Quote(settings.appVersion)}};
 }
 
@@ -409,14 +438,17 @@ Check AppVersionValueNameAlone(const Disc& disc)
     const LaunchSettings& settings = disc.Settings();
     if (!settings.IsSet(SettingKey::AppVersionValueName) || settings.IsSet(SettingKey::AppVersion))
         return std::nullopt;
-    return Found{FindingId::AppVersionValueNameIgnored, disc.SettingLine(SettingKey::AppVersionValueName), {}};
+    return Found{FindingId::AppVersionValueNameIgnored,
+                 disc.SettingLine(SettingKey::AppVersionValueName),
+                 {}};
 }
 
 Check AppVersionDefault(const Disc& disc)
 {
     if (disc.Decision().versions.disc.count == 0 || disc.Settings().appVersionValueName[0] != '\0')
         return std::nullopt;
-    return Found{FindingId::AppVersionDefaultValue, disc.SettingLine(SettingKey::AppVersionValueName), {}};
+    return Found{
+        FindingId::AppVersionDefaultValue, disc.SettingLine(SettingKey::AppVersionValueName), {}};
 }
 
 // --- The shell's lines -----------------------------------------------------------------
@@ -440,10 +472,11 @@ Check ShellStart(const Disc& disc)
     if (section == 0)
         return std::nullopt;
     if (shell.start == nullptr || !shell.program)
-        return Found{FindingId::ShellStartMissing, section, {Number(static_cast<std::size_t>(section))}};
+        return Found{
+            FindingId::ShellStartMissing, section, {Number(static_cast<std::size_t>(section))}};
     const int line = shell.StartLine().line;
-    std::vector<std::string> texts = {Number(static_cast<std::size_t>(line)), Quote(shell.program->name),
-                                      shell.start->name};
+    std::vector<std::string> texts = {Number(static_cast<std::size_t>(line)),
+                                      Quote(shell.program->name), shell.start->name};
     if (!shell.program->path)
         return Found{FindingId::ShellStartNotFound, line, std::move(texts)};
     if (!shell.onDisc) {
@@ -459,7 +492,8 @@ Check ShellStart(const Disc& disc)
 std::string FolderOf(std::string_view name)
 {
     const std::size_t slash = name.find_last_of("\\/");
-    std::string folder(slash == std::string_view::npos ? std::string_view() : name.substr(0, slash));
+    std::string folder(slash == std::string_view::npos ? std::string_view()
+                                                       : name.substr(0, slash));
     for (char& c : folder)
         c = c == '/' ? '\\' : LowerAscii(c);
     return folder;
@@ -479,11 +513,14 @@ Check ShellIcon(const Disc& disc)
     const int line = shell.lines.icon->line;
     const std::string file = IconFile(*shell.lines.icon);
     if (!shell.iconOnDisc)
-        return Found{FindingId::ShellIconNotFound, line, {Number(static_cast<std::size_t>(line)), Quote(file)}};
+        return Found{FindingId::ShellIconNotFound,
+                     line,
+                     {Number(static_cast<std::size_t>(line)), Quote(file)}};
     if (!shell.program || !shell.program->path || FolderOf(file) == FolderOf(shell.program->name))
         return std::nullopt;
     const std::string folder = FolderOf(shell.program->name);
-    return Found{FindingId::ShellIconNotBesideStart, line,
+    return Found{FindingId::ShellIconNotBesideStart,
+                 line,
                  {Number(static_cast<std::size_t>(line)), Quote(file),
                   folder.empty() ? "the disc's root" : Quote(folder), shell.start->name}};
 }
@@ -492,14 +529,16 @@ Check ShellLabel(const Disc& disc)
 {
     constexpr std::size_t kShown = 32;
     const std::optional<ShellLine>& label = disc.report.shell.lines.label;
-    if (disc.report.shell.lines.sectionLine == 0 || !label || CharacterCount(label->value) <= kShown)
+    if (disc.report.shell.lines.sectionLine == 0 || !label ||
+        CharacterCount(label->value) <= kShown)
         return std::nullopt;
     std::size_t cut = kShown;
     while (cut < label->value.size() && CharacterCount(label->value.substr(0, cut)) < kShown)
         ++cut;
-    return Found{FindingId::ShellLabelTooLong, label->line,
-                 {Number(static_cast<std::size_t>(label->line)), Number(CharacterCount(label->value)),
-                  Quote(label->value.substr(0, cut))}};
+    return Found{FindingId::ShellLabelTooLong,
+                 label->line,
+                 {Number(static_cast<std::size_t>(label->line)),
+                  Number(CharacterCount(label->value)), Quote(label->value.substr(0, cut))}};
 }
 
 Check ShellAction(const Disc& disc)
@@ -517,7 +556,9 @@ Check ShellUseAutoPlay(const Disc& disc)
     if (lines.sectionLine == 0 || !lines.useAutoPlay || lines.useAutoPlay->value != "1")
         return std::nullopt;
     const int line = lines.useAutoPlay->line;
-    return Found{FindingId::ShellUseAutoPlay, line, {Number(static_cast<std::size_t>(line)), Quote(lines.useAutoPlay->value)}};
+    return Found{FindingId::ShellUseAutoPlay,
+                 line,
+                 {Number(static_cast<std::size_t>(line)), Quote(lines.useAutoPlay->value)}};
 }
 
 // --- A disc image ----------------------------------------------------------------------
@@ -565,8 +606,10 @@ bool IsJolietCut(std::string_view name, std::string_view shown)
     if (dot == std::string_view::npos)
         return false;
     const std::string_view extension = name.substr(dot);
-    return shown.size() > extension.size() && EqualIgnoringCase(shown.substr(shown.size() - extension.size()), extension) &&
-           EqualIgnoringCase(shown.substr(0, shown.size() - extension.size()), name.substr(0, shown.size() - extension.size()));
+    return shown.size() > extension.size() &&
+           EqualIgnoringCase(shown.substr(shown.size() - extension.size()), extension) &&
+           EqualIgnoringCase(shown.substr(0, shown.size() - extension.size()),
+                             name.substr(0, shown.size() - extension.size()));
 }
 
 /// A name autorun.inf uses for a file on the disc, and its line.
@@ -595,7 +638,8 @@ std::vector<NamedFile> MissingNames(const Disc& disc)
 
 /// What the image shows for `name` (its folders and file, '/'-separated) when a part of
 /// it is shown under another name; empty when a part matches nothing.
-std::string ShownName(const ImageReport& image, const std::vector<std::string>& parts, bool& differs)
+std::string ShownName(const ImageReport& image, const std::vector<std::string>& parts,
+                      bool& differs)
 {
     std::string shown;
     differs = false;
@@ -610,9 +654,10 @@ std::string ShownName(const ImageReport& image, const std::vector<std::string>& 
                 match = file;
                 break;
             }
-            const bool cut = image.fileSystem == ImageFileSystem::Iso9660 ? EqualIgnoringCase(entry, Iso83(part))
-                             : image.fileSystem == ImageFileSystem::Joliet ? IsJolietCut(part, entry)
-                                                                           : false;
+            const bool cut =
+                image.fileSystem == ImageFileSystem::Iso9660 ? EqualIgnoringCase(entry, Iso83(part))
+                : image.fileSystem == ImageFileSystem::Joliet ? IsJolietCut(part, entry)
+                                                              : false;
             if (cut && match.empty()) {
                 match = file;
                 differs = true;
@@ -638,17 +683,21 @@ void ImageNames(const Disc& disc, std::vector<Found>& found)
         const std::string quoted = Quote(named.name);
         const std::string line = Number(static_cast<std::size_t>(named.line));
         if (image.fileSystem != ImageFileSystem::Udf && parts.size() > kIsoLevels) {
-            found.push_back({FindingId::ImagePathTooDeep, named.line, {quoted, line, Number(parts.size() - 1)}});
+            found.push_back({FindingId::ImagePathTooDeep,
+                             named.line,
+                             {quoted, line, Number(parts.size() - 1)}});
             continue;
         }
         bool differs = false;
         const std::string shown = ShownName(image, parts, differs);
         const bool iso = image.fileSystem == ImageFileSystem::Iso9660;
         if (!shown.empty() && differs)
-            found.push_back({iso ? FindingId::ImageName83 : FindingId::ImageNameCut64, named.line,
+            found.push_back({iso ? FindingId::ImageName83 : FindingId::ImageNameCut64,
+                             named.line,
                              {quoted, line, Quote(shown)}});
         else if (shown.empty() && iso &&
-                 std::any_of(parts.begin(), parts.end(), [](const std::string& part) { return Iso83(part) != part; }))
+                 std::any_of(parts.begin(), parts.end(),
+                             [](const std::string& part) { return Iso83(part) != part; }))
             found.push_back({FindingId::ImageName83Unmatched, named.line, {quoted, line}});
     }
 }
@@ -658,14 +707,17 @@ void ImageTrees(const ImageReport& image, std::vector<Found>& found)
     if (!image.udfOnly.empty() || !image.isoOnly.empty()) {
         std::string what;
         if (!image.udfOnly.empty())
-            what = Number(image.udfOnly.size()) + " only in UDF, the first " + Quote(image.udfOnly.front());
+            what = Number(image.udfOnly.size()) + " only in UDF, the first " +
+                   Quote(image.udfOnly.front());
         if (!image.isoOnly.empty())
-            what += (what.empty() ? "" : "; ") + Number(image.isoOnly.size()) + " only in ISO 9660, the first " +
-                    Quote(image.isoOnly.front());
+            what += (what.empty() ? "" : "; ") + Number(image.isoOnly.size()) +
+                    " only in ISO 9660, the first " + Quote(image.isoOnly.front());
         found.push_back({FindingId::ImageUdfDiffers, 0, {what}});
     }
     if (!image.leftOut.empty())
-        found.push_back({FindingId::ImageNamesLeftOut, 0, {Number(image.leftOut.size()), Quote(image.leftOut.front())}});
+        found.push_back({FindingId::ImageNamesLeftOut,
+                         0,
+                         {Number(image.leftOut.size()), Quote(image.leftOut.front())}});
 }
 
 // --- This machine's registry -----------------------------------------------------------
@@ -679,7 +731,8 @@ Check ProductKeyOnMachine(const Disc& disc)
     const int line = disc.SettingLine(SettingKey::AppKey);
     if (decision.openStatus != ERROR_SUCCESS && report.otherView) {
         const autorun::RegistryViewEntry& other = autorun::RegistryViewOf(*report.otherView);
-        return Found{FindingId::KeyInOtherView, line,
+        return Found{FindingId::KeyInOtherView,
+                     line,
                      {autorun::RegistryViewOf(decision.access).name, other.name, other.setting}};
     }
     if (decision.openStatus != ERROR_SUCCESS && decision.openStatus != ERROR_FILE_NOT_FOUND &&
@@ -701,10 +754,12 @@ Check InstalledVersionOnMachine(const Disc& disc)
     if (query->status != ERROR_SUCCESS)
         return Found{FindingId::InstalledVersionUnreadable, line, {name, ErrorText(query->status)}};
     if (versions.installed.count == 0)
-        return Found{FindingId::InstalledVersionUnparsable, line, {name, Quote(WideToUtf8(query->data))}};
+        return Found{
+            FindingId::InstalledVersionUnparsable, line, {name, Quote(WideToUtf8(query->data))}};
     if (versions.order != autorun::VersionOrder::Newer)
         return std::nullopt;
-    return Found{FindingId::InstalledVersionNewer, disc.SettingLine(SettingKey::AppVersion),
+    return Found{FindingId::InstalledVersionNewer,
+                 disc.SettingLine(SettingKey::AppVersion),
                  {VersionText(versions.installed), VersionText(versions.disc)}};
 }
 
@@ -725,8 +780,10 @@ Check AutoStartOnMachine(const Disc& disc)
     const std::string wanted = disc.Utf8(settings.autoStartValue);
     const std::string data = WideToUtf8(query->data);
     const bool byBlanks = Trim(wanted) == data;
-    return Found{byBlanks ? FindingId::AutoStartValueDiffersByBlanks : FindingId::AutoStartValueDiffers,
-                 disc.SettingLine(SettingKey::AutoStartValue), {name, Quote(data), Quote(wanted)}};
+    return Found{byBlanks ? FindingId::AutoStartValueDiffersByBlanks
+                          : FindingId::AutoStartValueDiffers,
+                 disc.SettingLine(SettingKey::AutoStartValue),
+                 {name, Quote(data), Quote(wanted)}};
 }
 
 Check AppPathOnMachine(const Disc& disc)
@@ -740,9 +797,12 @@ Check AppPathOnMachine(const Disc& disc)
         return Found{FindingId::AppPathMissing, line, {name}};
     if (query->status == ERROR_MORE_DATA) {
         // Text counts in UTF-16 units, other data in bytes, one character each.
-        const std::size_t characters =
-            autorun::IsTextType(query->valType) ? query->lenKeyValue / sizeof(WCHAR) : query->lenKeyValue;
-        return Found{FindingId::AppPathTooLong, line, {name, Number(characters), Number(autorun::kDataLength)}};
+        const std::size_t characters = autorun::IsTextType(query->valType)
+                                           ? query->lenKeyValue / sizeof(WCHAR)
+                                           : query->lenKeyValue;
+        return Found{FindingId::AppPathTooLong,
+                     line,
+                     {name, Number(characters), Number(autorun::kDataLength)}};
     }
     return Found{FindingId::AppPathUnreadable, line, {name, ErrorText(query->status)}};
 }
@@ -750,7 +810,8 @@ Check AppPathOnMachine(const Disc& disc)
 Check InstalledProgramOnMachine(const Disc& disc)
 {
     const CheckReport& report = disc.report;
-    if (report.decision.action != autorun::LaunchAction::Installed || !report.program || report.program->path)
+    if (report.decision.action != autorun::LaunchAction::Installed || !report.program ||
+        report.program->path)
         return std::nullopt;
     return Found{FindingId::InstalledProgramNotFound, 0, {Quote(report.program->name)}};
 }
@@ -766,7 +827,8 @@ std::string OneOf(const std::vector<std::string>& texts)
     return out;
 }
 
-Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const char* which, const char* fix, int line)
+Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const char* which,
+                     const char* fix, int line)
 {
     std::optional<UnquotedPath> path = FindUnquotedPath(commandLine, disc.report.readFolder);
     if (!path)
@@ -782,8 +844,8 @@ Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const cha
 
 Check SetupUnquoted(const Disc& disc)
 {
-    return UnquotedPathIn(disc, disc.Utf8(disc.Settings().setupName), "setup", " in SetupName=",
-                          disc.SettingLine(SettingKey::SetupName));
+    return UnquotedPathIn(disc, disc.Utf8(disc.Settings().setupName), "setup",
+                          " in SetupName=", disc.SettingLine(SettingKey::SetupName));
 }
 
 Check InstalledUnquoted(const Disc& disc)
@@ -791,7 +853,8 @@ Check InstalledUnquoted(const Disc& disc)
     const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
     if (query == nullptr || query->status != ERROR_SUCCESS)
         return std::nullopt;
-    return UnquotedPathIn(disc, WideToUtf8(query->data), "installed", " where the product's installer writes it", 0);
+    return UnquotedPathIn(disc, WideToUtf8(query->data), "installed",
+                          " where the product's installer writes it", 0);
 }
 
 // --- All of them, in the order they are reported ---------------------------------------
@@ -801,12 +864,15 @@ using ValueCheck = Check (*)(const Disc&, const SettingReport&);
 using DiscCheck = Check (*)(const Disc&);
 
 constexpr ValueCheck kValueChecks[] = {ValueCut, ValueTrailingBlank, ValueLeadingBlank};
-constexpr DiscCheck kSettingChecks[] = {RootName,         ViewSetting,    ProductKey,   AutoStartDefault,
-                                        AutoStartAnyValue, AppPathDefault, SetupProgram, SetupUnquoted,
-                                        AppVersionSetting, AppVersionValueNameAlone, AppVersionDefault};
-constexpr DiscCheck kMachineChecks[] = {InstalledVersionOnMachine, AutoStartOnMachine, AppPathOnMachine,
-                                        InstalledProgramOnMachine, InstalledUnquoted};
-constexpr DiscCheck kShellChecks[] = {ShellSection, ShellStart, ShellIcon, ShellLabel, ShellAction, ShellUseAutoPlay};
+constexpr DiscCheck kSettingChecks[] = {
+    RootName,         ViewSetting,  ProductKey,    AutoStartDefault,  AutoStartAnyValue,
+    AppPathDefault,   SetupProgram, SetupUnquoted, AppVersionSetting, AppVersionValueNameAlone,
+    AppVersionDefault};
+constexpr DiscCheck kMachineChecks[] = {InstalledVersionOnMachine, AutoStartOnMachine,
+                                        AppPathOnMachine, InstalledProgramOnMachine,
+                                        InstalledUnquoted};
+constexpr DiscCheck kShellChecks[] = {ShellSection, ShellStart,  ShellIcon,
+                                      ShellLabel,   ShellAction, ShellUseAutoPlay};
 
 class Findings {
 public:
@@ -845,7 +911,8 @@ int LineOf(std::string_view bytes, std::size_t offset)
     int line = 1;
     offset = std::min(offset, bytes.size());
     for (std::size_t i = 0; i < offset; ++i)
-        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+        if (bytes[i] == '\n' ||
+            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
             ++line;
     return line;
 }
@@ -864,7 +931,8 @@ void FindTraps(CheckReport& report)
         return;
     }
     if (!report.fileReadable) {
-        findings.Add(Found{FindingId::AutorunInfUnreadable, 0,
+        findings.Add(Found{FindingId::AutorunInfUnreadable,
+                           0,
                            {CommandLineToUtf8(report.path), "a folder, or no permission"}});
         return;
     }

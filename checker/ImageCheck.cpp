@@ -31,9 +31,11 @@ constexpr std::uint64_t kHeadBudget = 256 * 1024 * 1024;
 bool EndsWithIgnoringCase(std::string_view text, std::string_view end)
 {
     return text.size() >= end.size() &&
-           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
-           });
+           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
+                      [](char a, char b) {
+                          return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) ==
+                                 (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+                      });
 }
 
 /// The files whose contents a check reads: autorun.inf and the programs.
@@ -78,7 +80,8 @@ private:
 /// The image file, read where it stands.
 class ImageFile {
 public:
-    explicit ImageFile(const std::string& path) : fDescriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    explicit ImageFile(const std::string& path)
+        : fDescriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC))
     {
         struct stat status {};
         if (fDescriptor < 0 || fstat(fDescriptor, &status) != 0 || !S_ISREG(status.st_mode))
@@ -95,8 +98,8 @@ public:
                     if (offset > fSize || size > fSize - offset)
                         return false;
                     for (std::size_t done = 0; done < size;) {
-                        const ssize_t count = pread(fDescriptor, static_cast<char*>(buffer) + done, size - done,
-                                                    static_cast<off_t>(offset + done));
+                        const ssize_t count = pread(fDescriptor, static_cast<char*>(buffer) + done,
+                                                    size - done, static_cast<off_t>(offset + done));
                         if (count <= 0)
                             return false;
                         done += static_cast<std::size_t>(count);
@@ -126,7 +129,8 @@ private:
     {
         if (!ContentMatters(entry.name))
             return 0;
-        const std::uint64_t wanted = std::min<std::uint64_t>({entry.size, kHeadSize, kHeadBudget - fHeads});
+        const std::uint64_t wanted =
+            std::min<std::uint64_t>({entry.size, kHeadSize, kHeadBudget - fHeads});
         if (wanted < entry.size)
             fImage.contentsCut = true;
         fHeads += wanted;
@@ -147,10 +151,12 @@ private:
         const fs::path target = fFolder / fs::path(*path);
         fs::create_directories(entry.folder ? target : target.parent_path(), error);
         if (!entry.folder && !error) {
-            std::ofstream(target, std::ios::binary).write(head.data(), static_cast<std::streamsize>(head.size()));
+            std::ofstream(target, std::ios::binary)
+                .write(head.data(), static_cast<std::streamsize>(head.size()));
             // The rest of the file is a hole: its size shows, its bytes take no room.
             if (entry.size > head.size())
-                fs::resize_file(target, std::min<std::uint64_t>(entry.size, std::uint64_t{1} << 40), error);
+                fs::resize_file(target, std::min<std::uint64_t>(entry.size, std::uint64_t{1} << 40),
+                                error);
         }
         fImage.files.push_back(Utf8ToAnsi(*path));
     }
@@ -198,13 +204,15 @@ CheckReport CheckImage(const std::string& path)
         ReadImageTree(input, image.fileSystem, layout.Visit());
         if (image.fileSystem == ImageFileSystem::Udf && volumes.iso9660) {
             // What a reader that knows no UDF sees; Windows reads the UDF tree.
-            const std::set<std::string> iso =
-                TreeNames(input, volumes.joliet ? ImageFileSystem::Joliet : ImageFileSystem::Iso9660);
+            const std::set<std::string> iso = TreeNames(
+                input, volumes.joliet ? ImageFileSystem::Joliet : ImageFileSystem::Iso9660);
             std::set<std::string> udf;
             for (const std::string& name : image.files)
                 udf.insert(Upper(name));
-            std::set_difference(udf.begin(), udf.end(), iso.begin(), iso.end(), std::back_inserter(image.udfOnly));
-            std::set_difference(iso.begin(), iso.end(), udf.begin(), udf.end(), std::back_inserter(image.isoOnly));
+            std::set_difference(udf.begin(), udf.end(), iso.begin(), iso.end(),
+                                std::back_inserter(image.udfOnly));
+            std::set_difference(iso.begin(), iso.end(), udf.begin(), udf.end(),
+                                std::back_inserter(image.isoOnly));
         }
     } catch (const CheckFailure& failure) {
         throw CheckFailure{path + ": " + failure.message};

@@ -79,8 +79,10 @@ Json Registry(const CheckReport& report)
             {"status", query.status},
             {"statusText", ErrorMeaning(query.status)},
             {"type", ok ? Json(query.valType) : Json(nullptr)},
-            {"typeName", ok && TypeName(query.valType)[0] != '\0' ? Json(TypeName(query.valType)) : Json(nullptr)},
-            {"size", ok || query.status == ERROR_MORE_DATA ? Json(query.lenKeyValue) : Json(nullptr)},
+            {"typeName", ok && TypeName(query.valType)[0] != '\0' ? Json(TypeName(query.valType))
+                                                                  : Json(nullptr)},
+            {"size",
+             ok || query.status == ERROR_MORE_DATA ? Json(query.lenKeyValue) : Json(nullptr)},
             {"data", ok ? Json(WideToUtf8(query.data)) : Json(nullptr)},
         };
         if (query.role == QueryRole::AutoStart)
@@ -106,12 +108,15 @@ Json Shell(const CheckReport& report)
     Json keys = Json::object();
     for (const ShellKey& key : kShellKeys) {
         const std::optional<ShellLine>& line = shell.lines.*key.line;
-        keys[key.name] = line ? Json{{"value", Text(line->value)}, {"line", line->line}} : Json(nullptr);
+        keys[key.name] =
+            line ? Json{{"value", Text(line->value)}, {"line", line->line}} : Json(nullptr);
     }
     const bool found = shell.program && shell.program->path;
     return {
-        {"section", {{"found", shell.lines.sectionLine != 0}, {"line", Line(shell.lines.sectionLine)},
-                     {"utf16", shell.lines.utf16}}},
+        {"section",
+         {{"found", shell.lines.sectionLine != 0},
+          {"line", Line(shell.lines.sectionLine)},
+          {"utf16", shell.lines.utf16}}},
         {"keys", std::move(keys)},
         {"start",
          {{"key", shell.start != nullptr ? Json(shell.start->name) : Json(nullptr)},
@@ -119,9 +124,12 @@ Json Shell(const CheckReport& report)
           {"programFound", found ? Text(*shell.program->path) : Json(nullptr)},
           {"onDisc", shell.onDisc},
           {"isLauncher", shell.isLauncher},
-          {"description", found && !shell.program->description.empty() ? Text(shell.program->description) : Json(nullptr)},
+          {"description", found && !shell.program->description.empty()
+                              ? Text(shell.program->description)
+                              : Json(nullptr)},
           {"signed", found ? Json(shell.program->isSigned) : Json(nullptr)},
-          {"signer", found && !shell.program->signer.empty() ? Text(shell.program->signer) : Json(nullptr)},
+          {"signer",
+           found && !shell.program->signer.empty() ? Text(shell.program->signer) : Json(nullptr)},
           {"text", Text(ShellStartText(report))},
           {"autoPlayName", Text(AutoPlayNameText(report))}}},
         {"removableDrives", Text(RemovableDriveText(report))},
@@ -137,16 +145,11 @@ Json Image(const ImageReport& image)
     for (const std::string& name : image.isoOnly)
         isoOnly.push_back(Text(name));
     return {
-        {"path", Text(image.path)},
-        {"fileSystem", FileSystemId(image.fileSystem)},
-        {"hasUdf", image.hasUdf},
-        {"hasJoliet", image.hasJoliet},
-        {"hasIso9660", image.hasIso9660},
-        {"files", image.files.size()},
-        {"udfOnly", std::move(udfOnly)},
-        {"isoOnly", std::move(isoOnly)},
-        {"leftOut", image.leftOut.size()},
-        {"contentsCut", image.contentsCut},
+        {"path", Text(image.path)},        {"fileSystem", FileSystemId(image.fileSystem)},
+        {"hasUdf", image.hasUdf},          {"hasJoliet", image.hasJoliet},
+        {"hasIso9660", image.hasIso9660},  {"files", image.files.size()},
+        {"udfOnly", std::move(udfOnly)},   {"isoOnly", std::move(isoOnly)},
+        {"leftOut", image.leftOut.size()}, {"contentsCut", image.contentsCut},
     };
 }
 
@@ -172,7 +175,8 @@ std::string JsonReport(const CheckReport& report)
         {"folder", CommandLineText(report.folder)},
         {"file",
          {{"path", CommandLineText(report.path)},
-          {"encoding", report.fileReadable ? Json(autorun::EncodingOf(report.encoding).id) : Json(nullptr)},
+          {"encoding",
+           report.fileReadable ? Json(autorun::EncodingOf(report.encoding).id) : Json(nullptr)},
           {"found", report.fileFound},
           {"readable", report.fileReadable},
           {"size", report.fileReadable ? Json(report.fileSize) : Json(nullptr)},
@@ -194,7 +198,8 @@ std::string JsonReport(const CheckReport& report)
           {"needsElevation", report.program && report.program->needsElevation
                                  ? Json(*report.program->needsElevation)
                                  : Json(nullptr)},
-          {"reasonCode", report.fileReadable ? Json(ReasonName(report.decision.reason)) : Json(nullptr)},
+          {"reasonCode",
+           report.fileReadable ? Json(ReasonName(report.decision.reason)) : Json(nullptr)},
           {"reason", Text(ReasonText(report))},
           {"versions", Versions(report)}}},
         {"findings", std::move(findings)},

@@ -81,23 +81,27 @@ public:
         // The security directory holds a file offset, not an address of the loaded image.
         const std::size_t securityAt = countAt + 4 + 8 * kSecurityDirectory;
         if (directories > kSecurityDirectory && securityAt + 8 <= optional.size())
-            ReadSignature(Le32(optional.data() + securityAt), Le32(optional.data() + securityAt + 4), info);
+            ReadSignature(Le32(optional.data() + securityAt),
+                          Le32(optional.data() + securityAt + 4), info);
 
         const std::uint64_t sectionsOffset = optionalOffset + optionalSize;
         for (std::uint16_t i = 0; i < sectionCount; ++i) {
             std::uint8_t header[40];
             if (!fRead(sectionsOffset + 40u * i, sizeof header, header))
                 return info;
-            fSections.push_back({Le32(header + 12), Le32(header + 8), Le32(header + 16), Le32(header + 20)});
+            fSections.push_back(
+                {Le32(header + 12), Le32(header + 8), Le32(header + 16), Le32(header + 20)});
         }
         info.isPe = true;
         info.is32Bit = machine == kMachineI386;
         if (resourceRva != 0) {
-            if (const std::optional<std::string> manifest = FindResource(resourceRva, kResourceTypeManifest)) {
+            if (const std::optional<std::string> manifest =
+                    FindResource(resourceRva, kResourceTypeManifest)) {
                 info.hasManifest = true;
                 info.level = ManifestLevel(*manifest);
             }
-            if (const std::optional<std::string> version = FindResource(resourceRva, kResourceTypeVersion))
+            if (const std::optional<std::string> version =
+                    FindResource(resourceRva, kResourceTypeVersion))
                 ReadVersionStrings(*version, info);
         }
         return info;
@@ -112,7 +116,8 @@ private:
         if (offset == 0 || size < sizeof header || !fRead(offset, sizeof header, header))
             return;
         const std::uint32_t length = Le32(header);
-        if (length < sizeof header || length > size || Le16(header + 6) != kCertificatePkcsSignedData)
+        if (length < sizeof header || length > size ||
+            Le16(header + 6) != kCertificatePkcsSignedData)
             return;
         info.isSigned = true;
         info.signatureOffset = std::uint64_t{offset} + sizeof header;
@@ -124,9 +129,10 @@ private:
     std::optional<std::uint64_t> FileOffset(std::uint32_t rva, std::uint32_t size) const
     {
         for (const Section& section : fSections) {
-            const std::uint32_t extent = std::min(section.virtualSize == 0 ? section.rawSize : section.virtualSize,
-                                                  section.rawSize);
-            if (rva >= section.virtualAddress && std::uint64_t{rva} - section.virtualAddress + size <= extent)
+            const std::uint32_t extent = std::min(
+                section.virtualSize == 0 ? section.rawSize : section.virtualSize, section.rawSize);
+            if (rva >= section.virtualAddress &&
+                std::uint64_t{rva} - section.virtualAddress + size <= extent)
                 return std::uint64_t{section.rawOffset} + (rva - section.virtualAddress);
         }
         return std::nullopt;
@@ -134,13 +140,15 @@ private:
 
     bool ReadAt(std::uint32_t rva, std::size_t size, void* buffer) const
     {
-        const std::optional<std::uint64_t> offset = FileOffset(rva, static_cast<std::uint32_t>(size));
+        const std::optional<std::uint64_t> offset =
+            FileOffset(rva, static_cast<std::uint32_t>(size));
         return offset && fRead(*offset, size, buffer);
     }
 
     /// The entry of a resource directory whose ID is `id`, or its first entry when `id` is
     /// empty: the offset it holds, relative to the resource table.
-    std::optional<std::uint32_t> Entry(std::uint32_t base, std::uint32_t directory, std::optional<std::uint32_t> id) const
+    std::optional<std::uint32_t> Entry(std::uint32_t base, std::uint32_t directory,
+                                       std::optional<std::uint32_t> id) const
     {
         std::uint8_t header[16];
         if (!ReadAt(base + directory, sizeof header, header))
@@ -247,7 +255,8 @@ std::u16string TextValue(std::string_view data, const VersionBlock& block)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
     std::u16string text;
-    for (std::size_t p = block.valueStart; p + 1 < block.valueStart + block.valueSize && Le16(bytes + p) != 0; p += 2)
+    for (std::size_t p = block.valueStart;
+         p + 1 < block.valueStart + block.valueSize && Le16(bytes + p) != 0; p += 2)
         text += static_cast<char16_t>(Le16(bytes + p));
     return text;
 }
@@ -335,9 +344,11 @@ std::optional<bool> NeedsElevation(const PeInfo& info, std::string_view fileName
         return false;
     std::string lower(fileName);
     std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
-    static constexpr std::array<std::string_view, 4> kWords = {"setup", "instal", "update", "patch"};
-    return std::any_of(kWords.begin(), kWords.end(),
-                       [&](std::string_view word) { return lower.find(word) != std::string::npos; });
+    static constexpr std::array<std::string_view, 4> kWords = {"setup", "instal", "update",
+                                                               "patch"};
+    return std::any_of(kWords.begin(), kWords.end(), [&](std::string_view word) {
+        return lower.find(word) != std::string::npos;
+    });
 }
 
 } // namespace kova::check

@@ -15,9 +15,9 @@ namespace kova::check {
 using PeRead = std::function<bool(std::uint64_t offset, std::size_t size, void* buffer)>;
 
 struct PeInfo {
-    bool isPe = false;          ///< a PE executable (MZ and PE headers that hold together)
-    bool is32Bit = false;       ///< built for x86 (IMAGE_FILE_MACHINE_I386)
-    bool hasManifest = false;   ///< it carries an RT_MANIFEST resource
+    bool isPe = false;        ///< a PE executable (MZ and PE headers that hold together)
+    bool is32Bit = false;     ///< built for x86 (IMAGE_FILE_MACHINE_I386)
+    bool hasManifest = false; ///< it carries an RT_MANIFEST resource
     /// The manifest's requestedExecutionLevel ("asInvoker", "requireAdministrator",
     /// "highestAvailable"), or empty when it names none.
     std::string level;

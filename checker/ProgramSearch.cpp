@@ -43,8 +43,7 @@ bool IsSeparator(char c)
 
 bool IsAbsolute(std::string_view name)
 {
-    return (!name.empty() && IsSeparator(name.front())) ||
-           (name.size() >= 2 && name[1] == ':');
+    return (!name.empty() && IsSeparator(name.front())) || (name.size() >= 2 && name[1] == ':');
 }
 
 std::string Join(const std::string& folder, std::string_view name)
@@ -78,16 +77,19 @@ std::vector<Place> SearchPlaces(const std::string& discFolder)
     std::vector<Place> places{{discFolder, "the launcher's folder"}};
 #ifdef _WIN32
     char folder[MAX_PATH + 1];
-    if (const UINT length = GetSystemDirectoryA(folder, sizeof folder); length > 0 && length <= MAX_PATH)
+    if (const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+        length > 0 && length <= MAX_PATH)
         places.push_back({AnsiToUtf8(folder), "the system folder"});
-    if (const UINT length = GetWindowsDirectoryA(folder, sizeof folder); length > 0 && length <= MAX_PATH)
+    if (const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+        length > 0 && length <= MAX_PATH)
         places.push_back({AnsiToUtf8(folder), "the Windows folder"});
 #endif
     const char* variable = std::getenv("PATH");
-    ForEachField(variable != nullptr ? variable : "", kPathSeparator, [&](std::string_view folder, std::size_t) {
-        if (!folder.empty())
-            places.push_back({std::string(folder), "a folder on PATH"});
-    });
+    ForEachField(variable != nullptr ? variable : "", kPathSeparator,
+                 [&](std::string_view folder, std::size_t) {
+                     if (!folder.empty())
+                         places.push_back({std::string(folder), "a folder on PATH"});
+                 });
     return places;
 }
 
@@ -101,7 +103,7 @@ std::optional<Place> Locate(const std::string& name, const std::string& discFold
             std::string path = absolute ? form : Join(discFolder, form);
             if (IsProgramFile(path))
                 return Place{std::move(path), absolute ? "where the command line names it"
-                                                        : "below the disc's root"};
+                                                       : "below the disc's root"};
         }
         return std::nullopt;
     }
@@ -129,7 +131,8 @@ bool Exists(const char* name, void* context)
 void LookAtProgram(ProgramReport& report)
 {
     const std::string& path = *report.path;
-    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                       std::ios::binary);
     const PeInfo info = ReadPeInfo([&file](std::uint64_t offset, std::size_t size, void* buffer) {
         file.clear();
         file.seekg(static_cast<std::streamoff>(offset));
@@ -137,7 +140,8 @@ void LookAtProgram(ProgramReport& report)
         return file && static_cast<std::size_t>(file.gcount()) == size;
     });
     const std::size_t slash = report.path->find_last_of("\\/");
-    const std::string fileName = slash == std::string::npos ? *report.path : report.path->substr(slash + 1);
+    const std::string fileName =
+        slash == std::string::npos ? *report.path : report.path->substr(slash + 1);
     report.needsElevation = NeedsElevation(info, fileName);
     report.description = WideToAnsi(info.description);
     report.originalName = WideToAnsi(info.originalName);
@@ -150,14 +154,17 @@ void LookAtProgram(ProgramReport& report)
             report.signer = SignerName(der);
     }
     if (!report.needsElevation)
-        report.elevationReason = "it is not a Windows program, so whether it needs administrator rights is unknown";
+        report.elevationReason =
+            "it is not a Windows program, so whether it needs administrator rights is unknown";
     else if (!info.level.empty())
         report.elevationReason = "its manifest asks for \"" + info.level + "\"";
     else if (*report.needsElevation)
-        report.elevationReason = "it is a 32-bit program without an execution level whose name Windows' "
-                                 "installer detection takes for a setup program's";
+        report.elevationReason =
+            "it is a 32-bit program without an execution level whose name Windows' "
+            "installer detection takes for a setup program's";
     else if (info.is32Bit)
-        report.elevationReason = "it asks for no execution level and its name is not a setup program's";
+        report.elevationReason =
+            "it asks for no execution level and its name is not a setup program's";
     else
         report.elevationReason = "it is a 64-bit program without an execution level";
 }
@@ -168,13 +175,15 @@ bool EndsWithExe(std::string_view name)
     if (name.size() < kExe.size())
         return false;
     const std::string_view tail = name.substr(name.size() - kExe.size());
-    return std::equal(tail.begin(), tail.end(), kExe.begin(),
-                      [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
+    return std::equal(tail.begin(), tail.end(), kExe.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+    });
 }
 
 } // namespace
 
-std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& folder)
+std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine,
+                                             const std::string& folder)
 {
     if (commandLine.empty() || commandLine.front() == '"')
         return std::nullopt;
@@ -200,7 +209,8 @@ std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, con
     UnquotedPath path{names[meant], {}, {}};
     for (std::size_t i = 0; i < meant; ++i) {
         const std::string& name = names[i];
-        path.earlier.push_back(autorun::AddsProgramExtension(name.c_str()) ? name + autorun::kProgramExtension : name);
+        path.earlier.push_back(
+            autorun::AddsProgramExtension(name.c_str()) ? name + autorun::kProgramExtension : name);
         if (std::optional<Place> found = Locate(name, discFolder))
             path.existing.push_back(found->folder);
     }

@@ -20,15 +20,16 @@ ProgramReport FindCommandProgram(const std::string& commandLine, const std::stri
 /// takes the text up to each blank in turn for the program's name (".exe" added to a name
 /// without an extension) before it comes to the one meant.
 struct UnquotedPath {
-    std::string program;              ///< the name meant: the longest that names a program
-    std::vector<std::string> earlier; ///< the names Windows tries before it, in order
+    std::string program;               ///< the name meant: the longest that names a program
+    std::vector<std::string> earlier;  ///< the names Windows tries before it, in order
     std::vector<std::string> existing; ///< those of them that name a program here
 };
 
 /// The unquoted path in `commandLine`, if it has one. The name meant is the longest
 /// that names a program where the launcher looks, or else the one up to the first blank
 /// after a ".exe"; a line where neither is found is not judged.
-std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const std::string& discFolder);
+std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine,
+                                             const std::string& discFolder);
 
 /// The path of the file `name` (relative to the disc's root, as the shell's lines name
 /// files) when it is a file on the disc.

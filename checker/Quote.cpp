@@ -42,7 +42,8 @@ std::string ToUtf8(std::basic_string_view<WCHAR> wide)
     if (wide.empty())
         return {};
     const int units = static_cast<int>(wide.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
     return out;
@@ -70,7 +71,8 @@ std::string Utf8ToAnsi(std::string_view text)
     const int size = static_cast<int>(text.size());
     const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
     std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, reinterpret_cast<WCHAR*>(wide.data()), units);
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, reinterpret_cast<WCHAR*>(wide.data()),
+                        units);
     return WideToAnsi(wide);
 }
 
@@ -78,7 +80,8 @@ std::size_t CharacterCount(std::string_view text)
 {
     if (text.empty())
         return 0;
-    return static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+    return static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
 }
 
 std::string AnsiToUtf8(std::string_view text)

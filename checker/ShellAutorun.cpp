@@ -24,9 +24,11 @@ std::string_view Trim(std::string_view text)
 
 bool SameName(std::string_view a, std::string_view b)
 {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 /// The file's text in the ANSI code page.
@@ -57,7 +59,8 @@ ShellAutorun ReadShellAutorun(std::string_view bytes)
         ++number;
         if (line.starts_with('[')) {
             const std::size_t close = line.find(']');
-            const std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.size() : close - 1));
+            const std::string_view name =
+                Trim(line.substr(1, close == std::string_view::npos ? line.size() : close - 1));
             if (section == Section::Autorun)
                 section = Section::After;
             else if (section == Section::Before && SameName(name, "autorun")) {
@@ -67,8 +70,11 @@ ShellAutorun ReadShellAutorun(std::string_view bytes)
         } else if (section == Section::Autorun && !line.starts_with(';')) {
             const std::size_t equals = line.find('=');
             const std::string_view key = Trim(line.substr(0, equals));
-            std::string_view value = equals == std::string_view::npos ? std::string_view() : Trim(line.substr(equals + 1));
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            std::string_view value = equals == std::string_view::npos
+                                         ? std::string_view()
+                                         : Trim(line.substr(equals + 1));
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front())
                 value = value.substr(1, value.size() - 2);
             for (const ShellKey& shellKey : kShellKeys)
                 if (SameName(key, shellKey.name) && !(shell.*shellKey.line))

@@ -33,8 +33,8 @@ struct ShellKey {
 };
 
 inline constexpr ShellKey kShellKeys[] = {
-    {"open", &ShellAutorun::open},   {"shellexecute", &ShellAutorun::shellExecute},
-    {"icon", &ShellAutorun::icon},   {"label", &ShellAutorun::label},
+    {"open", &ShellAutorun::open},     {"shellexecute", &ShellAutorun::shellExecute},
+    {"icon", &ShellAutorun::icon},     {"label", &ShellAutorun::label},
     {"action", &ShellAutorun::action}, {"UseAutoPlay", &ShellAutorun::useAutoPlay},
 };
 

@@ -21,11 +21,13 @@ namespace kova::check {
 
 std::string SignerName(std::string_view der)
 {
-    CERT_BLOB blob{static_cast<DWORD>(der.size()), reinterpret_cast<BYTE*>(const_cast<char*>(der.data()))};
+    CERT_BLOB blob{static_cast<DWORD>(der.size()),
+                   reinterpret_cast<BYTE*>(const_cast<char*>(der.data()))};
     HCERTSTORE store = nullptr;
     HCRYPTMSG message = nullptr;
     if (!CryptQueryObject(CERT_QUERY_OBJECT_BLOB, &blob, CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED,
-                          CERT_QUERY_FORMAT_FLAG_BINARY, 0, nullptr, nullptr, nullptr, &store, &message, nullptr))
+                          CERT_QUERY_FORMAT_FLAG_BINARY, 0, nullptr, nullptr, nullptr, &store,
+                          &message, nullptr))
         return {};
     std::string name;
     DWORD size = 0;
@@ -36,10 +38,12 @@ std::string SignerName(std::string_view der)
             CERT_INFO wanted{};
             wanted.Issuer = signer->Issuer;
             wanted.SerialNumber = signer->SerialNumber;
-            if (PCCERT_CONTEXT certificate = CertFindCertificateInStore(
-                    store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, CERT_FIND_SUBJECT_CERT, &wanted, nullptr)) {
+            if (PCCERT_CONTEXT certificate =
+                    CertFindCertificateInStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0,
+                                               CERT_FIND_SUBJECT_CERT, &wanted, nullptr)) {
                 WCHAR text[256];
-                if (CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, text, 256) > 1)
+                if (CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, text,
+                                       256) > 1)
                     name = WideToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
                 CertFreeCertificateContext(certificate);
             }
@@ -70,9 +74,11 @@ std::string SignerName(std::string_view der)
         const int at = X509_NAME_get_index_by_NID(subject, NID_commonName, -1);
         if (at >= 0) {
             unsigned char* text = nullptr;
-            const int length = ASN1_STRING_to_UTF8(&text, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(subject, at)));
+            const int length = ASN1_STRING_to_UTF8(
+                &text, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(subject, at)));
             if (length > 0)
-                name = Utf8ToAnsi(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
+                name = Utf8ToAnsi(std::string_view(reinterpret_cast<const char*>(text),
+                                                   static_cast<std::size_t>(length)));
             OPENSSL_free(text);
         }
     }

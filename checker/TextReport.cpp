@@ -31,8 +31,8 @@ std::string Padded(std::string text, std::size_t width)
 /// How an access is quoted: "the 64-bit view, with access 0x101 (KEY_QUERY_VALUE | ...)".
 std::string ViewAndAccess(REGSAM access)
 {
-    return std::string(autorun::RegistryViewOf(access).name) + ", with access " + Hex(access) + " (" +
-           AccessName(access) + ")";
+    return std::string(autorun::RegistryViewOf(access).name) + ", with access " + Hex(access) +
+           " (" + AccessName(access) + ")";
 }
 
 void FileSection(const CheckReport& report, std::string& out)
@@ -46,8 +46,8 @@ void FileSection(const CheckReport& report, std::string& out)
         out += "  " + CommandLineToUtf8(report.path) + ": cannot be read.\n";
         return;
     }
-    out += "  " + CommandLineToUtf8(report.path) + ": " + std::to_string(report.fileSize) + " bytes, " +
-           autorun::EncodingOf(report.encoding).name + ". ";
+    out += "  " + CommandLineToUtf8(report.path) + ": " + std::to_string(report.fileSize) +
+           " bytes, " + autorun::EncodingOf(report.encoding).name + ". ";
     if (report.bytesSeen == report.fileSize)
         out += "The launcher sees all of them.\n";
     else if (report.bytesSeen < report.bytesRead)
@@ -60,7 +60,8 @@ void FileSection(const CheckReport& report, std::string& out)
 void ImageSection(const CheckReport& report, std::string& out)
 {
     const ImageReport& image = *report.image;
-    out += "Image\n  " + image.path + ": " + FileSystemName(image.fileSystem) + ", as Windows reads it";
+    out += "Image\n  " + image.path + ": " + FileSystemName(image.fileSystem) +
+           ", as Windows reads it";
     std::string others;
     if (image.hasUdf && image.fileSystem != ImageFileSystem::Udf)
         others += ", UDF";
@@ -69,7 +70,11 @@ void ImageSection(const CheckReport& report, std::string& out)
     if (image.hasIso9660 && image.fileSystem == ImageFileSystem::Udf)
         others += ", ISO 9660";
     if (!others.empty())
-        out += " (it also holds " + others.substr(2) + (image.fileSystem == ImageFileSystem::Udf ? ", which Windows does not read when there is UDF" : "") + ")";
+        out += " (it also holds " + others.substr(2) +
+               (image.fileSystem == ImageFileSystem::Udf
+                    ? ", which Windows does not read when there is UDF"
+                    : "") +
+               ")";
     out += "; " + std::to_string(image.files.size()) + " files and folders.\n";
     if (image.contentsCut)
         out += "  Of the largest files only the start was read, which is all the checks need.\n";
@@ -81,13 +86,17 @@ void ShellSection(const CheckReport& report, std::string& out)
     out += "\nAutoRun, as Windows' shell reads the file before the launcher runs\n";
     if (report.fileReadable) {
         const ShellAutorun& lines = report.shell.lines;
-        out += "  " + Padded("[autorun]", 22) +
-               (lines.sectionLine != 0 ? Padded("", 36) + " line " + std::to_string(lines.sectionLine) : "not found") +
-               (lines.utf16 ? " (UTF-16 text)" : "") + "\n";
+        out +=
+            "  " + Padded("[autorun]", 22) +
+            (lines.sectionLine != 0 ? Padded("", 36) + " line " + std::to_string(lines.sectionLine)
+                                    : "not found") +
+            (lines.utf16 ? " (UTF-16 text)" : "") + "\n";
         for (const ShellKey& key : kShellKeys) {
             const std::optional<ShellLine>& line = lines.*key.line;
             out += "  " + Padded(std::string(key.name) + "=", 22);
-            out += line ? Padded(Quote(line->value), 36) + " line " + std::to_string(line->line) + "\n" : "not set\n";
+            out +=
+                line ? Padded(Quote(line->value), 36) + " line " + std::to_string(line->line) + "\n"
+                     : "not set\n";
         }
     }
     out += "  " + ShellStartText(report) + "\n";
@@ -101,7 +110,8 @@ void SettingsSection(const CheckReport& report, std::string& out)
     for (const SettingReport& setting : report.settings) {
         out += "  " + Padded(setting.name, 22);
         if (setting.set)
-            out += Padded(Quote(setting.value), 36) + " line " + std::to_string(setting.line) + "\n";
+            out +=
+                Padded(Quote(setting.value), 36) + " line " + std::to_string(setting.line) + "\n";
         else
             out += "not set\n";
     }
@@ -120,21 +130,26 @@ void RegistrySection(const CheckReport& report, std::string& out)
     else
         out += "not opened, " + ErrorText(decision.openStatus) + ".\n";
     if (report.otherView)
-        out += "  It opens in " + ViewAndAccess(*report.otherView) + ", where the launcher does not look.\n";
+        out += "  It opens in " + ViewAndAccess(*report.otherView) +
+               ", where the launcher does not look.\n";
     for (int i = 0; i < decision.queryCount; ++i) {
         const LaunchQuery& query = decision.queries[i];
         const std::string name = WideToUtf8(query.wideValueName);
-        out += "  Queries " + (!name.empty() ? Quote(name) : std::string("the default value")) + ": ";
+        out +=
+            "  Queries " + (!name.empty() ? Quote(name) : std::string("the default value")) + ": ";
         if (query.status != ERROR_SUCCESS) {
             out += ErrorText(query.status) + ".\n";
             continue;
         }
         const std::string type = TypeName(query.valType);
-        out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " + Quote(WideToUtf8(query.data));
+        out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " +
+               Quote(WideToUtf8(query.data));
         if (query.role == autorun::QueryRole::AutoStart)
-            out += query.matched ? ", equal to AutoStartValue=.\n"
-                                 : ", not equal to AutoStartValue= (" +
-                                       Quote(report.Setting(autorun::SettingKey::AutoStartValue).value) + ").\n";
+            out += query.matched
+                       ? ", equal to AutoStartValue=.\n"
+                       : ", not equal to AutoStartValue= (" +
+                             Quote(report.Setting(autorun::SettingKey::AutoStartValue).value) +
+                             ").\n";
         else if (query.role == autorun::QueryRole::Version)
             out += decision.versions.installed.count > 0
                        ? ", version " + VersionText(decision.versions.installed) + ".\n"
@@ -165,15 +180,16 @@ void DecisionSection(const CheckReport& report, std::string& out)
         out += "  " + versions + "\n";
     if (report.program) {
         if (report.program->path) {
-            out += "  The program is found: " + *report.program->path + " (" + report.program->where + ").\n";
+            out += "  The program is found: " + *report.program->path + " (" +
+                   report.program->where + ").\n";
             const std::optional<bool> elevation = report.program->needsElevation;
             out += elevation && *elevation
                        ? "  It needs administrator rights: " + report.program->elevationReason +
                              ". Windows asks the user for consent before it starts.\n"
-                       : "  Administrator rights: " + std::string(elevation ? "not needed" : "unknown") +
-                             " (" + report.program->elevationReason + ").\n";
-        }
-        else
+                       : "  Administrator rights: " +
+                             std::string(elevation ? "not needed" : "unknown") + " (" +
+                             report.program->elevationReason + ").\n";
+        } else
             out += "  The program " + Quote(report.program->name) +
                    " is not found where the launcher looks (its own folder, then the system's "
                    "folders and PATH), so nothing will start.\n";

@@ -32,7 +32,7 @@ struct TypeWords {
 };
 
 constexpr TypeWords kTypes[] = {
-    {REG_NONE, "REG_NONE"},   {REG_SZ, "REG_SZ"},       {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_NONE, "REG_NONE"},     {REG_SZ, "REG_SZ"},       {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
     {REG_BINARY, "REG_BINARY"}, {REG_DWORD, "REG_DWORD"}, {REG_MULTI_SZ, "REG_MULTI_SZ"},
     {REG_QWORD, "REG_QWORD"},
 };
@@ -169,29 +169,34 @@ std::string VersionSentence(const CheckReport& report)
         return {};
     const autorun::VersionComparison& versions = report.decision.versions;
     if (versions.disc.count == 0)
-        return "AppVersion= (" + Quote(report.launch.appVersion) + ") is not a version, so no versions are compared.";
+        return "AppVersion= (" + Quote(report.launch.appVersion) +
+               ") is not a version, so no versions are compared.";
     const std::string disc = VersionText(versions.disc);
     const autorun::LaunchQuery* query = report.decision.Query(autorun::QueryRole::Version);
     if (query == nullptr)
-        return "The disc's version is " + disc + "; with the product not installed there is nothing to compare.";
+        return "The disc's version is " + disc +
+               "; with the product not installed there is nothing to compare.";
     const std::string asInstalled = ", so the launch goes on as for any installed product.";
     if (query->status != ERROR_SUCCESS)
         return "The disc's version is " + disc + "; the installed version cannot be read (" +
                ErrorText(query->status) + ")" + asInstalled;
     if (versions.installed.count == 0)
-        return "The disc's version is " + disc + "; the installed version " + Quote(WideToUtf8(query->data)) +
-               " is not a version" + asInstalled;
+        return "The disc's version is " + disc + "; the installed version " +
+               Quote(WideToUtf8(query->data)) + " is not a version" + asInstalled;
     const std::string installed = "The installed version " + VersionText(versions.installed);
     switch (versions.order) {
     case VersionOrder::Older:
         if (report.decision.reason == autorun::LaunchReason::SetupUpgrade)
-            return installed + " is older than the disc's " + disc + ": the setup program upgrades it.";
-        return installed + " is older than the disc's " + disc + ", but SetupName= is not set" + asInstalled;
+            return installed + " is older than the disc's " + disc +
+                   ": the setup program upgrades it.";
+        return installed + " is older than the disc's " + disc + ", but SetupName= is not set" +
+               asInstalled;
     case VersionOrder::Equal:
         return installed + " equals the disc's " + disc + asInstalled;
     case VersionOrder::Newer:
         return installed + " is newer than the disc's " + disc +
-               ", so the launch goes on as for any installed product (the disc never downgrades it).";
+               ", so the launch goes on as for any installed product (the disc never downgrades "
+               "it).";
     case VersionOrder::Unknown:
         break;
     }
@@ -207,7 +212,8 @@ std::string ReasonText(const CheckReport& report)
     if (!report.fileReadable)
         return "autorun.inf cannot be read, so the launcher does nothing.";
     const autorun::LaunchDecision& decision = report.decision;
-    const std::string key = "the product's key does not open (" + ErrorText(decision.openStatus) + ")";
+    const std::string key =
+        "the product's key does not open (" + ErrorText(decision.openStatus) + ")";
     switch (decision.reason) {
     case LaunchReason::SetupKeyClosed:
         return key + ", so the product counts as not installed.";
@@ -247,7 +253,8 @@ std::string ShellStartText(const CheckReport& report)
     if (!shell.program->path)
         return "Windows would start " + name + ", which is not on the disc: nothing starts.";
     if (!shell.onDisc)
-        return "Windows starts " + name + ", found not on the disc but on this machine: " + *shell.program->path + ".";
+        return "Windows starts " + name +
+               ", found not on the disc but on this machine: " + *shell.program->path + ".";
     return "Windows starts " + name + ": " + *shell.program->path + ", " +
            (shell.isLauncher ? "the launcher." : "another program than the launcher.");
 }
@@ -258,27 +265,33 @@ std::string AutoPlayNameText(const CheckReport& report)
     if (!shell.program || !shell.program->path)
         return "AutoPlay has no program to name.";
     const ProgramReport& program = *shell.program;
-    std::string text = program.description.empty()
-                           ? "AutoPlay has no description to name the program by (it has no version resource's "
-                             "FileDescription)"
-                           : "AutoPlay names the program " + Quote(program.description) +
-                                 " (its version resource's FileDescription)";
+    std::string text =
+        program.description.empty()
+            ? "AutoPlay has no description to name the program by (it has no version resource's "
+              "FileDescription)"
+            : "AutoPlay names the program " + Quote(program.description) +
+                  " (its version resource's FileDescription)";
     if (!program.isSigned)
         text += "; publisher: not signed, so Windows names none.";
     else if (!program.signer.empty())
         text += "; publisher: " + Quote(program.signer) + ", the signer.";
     else
-        text += "; publisher: the file is signed, but its signature names no signer the checker can read.";
+        text += "; publisher: the file is signed, but its signature names no signer the checker "
+                "can read.";
     return text;
 }
 
 std::string RemovableDriveText(const CheckReport& report)
 {
     const ShellReport& shell = report.shell;
-    const std::string name = shell.program && shell.program->path ? Quote(shell.program->name) : "\"autorun.exe\"";
-    return "From a USB stick or an external hard disc, Windows 7 and later (and Windows XP and Vista since the "
-           "2011 update) offer no AutoRun entry, whatever autorun.inf says; only CD and DVD drives do. There the "
-           "person opens the drive in Explorer and starts " + name + " themselves.";
+    const std::string name =
+        shell.program && shell.program->path ? Quote(shell.program->name) : "\"autorun.exe\"";
+    return "From a USB stick or an external hard disc, Windows 7 and later (and Windows XP and "
+           "Vista since the "
+           "2011 update) offer no AutoRun entry, whatever autorun.inf says; only CD and DVD drives "
+           "do. There the "
+           "person opens the drive in Explorer and starts " +
+           name + " themselves.";
 }
 
 const char* FileSystemId(ImageFileSystem system)

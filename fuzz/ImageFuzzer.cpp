@@ -28,12 +28,15 @@ constexpr std::size_t kWanted = 4096;
 
 void CheckPath(const std::string& path)
 {
-    Check(!path.empty() && path.size() <= kova::check::kMaxImagePath, "a path of no or too great a length");
+    Check(!path.empty() && path.size() <= kova::check::kMaxImagePath,
+          "a path of no or too great a length");
     Check(path.front() != '/' && path.back() != '/', "a path that is not relative");
     Check(path.find("//") == std::string::npos, "an empty part");
     const std::string parts = "/" + path + "/";
-    Check(parts.find("/../") == std::string::npos && parts.find("/./") == std::string::npos, "a . or .. part");
-    Check(path.find_first_of(std::string("\\:\0", 3)) == std::string::npos, "a character no Windows name holds");
+    Check(parts.find("/../") == std::string::npos && parts.find("/./") == std::string::npos,
+          "a . or .. part");
+    Check(path.find_first_of(std::string("\\:\0", 3)) == std::string::npos,
+          "a character no Windows name holds");
 }
 
 } // namespace
@@ -58,20 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(volumes.iso9660 || volumes.udf, "volumes without a file system");
     const bool systems[] = {volumes.udf, volumes.joliet, volumes.iso9660};
-    const ImageFileSystem names[] = {ImageFileSystem::Udf, ImageFileSystem::Joliet, ImageFileSystem::Iso9660};
+    const ImageFileSystem names[] = {ImageFileSystem::Udf, ImageFileSystem::Joliet,
+                                     ImageFileSystem::Iso9660};
     for (int i = 0; i < 3; ++i) {
         if (!systems[i])
             continue;
         std::size_t entries = 0;
-        const ImageVisit visit{[](const ImageEntry&) { return kWanted; },
-                               [&](const ImageEntry& entry, std::string_view head) {
-                                   ++entries;
-                                   Check(entry.folder || (head.size() <= kWanted && head.size() <= entry.size),
-                                         "more of a file than was asked for");
-                                   Check(!entry.folder || head.empty(), "contents of a folder");
-                                   if (const std::optional<std::string> path = WindowsPath(entry.name))
-                                       CheckPath(*path);
-                               }};
+        const ImageVisit visit{
+            [](const ImageEntry&) { return kWanted; },
+            [&](const ImageEntry& entry, std::string_view head) {
+                ++entries;
+                Check(entry.folder || (head.size() <= kWanted && head.size() <= entry.size),
+                      "more of a file than was asked for");
+                Check(!entry.folder || head.empty(), "contents of a folder");
+                if (const std::optional<std::string> path = WindowsPath(entry.name))
+                    CheckPath(*path);
+            }};
         try {
             ReadImageTree(input, names[i], visit);
         } catch (const CheckFailure& failure) {
@@ -79,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         Check(entries <= kMaxImageEntries, "more entries than the reader allows");
     }
-    if (const std::optional<std::string> path = WindowsPath(std::string(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 4096))))
+    if (const std::optional<std::string> path = WindowsPath(
+            std::string(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 4096))))
         CheckPath(*path);
     return 0;
 }

@@ -25,8 +25,20 @@ constexpr int kSlots = 9;
 std::array<std::string, kSlots> MakeTexts()
 {
     std::array<std::string, kSlots> texts = {
-        std::string(1, '\0'), "\x03" "abc", "\x05" "#S#1L", "\x01" "\xFF", "",
-        "\x0B" "hello world", "\x02" "\r\n", "", "",
+        std::string(1, '\0'),
+        "\x03"
+        "abc",
+        "\x05"
+        "#S#1L",
+        "\x01"
+        "\xFF",
+        "",
+        "\x0B"
+        "hello world",
+        "\x02"
+        "\r\n",
+        "",
+        "",
     };
     texts[4] = std::string(1, '\x10') + std::string(16, '#');
     texts[8] = std::string(1, '\xFF') + std::string(255, 'z');
@@ -132,10 +144,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Survey: which slots are texts, and the most each directive can write.
     unsigned mask = 0;
-    Walk(format, [](std::size_t) {}, [&](char letter, int slot) {
-        if (slot <= kSlots && (letter == 'S' || letter == 'P'))
-            mask |= 1u << (slot - 1);
-    });
+    Walk(
+        format, [](std::size_t) {},
+        [&](char letter, int slot) {
+            if (slot <= kSlots && (letter == 'S' || letter == 'P'))
+                mask |= 1u << (slot - 1);
+        });
     // The output's length is known exactly but for #L on a text slot, which writes the
     // pointer's bits as a number: between one character and a sign and ten digits.
     std::size_t bound = 0;
@@ -144,34 +158,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bound += most;
         least += fewest;
     };
-    Walk(format, [&](std::size_t count) { add(count, count); }, [&](char letter, int slot) {
-        if (slot > kSlots)
-            return;
-        const std::size_t index = static_cast<std::size_t>(slot - 1);
-        const bool isText = (mask >> index) & 1u;
-        const char* text = isText ? Text(index) : nullptr;
-        switch (letter) {
-        case 'S':
-            add(text ? std::strlen(text) : 0, text ? std::strlen(text) : 0);
-            break;
-        case 'P':
-            add(text ? static_cast<unsigned char>(text[0]) : 0,
-                text ? static_cast<unsigned char>(text[0]) : 0);
-            break;
-        case 'L':
-            if (isText)
-                add(11, 1);
-            else
-                add(std::to_string(kNumbers[index]).size(), std::to_string(kNumbers[index]).size());
-            break;
-        case 'X':
-            add(8, 8);
-            break;
-        case 'I':
-            add(4, 4);
-            break;
-        }
-    });
+    Walk(
+        format, [&](std::size_t count) { add(count, count); },
+        [&](char letter, int slot) {
+            if (slot > kSlots)
+                return;
+            const std::size_t index = static_cast<std::size_t>(slot - 1);
+            const bool isText = (mask >> index) & 1u;
+            const char* text = isText ? Text(index) : nullptr;
+            switch (letter) {
+            case 'S':
+                add(text ? std::strlen(text) : 0, text ? std::strlen(text) : 0);
+                break;
+            case 'P':
+                add(text ? static_cast<unsigned char>(text[0]) : 0,
+                    text ? static_cast<unsigned char>(text[0]) : 0);
+                break;
+            case 'L':
+                if (isText)
+                    add(11, 1);
+                else
+                    add(std::to_string(kNumbers[index]).size(),
+                        std::to_string(kNumbers[index]).size());
+                break;
+            case 'X':
+                add(8, 8);
+                break;
+            case 'I':
+                add(4, 4);
+                break;
+            }
+        });
 
     // Unbounded, into exactly the bound and its terminator.
     const Formatter formatter = kFormatters[mask];

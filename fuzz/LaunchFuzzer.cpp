@@ -173,7 +173,8 @@ void CheckShell(const Run& run)
 {
     Check(run.shellAfterElevationFailure, "ShellExecuteW without a 740 failure before it");
     const bool due = run.needsElevation && !run.started.empty();
-    Check(run.shellPrograms.size() == (due ? 1u : 0u), "the shell was used when it was not due, or not used");
+    Check(run.shellPrograms.size() == (due ? 1u : 0u),
+          "the shell was used when it was not due, or not used");
     if (!due)
         return;
     const std::u16string& line = run.started[0];
@@ -181,7 +182,8 @@ void CheckShell(const Run& run)
     const std::u16string& parameters = run.shellParameters[0];
     const bool quoted = !line.empty() && line[0] == '"';
     const std::u16string written = quoted ? u'"' + program : program;
-    Check(line.compare(0, written.size(), written) == 0, "the shell's program is not where the line starts");
+    Check(line.compare(0, written.size(), written) == 0,
+          "the shell's program is not where the line starts");
     Check(line.size() >= parameters.size() &&
               line.compare(line.size() - parameters.size(), parameters.size(), parameters) == 0,
           "the shell's parameters are not the end of the line");
@@ -203,7 +205,8 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
     Check(run.started.size() <= 1, "more than one program started");
     for (const std::u16string& line : run.started)
         Check(line.size() <= kMaxWide, "command line longer than 256 characters");
-    Check(run.handlesClosed == (run.started.size() == 1 && !run.needsElevation && !run.otherFailure ? 2 : 0),
+    Check(run.handlesClosed ==
+              (run.started.size() == 1 && !run.needsElevation && !run.otherFailure ? 2 : 0),
           "the started program's handles were not closed, or closed when there were none");
 
     if (!hasFile) {
@@ -213,7 +216,8 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
     const kova::fuzz::ExpectedText read = kova::fuzz::ReadExpectedText(text, kMaxRead);
     std::u16string setting[kova::fuzz::kSettingKeys.size()];
     for (std::size_t i = 0; i < kova::fuzz::kSettingKeys.size(); ++i)
-        setting[i] = kova::fuzz::Utf16(kova::fuzz::ExpectedSetting(read.text, kova::fuzz::kSettingKeys[i]));
+        setting[i] =
+            kova::fuzz::Utf16(kova::fuzz::ExpectedSetting(read.text, kova::fuzz::kSettingKeys[i]));
     const auto& [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
                  setupName, appRegistryView, appVersion, appVersionValueName] = setting;
 
@@ -248,16 +252,18 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
         const Seen seen = SeenValue(value);
         std::optional<std::vector<std::uint64_t>> installed;
         if (seen.ok && value.type == REG_DWORD && value.bytes.size() == 4)
-            installed = std::vector<std::uint64_t>{static_cast<std::uint8_t>(value.bytes[0]) |
-                                                   static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[1])) << 8 |
-                                                   static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[2])) << 16 |
-                                                   static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[3])) << 24};
+            installed = std::vector<std::uint64_t>{
+                static_cast<std::uint8_t>(value.bytes[0]) |
+                static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[1])) << 8 |
+                static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[2])) << 16 |
+                static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[3])) << 24};
         else if (seen.ok)
             installed = kova::fuzz::ExpectedVersion(Ascii(seen.text));
         if (installed && kova::fuzz::ExpectedOrder(*installed, *disc) < 0 && !setupName.empty()) {
             Check(run.queried.size() == 1 && run.queried[0] == appVersionValueName,
                   "an upgrade asked for more than the installed version");
-            Check(run.started.size() == 1 && run.started[0] == setupName, "did not start the upgrade");
+            Check(run.started.size() == 1 && run.started[0] == setupName,
+                  "did not start the upgrade");
             return;
         }
     }
@@ -336,17 +342,20 @@ LONG WINAPI RegCloseKey(HKEY key)
     return ERROR_SUCCESS;
 }
 
-BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
-                           LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
-                           LPPROCESS_INFORMATION processInformation)
+BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
+                           LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                           DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                           LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION processInformation)
 {
     Check(gRun != nullptr && commandLine != nullptr, "CreateProcessW outside a run");
-    Check(applicationName == nullptr && processAttributes == nullptr && threadAttributes == nullptr &&
-              !inheritHandles && creationFlags == 0 && environment == nullptr && currentDirectory == nullptr,
+    Check(applicationName == nullptr && processAttributes == nullptr &&
+              threadAttributes == nullptr && !inheritHandles && creationFlags == 0 &&
+              environment == nullptr && currentDirectory == nullptr,
           "CreateProcessW with more than WinExec passes");
     Check(startupInfo != nullptr && startupInfo->cb == sizeof *startupInfo &&
-              startupInfo->dwFlags == STARTF_USESHOWWINDOW && startupInfo->wShowWindow == SW_SHOWNORMAL,
+              startupInfo->dwFlags == STARTF_USESHOWWINDOW &&
+              startupInfo->wShowWindow == SW_SHOWNORMAL,
           "CreateProcessW with another show state");
     Check(processInformation != nullptr, "CreateProcessW without room for the process");
     // The whole text is copied before its length is checked: a missing terminator shows
@@ -367,7 +376,8 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURI
 
 BOOL WINAPI CloseHandle(HANDLE handle)
 {
-    Check(gRun != nullptr && (handle == kProcess || handle == kThread), "closed a handle that was not handed out");
+    Check(gRun != nullptr && (handle == kProcess || handle == kThread),
+          "closed a handle that was not handed out");
     ++gRun->handlesClosed;
     return TRUE;
 }
@@ -379,9 +389,11 @@ DWORD WINAPI GetLastError(void)
 
 // Every name counts as a program: the split then takes the shortest name, which the
 // checks above must hold all the same.
-DWORD WINAPI SearchPathW(LPCWSTR, LPCWSTR fileName, LPCWSTR, DWORD bufferLength, LPWSTR buffer, LPWSTR*)
+DWORD WINAPI SearchPathW(LPCWSTR, LPCWSTR fileName, LPCWSTR, DWORD bufferLength, LPWSTR buffer,
+                         LPWSTR*)
 {
-    Check(fileName != nullptr && buffer != nullptr && bufferLength >= MAX_PATH, "bad SearchPathW arguments");
+    Check(fileName != nullptr && buffer != nullptr && bufferLength >= MAX_PATH,
+          "bad SearchPathW arguments");
     buffer[0] = 0;
     return 1;
 }
@@ -392,10 +404,11 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR fileName)
     return FILE_ATTRIBUTE_NORMAL;
 }
 
-HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
-                               INT showCommand)
+HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                               LPCWSTR directory, INT showCommand)
 {
-    Check(gRun != nullptr && window == nullptr && directory == nullptr, "ShellExecuteW outside a run");
+    Check(gRun != nullptr && window == nullptr && directory == nullptr,
+          "ShellExecuteW outside a run");
     Check(verb != nullptr && std::u16string_view(verb) == u"open" && showCommand == SW_SHOWNORMAL,
           "ShellExecuteW with another verb or show state");
     if (gRun->lastError != ERROR_ELEVATION_REQUIRED)
@@ -407,10 +420,11 @@ HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR 
 
 // The code page of this run: each byte the character of its number. UTF-8: a byte outside
 // a well-formed sequence is U+FFFD.
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int capacity)
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out,
+                               int capacity)
 {
-    Check((codePage == CP_ACP || codePage == CP_UTF8) && flags == 0 && text != nullptr && length == -1 &&
-              out != nullptr && capacity > 0,
+    Check((codePage == CP_ACP || codePage == CP_UTF8) && flags == 0 && text != nullptr &&
+              length == -1 && out != nullptr && capacity > 0,
           "MultiByteToWideChar with other arguments than the launcher's");
     std::u32string characters;
     const std::string_view bytes(text);
@@ -469,7 +483,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FakeValue& value = run.values[i];
         value.exists = i < 2 ? (header[0] & (2 << i)) != 0 : (header[7] & 1) != 0;
         value.type = i < 2 ? header[5 + i] : (header[7] & 4) != 0 ? REG_DWORD : REG_SZ;
-        const std::size_t length = Little16(header + (i < 2 ? 1 + 2 * i : 8)) % (kMaxValueBytes + 1);
+        const std::size_t length =
+            Little16(header + (i < 2 ? 1 + 2 * i : 8)) % (kMaxValueBytes + 1);
         value.bytes = std::string(rest.substr(0, length));
         rest.remove_prefix(value.bytes.size());
         if (!value.bytes.empty()) {

@@ -26,7 +26,8 @@ using namespace kova::posix;
 }
 
 constexpr std::u16string_view kRoots[] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
-                                          u"HKEY_LOCAL_MACHINE", u"HKEY_USERS", u"HKEY_CURRENT_CONFIG"};
+                                          u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
+                                          u"HKEY_CURRENT_CONFIG"};
 
 void CheckShape(const RegTree& tree, bool eightBit)
 {
@@ -81,7 +82,8 @@ bool SameValue(const RegValue& plain, const RegValue& wide)
     // The bytes b as written: what the UTF-16 file keeps, or that without the terminator
     // it added. The 8-bit file adds its own terminator (a zero byte) where b lacks one.
     for (const std::size_t added : {0, 2}) {
-        if (wide.data.size() < added || wide.data.find_first_not_of('\0', wide.data.size() - added) != std::string::npos)
+        if (wide.data.size() < added ||
+            wide.data.find_first_not_of('\0', wide.data.size() - added) != std::string::npos)
             continue;
         std::string written = wide.data.substr(0, wide.data.size() - added);
         if (!written.empty() && written.back() != '\0')

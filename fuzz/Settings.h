@@ -12,9 +12,10 @@ namespace kova::fuzz {
 
 /// The keys, in the order the launcher looks them up.
 constexpr std::array<const char*, 10> kSettingKeys = {
-    "AppRegistry=",     "AppKey=",           "AutoStart=", "AutoStartValueName=",
-    "AutoStartValue=",  "AppPathValueName=", "SetupName=", "AppRegistryView=",
-    "AppVersion=",      "AppVersionValueName=",
+    "AppRegistry=",         "AppKey=",          "AutoStart=",
+    "AutoStartValueName=",  "AutoStartValue=",  "AppPathValueName=",
+    "SetupName=",           "AppRegistryView=", "AppVersion=",
+    "AppVersionValueName=",
 };
 
 /// The most characters a setting keeps.
@@ -45,7 +46,12 @@ inline std::size_t DecodeUtf8(std::string_view bytes, char32_t& code)
         return 0;
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char lead = byte(0);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xC0 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC0 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF8 ? 4
+                                             : 0;
     if (length == 0 || bytes.size() < length)
         return 0;
     code = length == 1 ? lead : lead & (0x7F >> length);

@@ -20,7 +20,9 @@ std::u32string Characters(std::string_view value, autorun::TextEncoding encoding
     std::u32string characters;
     for (std::size_t at = 0; at < value.size();) {
         char32_t code = static_cast<unsigned char>(value[at]);
-        std::size_t used = encoding == autorun::TextEncoding::Ansi ? 1 : kova::fuzz::DecodeUtf8(value.substr(at), code);
+        std::size_t used = encoding == autorun::TextEncoding::Ansi
+                               ? 1
+                               : kova::fuzz::DecodeUtf8(value.substr(at), code);
         if (used == 0) {
             code = 0xFFFD;
             used = 1;
@@ -55,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         autorun::FindValue(text->Text(), value.get(), key, text->encoding);
         if (std::memchr(value.get(), '\0', autorun::kMaxValueBytes + 1) == nullptr)
             std::abort();
-        if (Characters(value.get(), text->encoding) != kova::fuzz::ExpectedSetting(expected.text, key))
+        if (Characters(value.get(), text->encoding) !=
+            kova::fuzz::ExpectedSetting(expected.text, key))
             std::abort();
     }
     return 0;

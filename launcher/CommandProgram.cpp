@@ -126,7 +126,8 @@ bool AddsProgramExtension(const Char* name)
 
 // The launcher splits UTF-16 command lines, the checker UTF-8 ones.
 template void SplitCommandProgram(const char*, ProgramExists<char>, void*, CommandProgram<char>&);
-template void SplitCommandProgram(const WCHAR*, ProgramExists<WCHAR>, void*, CommandProgram<WCHAR>&);
+template void SplitCommandProgram(const WCHAR*, ProgramExists<WCHAR>, void*,
+                                  CommandProgram<WCHAR>&);
 template bool HasFolderPart(const char*);
 template bool HasFolderPart(const WCHAR*);
 template bool AddsProgramExtension(const char*);

@@ -14,9 +14,10 @@ void CopyValue(const char* text, char* value, TextEncoding encoding)
         // A character is copied whole: a line end never stands inside one, since every
         // byte of a UTF-8 sequence but its first is above 127. An ASCII byte is one in
         // every encoding.
-        const bool single = encoding == TextEncoding::Ansi || static_cast<unsigned char>(text[length]) < 0x80;
-        for (std::size_t end = length + (single ? 1 : CharacterLength(text + length, encoding)); length < end;
-             ++length) {
+        const bool single =
+            encoding == TextEncoding::Ansi || static_cast<unsigned char>(text[length]) < 0x80;
+        for (std::size_t end = length + (single ? 1 : CharacterLength(text + length, encoding));
+             length < end; ++length) {
             value[length] = text[length];
         }
     }

@@ -39,7 +39,8 @@ LaunchQuery& QueryText(HKEY key, QueryRole role, SettingKey name, const LaunchSe
     query.lenKeyValue = kDataSize;
     query.status = RegQueryValueExW(key, query.wideValueName, NULL, &query.valType,
                                     reinterpret_cast<LPBYTE>(query.data), &query.lenKeyValue);
-    if (query.status == ERROR_SUCCESS && query.valType == REG_DWORD && query.lenKeyValue == sizeof(DWORD)) {
+    if (query.status == ERROR_SUCCESS && query.valType == REG_DWORD &&
+        query.lenKeyValue == sizeof(DWORD)) {
         std::memcpy(&query.number, query.data, sizeof query.number);
     }
     if (query.status == ERROR_SUCCESS && !IsTextType(query.valType)) {
@@ -81,7 +82,8 @@ bool Upgrades(const LaunchSettings& settings, LaunchDecision& decision, HKEY ske
     if (versions.disc.count == 0) {
         return false;
     }
-    const LaunchQuery& query = QueryText(skey, QueryRole::Version, SettingKey::AppVersionValueName, settings, decision);
+    const LaunchQuery& query =
+        QueryText(skey, QueryRole::Version, SettingKey::AppVersionValueName, settings, decision);
     if (query.status != ERROR_SUCCESS) {
         return false;
     }
@@ -117,7 +119,8 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
     if (settings.autoStart[0] != '\0') {
         decision.reason = LaunchReason::InstalledForced;
     } else {
-        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, SettingKey::AutoStartValueName, settings, decision);
+        LaunchQuery& query = QueryText(skey, QueryRole::AutoStart, SettingKey::AutoStartValueName,
+                                       settings, decision);
         if (query.status != ERROR_SUCCESS) {
             decision.reason = LaunchReason::AutoStartQueryFailed;
             return;
@@ -131,7 +134,8 @@ void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
         }
         decision.reason = LaunchReason::InstalledWanted;
     }
-    if (QueryText(skey, QueryRole::AppPath, SettingKey::AppPathValueName, settings, decision).status != ERROR_SUCCESS) {
+    if (QueryText(skey, QueryRole::AppPath, SettingKey::AppPathValueName, settings, decision)
+            .status != ERROR_SUCCESS) {
         decision.reason = LaunchReason::AppPathQueryFailed;
         return;
     }
@@ -176,7 +180,8 @@ void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, Laun
     decision.access = RegistryAccess(settings.appRegistryView);
     ParseVersion(settings.appVersion, decision.versions.disc);
     HKEY skey = NULL;
-    decision.openStatus = RegOpenKeyExW(decision.root, settings.Wide(SettingKey::AppKey), 0, decision.access, &skey);
+    decision.openStatus =
+        RegOpenKeyExW(decision.root, settings.Wide(SettingKey::AppKey), 0, decision.access, &skey);
     Decide(settings, decision, skey);
     if (const WCHAR* commandLine = CommandLine(decision, settings); commandLine != nullptr) {
         start(commandLine);

@@ -58,14 +58,14 @@ enum class LaunchAction { Nothing, Installed, Setup };
 
 /// Why the decision came out as it did; the checker turns this into a sentence.
 enum class LaunchReason {
-    SetupKeyClosed,        ///< the key did not open: the setup program starts
-    NoSetupKeyClosed,      ///< the key did not open and no setup program is named
-    SetupUpgrade,          ///< the key opened, but the installed version is older: setup upgrades it
-    InstalledForced,       ///< the key opened and "AutoStart=" forces the start
-    InstalledWanted,       ///< the key opened and the auto-start value matched
-    AutoStartQueryFailed,  ///< the key opened but the auto-start value could not be read
-    AutoStartDiffers,      ///< the key opened but the auto-start value differs
-    AppPathQueryFailed,    ///< the start was due but the program-path value could not be read
+    SetupKeyClosed,       ///< the key did not open: the setup program starts
+    NoSetupKeyClosed,     ///< the key did not open and no setup program is named
+    SetupUpgrade,         ///< the key opened, but the installed version is older: setup upgrades it
+    InstalledForced,      ///< the key opened and "AutoStart=" forces the start
+    InstalledWanted,      ///< the key opened and the auto-start value matched
+    AutoStartQueryFailed, ///< the key opened but the auto-start value could not be read
+    AutoStartDiffers,     ///< the key opened but the auto-start value differs
+    AppPathQueryFailed,   ///< the start was due but the program-path value could not be read
 };
 
 /// Where the command line handed to the start comes from.

@@ -43,8 +43,10 @@ void ReadLaunchSettings(const char* buf, TextEncoding encoding, LaunchSettings& 
     for (const LaunchKey& key : kLaunchKeys) {
         const int index = static_cast<int>(key.key);
         const char* found = FindValue(buf, settings.*key.value, key.name, encoding);
-        settings.offsets[index] = found != nullptr ? static_cast<std::size_t>(found - buf) : kNotFound;
-        ToWide(settings.*key.value, encoding, settings.wide[index], static_cast<int>(kMaxWideLength + 1));
+        settings.offsets[index] =
+            found != nullptr ? static_cast<std::size_t>(found - buf) : kNotFound;
+        ToWide(settings.*key.value, encoding, settings.wide[index],
+               static_cast<int>(kMaxWideLength + 1));
     }
 }
 

@@ -22,7 +22,8 @@ bool ParseVersion(const char* text, Version& version)
         while (*text >= '0' && *text <= '9') {
             const std::uint32_t digit = static_cast<std::uint32_t>(*text - '0');
             // Above 4294967295 (UINT32_MAX) the part is no number of a version.
-            if (number > UINT32_MAX / 10 || (number == UINT32_MAX / 10 && digit > UINT32_MAX % 10)) {
+            if (number > UINT32_MAX / 10 ||
+                (number == UINT32_MAX / 10 && digit > UINT32_MAX % 10)) {
                 return false;
             }
             number = number * 10 + digit;

@@ -7,11 +7,11 @@
 namespace autorun {
 
 struct RegistryViewEntry {
-    const char* setting; ///< the value of "AppRegistryView=" that asks for it; "" for none
-    REGSAM flag;         ///< what it adds to KEY_QUERY_VALUE
+    const char* setting;  ///< the value of "AppRegistryView=" that asks for it; "" for none
+    REGSAM flag;          ///< what it adds to KEY_QUERY_VALUE
     const char* flagName; ///< the flag's name in Windows' headers, or null for none
-    const char* name;    ///< in words: "the 64-bit view"
-    const char* id;      ///< in a report for scripts: "64", "32" or "default"
+    const char* name;     ///< in words: "the 64-bit view"
+    const char* id;       ///< in a report for scripts: "64", "32" or "default"
 };
 
 /// The two views a setting can ask for, then the process's own, which any other value

@@ -167,7 +167,8 @@ TextEncoding DetectEncoding(const char* bytes, std::size_t size, bool cut)
         return TextEncoding::Utf8Bom;
     }
     const void* zero = std::memchr(bytes, '\0', size);
-    std::size_t end = zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : size;
+    std::size_t end =
+        zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : size;
     if (cut && end == size) {
         end = WholeCharacters(bytes, end, TextEncoding::Utf8);
     }

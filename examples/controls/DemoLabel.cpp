@@ -1,7 +1,8 @@
 #include "examples/controls/DemoLabel.h"
 
 DemoLabel::DemoLabel(kova::XGView* parent, const RECT& frame, const char* text)
-    : XGControl(parent, frame, 0), fLabelHWnd(CreateControl("STATIC", text, SS_LEFT))
+    : XGControl(parent, frame, 0),
+      fLabelHWnd(CreateControl("STATIC", text, SS_LEFT))
 {
 }
 

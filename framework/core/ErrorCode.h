@@ -31,9 +31,9 @@ constexpr const char* KOVASourceName(const char* path)
 
 /// Evaluates the condition once; when it is false, reports it with its source text, the
 /// source file's name and the line, which throws.
-#define KOVAAssert(condition)                                                                 \
-    ((condition) ? static_cast<void>(0)                                                       \
-                 : static_cast<void>(::kova::KOVAInlineError(                                 \
+#define KOVAAssert(condition)                                 \
+    ((condition) ? static_cast<void>(0)                       \
+                 : static_cast<void>(::kova::KOVAInlineError( \
                        #condition, ::kova::KOVASourceName(__FILE__), __LINE__)))
 
 #endif

@@ -5,21 +5,21 @@
 #define KOVA_FRAMEWORK_CORE_KOVAMODULES_H
 
 // The one list of the modules, in order. Everything else about the order derives from it.
-#define KOVA_MODULES(M)                                                                       \
-    M(XGAppCore)                                                                              \
-    M(XGThread)                                                                               \
-    M(XGDispatch)                                                                             \
-    M(XGWindowFactory)                                                                        \
-    M(XGViewFactory)                                                                          \
-    M(XGPrinter)                                                                              \
-    M(XGWindow)                                                                               \
-    M(XGEventTrigger)                                                                         \
-    M(XGBroadcast)                                                                            \
-    M(XGDraw)                                                                                 \
-    M(XGScrollView)                                                                           \
-    M(XGForm)                                                                                 \
-    M(XGButton)                                                                               \
-    M(XGFont)                                                                                 \
+#define KOVA_MODULES(M) \
+    M(XGAppCore)        \
+    M(XGThread)         \
+    M(XGDispatch)       \
+    M(XGWindowFactory)  \
+    M(XGViewFactory)    \
+    M(XGPrinter)        \
+    M(XGWindow)         \
+    M(XGEventTrigger)   \
+    M(XGBroadcast)      \
+    M(XGDraw)           \
+    M(XGScrollView)     \
+    M(XGForm)           \
+    M(XGButton)         \
+    M(XGFont)           \
     M(XGScrollBar)
 
 namespace kova {
@@ -40,9 +40,9 @@ constexpr int KOVAInitPriority(KOVAModule module)
 
 constexpr const char* KOVAModuleName(KOVAModule module)
 {
-#define KOVA_MODULE_NAME(name)                                                                \
-    if (module == KOVAModule::name) {                                                         \
-        return #name;                                                                         \
+#define KOVA_MODULE_NAME(name)        \
+    if (module == KOVAModule::name) { \
+        return #name;                 \
     }
     KOVA_MODULES(KOVA_MODULE_NAME)
 #undef KOVA_MODULE_NAME
@@ -54,7 +54,7 @@ constexpr const char* KOVAModuleName(KOVAModule module)
 #if defined(__GNUC__) || defined(__clang__)
 /// Places a global of a module's source in the module's turn. Within one source file,
 /// objects of one priority are built in the order of their definitions.
-#define KOVA_MODULE_INIT(module)                                                              \
+#define KOVA_MODULE_INIT(module) \
     __attribute__((init_priority(::kova::KOVAInitPriority(::kova::KOVAModule::module))))
 #else
 #error "the modules' start-up order needs a compiler with init_priority"

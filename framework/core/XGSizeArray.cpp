@@ -23,7 +23,8 @@ void XGSizeArray::ChangeArray(std::int32_t newAlloc, std::int32_t keep)
     if (newAlloc < 0 || bytes > UINT32_MAX) {
         throw std::bad_array_new_length();
     }
-    unsigned char* storage = newAlloc != 0 ? new unsigned char[static_cast<std::size_t>(bytes)] : nullptr;
+    unsigned char* storage =
+        newAlloc != 0 ? new unsigned char[static_cast<std::size_t>(bytes)] : nullptr;
     if (keep != 0) {
         std::memcpy(storage, fArray, static_cast<std::size_t>(keep) * fSize);
     }

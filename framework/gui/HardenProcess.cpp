@@ -31,12 +31,14 @@ void HardenProcess()
     // From Windows 8 on, and on Windows 7 with update KB2533623.
     const auto setDefaultDllDirectories =
         Kernel32Call<SetDefaultDllDirectoriesCall>(kernel32, "SetDefaultDllDirectories");
-    if (setDefaultDllDirectories == nullptr || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    if (setDefaultDllDirectories == nullptr ||
+        !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         SetDllDirectoryA("");
     }
     // From Windows 7 on. Where it is missing, the process's error mode is left alone: a
     // quiet launcher is worth less than a setup program that can ask for its next disc.
-    const auto setThreadErrorMode = Kernel32Call<SetThreadErrorModeCall>(kernel32, "SetThreadErrorMode");
+    const auto setThreadErrorMode =
+        Kernel32Call<SetThreadErrorModeCall>(kernel32, "SetThreadErrorMode");
     if (setThreadErrorMode != nullptr) {
         setThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, nullptr);
     }

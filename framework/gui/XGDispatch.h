@@ -151,20 +151,20 @@ constexpr XGCatchAllHandler KOVACatchAll()
 
 /// In the class: the record, the table, and the override that names the record. What
 /// follows it in the class is public.
-#define KOVA_DECLARE_DISPATCH()                                                               \
-public:                                                                                       \
-    const ::kova::_DispatchData* GetDispatchData() const override;                            \
-    static const ::kova::_DispatchData _TableData;                                            \
+#define KOVA_DECLARE_DISPATCH()                                    \
+public:                                                            \
+    const ::kova::_DispatchData* GetDispatchData() const override; \
+    static const ::kova::_DispatchData _TableData;                 \
     static const ::kova::_DispatchTable _Dispatch[]
 
 /// After the class's table: its record, linked to the nearest ancestor that has one, with
 /// the catch-all handler or nullptr. Both are constant data, complete before any code runs.
-#define KOVA_DISPATCH_RECORD(cls, ancestor, catchAll)                                         \
-    constinit const ::kova::_DispatchData cls::_TableData = {&ancestor::_TableData,           \
-                                                             cls::_Dispatch, catchAll};       \
-    const ::kova::_DispatchData* cls::GetDispatchData() const                                 \
-    {                                                                                         \
-        return &cls::_TableData;                                                              \
+#define KOVA_DISPATCH_RECORD(cls, ancestor, catchAll)                                   \
+    constinit const ::kova::_DispatchData cls::_TableData = {&ancestor::_TableData,     \
+                                                             cls::_Dispatch, catchAll}; \
+    const ::kova::_DispatchData* cls::GetDispatchData() const                           \
+    {                                                                                   \
+        return &cls::_TableData;                                                        \
     }
 
 #endif

@@ -1,6 +1,5 @@
 #include "framework/gui/XGScrollBar.h"
 
-
 #include <algorithm>
 
 namespace kova {
@@ -15,7 +14,8 @@ constinit const _DispatchTable XGScrollBar::_Dispatch[] = {
 KOVA_DISPATCH_RECORD(XGScrollBar, XGDispatch, nullptr)
 
 XGScrollBar::XGScrollBar(XGView* parent, const RECT& frame, std::int16_t viewID, bool vertical)
-    : XGSlider(parent, frame, viewID), fBarStyle(vertical ? SBS_VERT : SBS_HORZ)
+    : XGSlider(parent, frame, viewID),
+      fBarStyle(vertical ? SBS_VERT : SBS_HORZ)
 {
     fScrollHWnd = CreateControl("SCROLLBAR", "", fBarStyle);
     ShowScrollInfo(SIF_RANGE | SIF_PAGE | SIF_POS);
@@ -70,9 +70,13 @@ void XGScrollBar::ShowScrollInfo(UINT mask)
     // The native bar counts in thumb units. Its range holds a last page, so that the thumb
     // reaches the end when the value reaches the maximum.
     const std::int32_t page = std::max(fPageSize / fThumbScale, 0);
-    SCROLLINFO info = {sizeof(SCROLLINFO), mask,
-                       fMinValue / fThumbScale, fMaxValue / fThumbScale + std::max(page - 1, 0),
-                       static_cast<UINT>(page), fValue / fThumbScale, 0};
+    SCROLLINFO info = {sizeof(SCROLLINFO),
+                       mask,
+                       fMinValue / fThumbScale,
+                       fMaxValue / fThumbScale + std::max(page - 1, 0),
+                       static_cast<UINT>(page),
+                       fValue / fThumbScale,
+                       0};
     SetScrollInfo(fScrollHWnd, SB_CTL, &info, TRUE);
 }
 

@@ -20,7 +20,8 @@ KOVA_DISPATCH_RECORD(XGScrollView, XGDispatch, nullptr)
 
 XGScrollView::XGScrollView(XGView* parent, const RECT& frame, std::int16_t viewID,
                            std::int32_t scrollUnit)
-    : XGView(parent, frame, viewID), fScrollUnit(scrollUnit)
+    : XGView(parent, frame, viewID),
+      fScrollUnit(scrollUnit)
 {
     if (const HWND host = GetHostHWnd()) {
         XGWindow::RegisterWindowClasses();

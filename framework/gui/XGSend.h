@@ -14,7 +14,7 @@ class XGDispatch;
 class XGSend {
 public:
     struct DispRecord {
-        std::int16_t fID; ///< the adder's own mark for the link
+        std::int16_t fID;      ///< the adder's own mark for the link
         XGDispatch* fReceiver; ///< not owned
     };
 

@@ -35,8 +35,7 @@ void XGWindow::RegisterWindowClasses()
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.hbrBackground =
-        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     // A class that is already there stays as it is: RegisterClassA refuses it.
     for (const char* name : {_GWindowClass, _GControlClass}) {
         windowClass.lpszClassName = name;
@@ -45,7 +44,8 @@ void XGWindow::RegisterWindowClasses()
 }
 
 XGWindow::XGWindow(const char* title, const RECT& frame, std::int16_t kind)
-    : XGView(nullptr, frame), fWindowKind(kind)
+    : XGView(nullptr, frame),
+      fWindowKind(kind)
 {
     XGView::fWindow = this;
     RegisterWindowClasses();

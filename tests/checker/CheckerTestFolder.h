@@ -16,7 +16,8 @@ public:
     {
         std::random_device random;
         do {
-            fPath = std::filesystem::temp_directory_path() / ("kova-check-" + std::to_string(random()));
+            fPath =
+                std::filesystem::temp_directory_path() / ("kova-check-" + std::to_string(random()));
         } while (!std::filesystem::create_directory(fPath));
     }
     ~CheckerTestFolder() { std::filesystem::remove_all(fPath); }
@@ -27,7 +28,8 @@ public:
 
     void Write(const std::string& name, std::string_view bytes) const
     {
-        std::ofstream(fPath / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(fPath / name, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
 private:

@@ -62,24 +62,41 @@ ImageInput Image(std::string& bytes, const std::vector<std::string>& descriptors
 TEST(DiscImage, TellsTheFileSystemsByTheirDescriptors)
 {
     std::string bytes;
-    std::string joliet = std::string("\x02" "CD001", 6) + std::string(82, '\0') + "%/E";
-    const kova::check::ImageVolumes all =
-        FindVolumes(Image(bytes, {std::string("\x01" "CD001", 6), joliet, std::string("\xFF" "CD001", 6),
-                                  std::string("\0BEA01", 6), std::string("\0NSR02", 6), std::string("\0TEA01", 6)}));
+    std::string joliet = std::string("\x02"
+                                     "CD001",
+                                     6) +
+                         std::string(82, '\0') + "%/E";
+    const kova::check::ImageVolumes all = FindVolumes(Image(
+        bytes, {std::string("\x01"
+                            "CD001",
+                            6),
+                joliet,
+                std::string("\xFF"
+                            "CD001",
+                            6),
+                std::string("\0BEA01", 6), std::string("\0NSR02", 6), std::string("\0TEA01", 6)}));
     EXPECT_TRUE(all.iso9660 && all.joliet && all.udf);
     EXPECT_EQ(kova::check::WindowsFileSystem(all), kova::check::ImageFileSystem::Udf);
 
     joliet[88 + 2] = 'Z'; // a supplementary descriptor of another kind
-    const kova::check::ImageVolumes plain = FindVolumes(Image(bytes, {std::string("\x01" "CD001", 6), joliet}));
+    const kova::check::ImageVolumes plain = FindVolumes(Image(bytes, {std::string("\x01"
+                                                                                  "CD001",
+                                                                                  6),
+                                                                      joliet}));
     EXPECT_TRUE(plain.iso9660);
     EXPECT_FALSE(plain.joliet || plain.udf);
     EXPECT_EQ(kova::check::WindowsFileSystem(plain), kova::check::ImageFileSystem::Iso9660);
 
     EXPECT_THROW(FindVolumes(Image(bytes, {"not an image"})), CheckFailure);
     // A descriptor after something else is not believed.
-    EXPECT_THROW(FindVolumes(Image(bytes, {"junk", std::string("\x01" "CD001", 6)})), CheckFailure);
+    EXPECT_THROW(FindVolumes(Image(bytes, {"junk", std::string("\x01"
+                                                               "CD001",
+                                                               6)})),
+                 CheckFailure);
     bytes = "short";
-    EXPECT_THROW(FindVolumes({bytes.size(), [](std::uint64_t, std::size_t, void*) { return false; }}), CheckFailure);
+    EXPECT_THROW(
+        FindVolumes({bytes.size(), [](std::uint64_t, std::size_t, void*) { return false; }}),
+        CheckFailure);
 }
 
 } // namespace

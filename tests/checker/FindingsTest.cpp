@@ -42,7 +42,8 @@ std::vector<std::string> Findings(const CheckReport& report)
 {
     std::vector<std::string> codes;
     for (const kova::check::Finding& finding : report.findings)
-        codes.push_back(finding.line > 0 ? finding.code + ":" + std::to_string(finding.line) : finding.code);
+        codes.push_back(finding.line > 0 ? finding.code + ":" + std::to_string(finding.line)
+                                         : finding.code);
     return codes;
 }
 
@@ -81,82 +82,130 @@ TEST(Findings, EachTrapOfTheFile)
     const std::string padding(32000, ';');
     // A comment that pushes the setup line so that its value begins 5 bytes before the end
     // of what the launcher reads.
-    const std::string straddle = std::string(31995 - kGood.find("SetupName=") - 12, ';') + "\r\nSetupName=";
+    const std::string straddle =
+        std::string(31995 - kGood.find("SetupName=") - 12, ';') + "\r\nSetupName=";
     const Case cases[] = {
         {"a disc without traps", kGood, {}},
-        {"a key in lower case", Replace(kGood, "AppKey=", "appkey="), {"key-wrong-case:4", "appkey-empty", "autostart-value-missing:5"}},
-        {"a key in upper case", Replace(kGood, "SetupName=", "SETUPNAME="), {"key-wrong-case:8", "setup-not-set"}},
-        {"blanks around the equals sign", Replace(kGood, "AppKey=", "AppKey ="),
+        {"a key in lower case",
+         Replace(kGood, "AppKey=", "appkey="),
+         {"key-wrong-case:4", "appkey-empty", "autostart-value-missing:5"}},
+        {"a key in upper case",
+         Replace(kGood, "SetupName=", "SETUPNAME="),
+         {"key-wrong-case:8", "setup-not-set"}},
+        {"blanks around the equals sign",
+         Replace(kGood, "AppKey=", "AppKey ="),
          {"key-blank-before-equals:4", "appkey-empty", "autostart-value-missing:5"}},
-        {"a commented line before the real one", "; AppKey=Software\\Old\r\n" + kGood,
+        {"a commented line before the real one",
+         "; AppKey=Software\\Old\r\n" + kGood,
          {"key-first-occurrence:1"}},
-        {"a key inside another line", Replace(kGood, "open=autorun.exe", "label=SetupName=old.exe"),
+        {"a key inside another line",
+         Replace(kGood, "open=autorun.exe", "label=SetupName=old.exe"),
          {"autorun-open-missing:1", "key-first-occurrence:2", "setup-not-found:2"}},
-        {"a commented-out key is read all the same", Replace(kGood, "SetupName=", ";SetupName="),
+        {"a commented-out key is read all the same",
+         Replace(kGood, "SetupName=", ";SetupName="),
          {"key-inside-line:8"}},
         {"a key set twice", kGood + "AppKey=Software\\KovaTest\\Other\r\n", {"key-repeated:10"}},
         {"a key set twice alike", kGood + "AutoStartValue=1\r\n", {}},
-        {"a root with a trailing blank", Replace(kGood, "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE "),
+        {"a root with a trailing blank",
+         Replace(kGood, "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE "),
          {"value-trailing-blank:3", "root-unknown:3"}},
         {"a root's abbreviation", Replace(kGood, "HKEY_CURRENT_USER", "HKLM"), {"root-unknown:3"}},
-        {"the current user's root in lower case", Replace(kGood, "HKEY_CURRENT_USER", "hkey_current_user"),
+        {"the current user's root in lower case",
+         Replace(kGood, "HKEY_CURRENT_USER", "hkey_current_user"),
          {"root-unknown:3"}},
         // Without a product key the root itself opens, and has no auto-start value.
-        {"no product key", Replace(kGood, "AppKey=Software\\KovaTest\\NeverInstalled", ""),
+        {"no product key",
+         Replace(kGood, "AppKey=Software\\KovaTest\\NeverInstalled", ""),
          {"appkey-empty", "autostart-value-missing:5"}},
-        {"an empty product key", Replace(kGood, "Software\\KovaTest\\NeverInstalled", ""),
+        {"an empty product key",
+         Replace(kGood, "Software\\KovaTest\\NeverInstalled", ""),
          {"appkey-empty:4", "autostart-value-missing:5"}},
         {"a product key with a leading backslash",
-         Replace(kGood, "AppKey=Software", "AppKey=\\Software"), {"appkey-leading-backslash:4"}},
+         Replace(kGood, "AppKey=Software", "AppKey=\\Software"),
+         {"appkey-leading-backslash:4"}},
         {"a product key that repeats the root",
-         Replace(kGood, "AppKey=Software", "AppKey=HKEY_CURRENT_USER\\Software"), {"appkey-repeats-root:4"}},
-        {"a value longer than 256 characters", Replace(kGood, "/s", "/s " + std::string(300, 'x')),
+         Replace(kGood, "AppKey=Software", "AppKey=HKEY_CURRENT_USER\\Software"),
+         {"appkey-repeats-root:4"}},
+        {"a value longer than 256 characters",
+         Replace(kGood, "/s", "/s " + std::string(300, 'x')),
          {"value-too-long:8"}},
-        {"a key beyond byte 32000", Replace(kGood, "SetupName=", padding + "\r\nSetupName="),
+        {"a key beyond byte 32000",
+         Replace(kGood, "SetupName=", padding + "\r\nSetupName="),
          {"setup-not-set", "key-beyond-32000:9"}},
-        {"a value cut at byte 32000: the launcher sees \"setup\"", Replace(kGood, "SetupName=", straddle),
+        {"a value cut at byte 32000: the launcher sees \"setup\"",
+         Replace(kGood, "SetupName=", straddle),
          {"value-cut-at-32000:9"}},
-        {"a zero byte before some keys", Replace(kGood, "AppPathValueName", std::string(1, '\0') + "AppPathValueName"),
-         {"zero-byte:7", "key-after-zero-byte:7", "apppath-default-value", "setup-not-set", "key-after-zero-byte:8"}},
-        {"a big-endian UTF-16 file", std::string("\xFE\xFF\0A\0p\0p\0K\0e\0y\0=\0x", 18), {"autorun-section-missing", "utf16-not-read:1"}},
-        {"big-endian without a byte-order mark", std::string("\0A\0p\0p\0K\0e\0y\0=\0x", 16), {"autorun-section-missing", "utf16-not-read:1"}},
-        {"UTF-16 without a byte-order mark", std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16), {"autorun-section-missing", "utf16-not-read:1"}},
+        {"a zero byte before some keys",
+         Replace(kGood, "AppPathValueName", std::string(1, '\0') + "AppPathValueName"),
+         {"zero-byte:7", "key-after-zero-byte:7", "apppath-default-value", "setup-not-set",
+          "key-after-zero-byte:8"}},
+        {"a big-endian UTF-16 file",
+         std::string("\xFE\xFF\0A\0p\0p\0K\0e\0y\0=\0x", 18),
+         {"autorun-section-missing", "utf16-not-read:1"}},
+        {"big-endian without a byte-order mark",
+         std::string("\0A\0p\0p\0K\0e\0y\0=\0x", 16),
+         {"autorun-section-missing", "utf16-not-read:1"}},
+        {"UTF-16 without a byte-order mark",
+         std::string("A\0p\0p\0K\0e\0y\0=\0x\0", 16),
+         {"autorun-section-missing", "utf16-not-read:1"}},
         // A UTF-16LE file is read as any other; its lines are counted in its own text.
         {"a UTF-16LE file", Utf16Le(Widened(kGood)), {}},
-        {"a UTF-16LE file with a key in lower case", Utf16Le(Widened(Replace(kGood, "AppKey=", "appkey="))),
+        {"a UTF-16LE file with a key in lower case",
+         Utf16Le(Widened(Replace(kGood, "AppKey=", "appkey="))),
          {"key-wrong-case:4", "appkey-empty", "autostart-value-missing:5"}},
-        {"an accented ANSI product key", Replace(kGood, "NeverInstalled", "Soci\xE9t\xE9"), {"ansi-non-ascii:4"}},
-        {"an accented UTF-8 product key", Replace(kGood, "NeverInstalled", "Soci\xC3\xA9t\xC3\xA9"), {}},
+        {"an accented ANSI product key",
+         Replace(kGood, "NeverInstalled", "Soci\xE9t\xE9"),
+         {"ansi-non-ascii:4"}},
+        {"an accented UTF-8 product key",
+         Replace(kGood, "NeverInstalled", "Soci\xC3\xA9t\xC3\xA9"),
+         {}},
         {"a UTF-8 mark before the section", "\xEF\xBB\xBF" + kGood, {"utf8-bom-hides-section:1"}},
         {"a UTF-8 mark on a line of its own", "\xEF\xBB\xBF\r\n" + kGood, {}},
         // A value of 256 characters, 243 of them two bytes long, is not too long.
-        {"a UTF-8 value of 256 characters", Replace(kGood, "/s", "/s " + Repeated("\xC3\xA9", 243)), {}},
-        {"a UTF-8 value of 257 characters", Replace(kGood, "/s", "/s " + Repeated("\xC3\xA9", 244)),
+        {"a UTF-8 value of 256 characters",
+         Replace(kGood, "/s", "/s " + Repeated("\xC3\xA9", 243)),
+         {}},
+        {"a UTF-8 value of 257 characters",
+         Replace(kGood, "/s", "/s " + Repeated("\xC3\xA9", 244)),
          {"value-too-long:8"}},
-        {"an auto-start value with a trailing tab", Replace(kGood, "AutoStartValue=1", "AutoStartValue=1\t"),
+        {"an auto-start value with a trailing tab",
+         Replace(kGood, "AutoStartValue=1", "AutoStartValue=1\t"),
          {"value-trailing-blank:6"}},
-        {"a value with a leading blank", Replace(kGood, "AppPathValueName=Path", "AppPathValueName= Path"),
+        {"a value with a leading blank",
+         Replace(kGood, "AppPathValueName=Path", "AppPathValueName= Path"),
          {"value-leading-blank:7"}},
         {"nothing says when the installed program starts",
-         Replace(kGood, "AutoStartValueName=Run\r\n", ""), {"autostart-default-value"}},
-        {"AutoStart=0 still forces the start", Replace(kGood, "open=", "AutoStart=0\r\nopen="),
+         Replace(kGood, "AutoStartValueName=Run\r\n", ""),
+         {"autostart-default-value"}},
+        {"AutoStart=0 still forces the start",
+         Replace(kGood, "open=", "AutoStart=0\r\nopen="),
          {"autostart-any-value:2"}},
-        {"no program-path value name", Replace(kGood, "AppPathValueName=Path\r\n", ""), {"apppath-default-value"}},
+        {"no program-path value name",
+         Replace(kGood, "AppPathValueName=Path\r\n", ""),
+         {"apppath-default-value"}},
         {"no setup program", Replace(kGood, "SetupName=setup.exe /s\r\n", ""), {"setup-not-set"}},
-        {"a registry view with a trailing blank", kGood + "AppRegistryView=64 \r\n",
+        {"a registry view with a trailing blank",
+         kGood + "AppRegistryView=64 \r\n",
          {"value-trailing-blank:10", "view-unknown:10"}},
         {"a registry view that is neither", kGood + "AppRegistryView=x86\r\n", {"view-unknown:10"}},
-        {"a setup program that is not on the disc", Replace(kGood, "setup.exe /s", "instal.exe /s"),
+        {"a setup program that is not on the disc",
+         Replace(kGood, "setup.exe /s", "instal.exe /s"),
          {"setup-not-found:8"}},
         {"a disc's version and where the installer writes its own",
-         kGood + "AppVersion=v2.1 beta\r\nAppVersionValueName=DisplayVersion\r\n", {}},
-        {"a disc's version that is not one", kGood + "AppVersion=2..1\r\nAppVersionValueName=Version\r\n",
+         kGood + "AppVersion=v2.1 beta\r\nAppVersionValueName=DisplayVersion\r\n",
+         {}},
+        {"a disc's version that is not one",
+         kGood + "AppVersion=2..1\r\nAppVersionValueName=Version\r\n",
          {"app-version-unparsable:10"}},
-        {"an empty disc's version", kGood + "AppVersion=\r\nAppVersionValueName=Version\r\n",
+        {"an empty disc's version",
+         kGood + "AppVersion=\r\nAppVersionValueName=Version\r\n",
          {"app-version-unparsable:10"}},
-        {"a version value name without the disc's version", kGood + "AppVersionValueName=Version\r\n",
+        {"a version value name without the disc's version",
+         kGood + "AppVersionValueName=Version\r\n",
          {"app-version-value-name-ignored:10"}},
-        {"a disc's version without a value name", kGood + "AppVersion=2.1\r\n", {"app-version-default-value"}},
+        {"a disc's version without a value name",
+         kGood + "AppVersion=2.1\r\n",
+         {"app-version-default-value"}},
     };
     for (const Case& c : cases) {
         CheckerTestFolder disc;
@@ -224,7 +273,8 @@ TEST(FindingCatalogue, EntriesStandInTheOrderOfTheirIds)
 
 TEST(FindingCatalogue, FillsInTheChecksTexts)
 {
-    EXPECT_EQ(kova::check::FillIn("{1} on line {2}, {1} again; {3} stays", {"a", "7"}), "a on line 7, a again; {3} stays");
+    EXPECT_EQ(kova::check::FillIn("{1} on line {2}, {1} again; {3} stays", {"a", "7"}),
+              "a on line 7, a again; {3} stays");
     EXPECT_EQ(kova::check::FillIn("{0} and {x}", {"a"}), "{0} and {x}");
 }
 
@@ -261,9 +311,15 @@ TEST(Findings, UnquotedProgramPaths)
         std::vector<std::string> findings;
         Severity severity;
     } cases[] = {
-        {"Setup Files\\setup.exe /s", {"Setup Files/setup.exe"}, {"unquoted-path:8"}, Severity::Warning},
+        {"Setup Files\\setup.exe /s",
+         {"Setup Files/setup.exe"},
+         {"unquoted-path:8"},
+         Severity::Warning},
         // A program where Windows looks first starts instead of the one meant.
-        {"Setup Files\\setup.exe /s", {"Setup Files/setup.exe", "Setup.exe"}, {"unquoted-path:8"}, Severity::Error},
+        {"Setup Files\\setup.exe /s",
+         {"Setup Files/setup.exe", "Setup.exe"},
+         {"unquoted-path:8"},
+         Severity::Error},
         {"\"Setup Files\\setup.exe\" /s", {"Setup Files/setup.exe"}, {}, Severity::Warning},
         {"setup.exe /s /x", {"setup.exe"}, {}, Severity::Warning},
         // Nothing names a program, and no name ends in ".exe": the meaning cannot be told.
@@ -279,7 +335,8 @@ TEST(Findings, UnquotedProgramPaths)
         const CheckReport report = CheckFolder(disc.Path());
         EXPECT_EQ(Findings(report), c.findings) << c.setupName;
         if (!report.findings.empty()) {
-            EXPECT_EQ(report.findings[0].severity, c.severity) << c.setupName << ": " << report.findings[0].message;
+            EXPECT_EQ(report.findings[0].severity, c.severity)
+                << c.setupName << ": " << report.findings[0].message;
         }
     }
 }

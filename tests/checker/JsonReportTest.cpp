@@ -69,8 +69,9 @@ TEST(JsonReport, HoldsTheWholeDecision)
         EXPECT_TRUE(finding["message"].is_string());
         EXPECT_TRUE(finding["fix"].is_string());
     }
-    EXPECT_EQ(codes, (std::vector<std::string>{"autorun-section-missing", "ansi-non-ascii", "key-wrong-case",
-                                               "autostart-default-value", "apppath-default-value"}));
+    EXPECT_EQ(codes, (std::vector<std::string>{"autorun-section-missing", "ansi-non-ascii",
+                                               "key-wrong-case", "autostart-default-value",
+                                               "apppath-default-value"}));
     const Json& finding = report["findings"][2];
     EXPECT_EQ(finding["severity"], "error");
     EXPECT_EQ(finding["line"], 3);
@@ -103,8 +104,11 @@ TEST(JsonReport, TextsAreUtf8InEveryEncoding)
         {"AppKey=Soci\xE9t\xE9\r\nSetupName=\xE9.exe\r\n", "ansi"},
         {"AppKey=Soci\xC3\xA9t\xC3\xA9\r\nSetupName=\xC3\xA9.exe\r\n", "utf-8"},
         {"\xEF\xBB\xBF\r\nAppKey=Soci\xC3\xA9t\xC3\xA9\r\nSetupName=\xC3\xA9.exe\r\n", "utf-8-bom"},
-        {std::string("\xFF\xFE" "A\0p\0p\0K\0e\0y\0=\0S\0o\0c\0i\0\xE9\0t\0\xE9\0\r\0\n\0"
-                     "S\0e\0t\0u\0p\0N\0a\0m\0e\0=\0\xE9\0.\0e\0x\0e\0\r\0\n\0", 64), "utf-16le"},
+        {std::string("\xFF\xFE"
+                     "A\0p\0p\0K\0e\0y\0=\0S\0o\0c\0i\0\xE9\0t\0\xE9\0\r\0\n\0"
+                     "S\0e\0t\0u\0p\0N\0a\0m\0e\0=\0\xE9\0.\0e\0x\0e\0\r\0\n\0",
+                     64),
+         "utf-16le"},
     };
     for (const auto& file : files) {
         CheckerTestFolder disc;

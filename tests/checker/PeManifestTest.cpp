@@ -86,7 +86,9 @@ PeInfo Read(const std::string& bytes)
 std::string Manifest(const std::string& level)
 {
     return "<?xml version=\"1.0\"?><assembly><trustInfo><security><requestedPrivileges>"
-           "<requestedExecutionLevel level=\"" + level + "\" uiAccess=\"false\"/>"
+           "<requestedExecutionLevel level=\"" +
+           level +
+           "\" uiAccess=\"false\"/>"
            "</requestedPrivileges></security></trustInfo></assembly>";
 }
 
@@ -119,7 +121,8 @@ TEST(PeManifest, ReadsTheLevelOfEachKindOfProgram)
         EXPECT_EQ(info.is32Bit, !c.is64) << c.manifest;
         EXPECT_EQ(info.hasManifest, c.hasManifest) << c.manifest;
         EXPECT_EQ(info.level, c.level) << c.manifest;
-        EXPECT_EQ(NeedsElevation(info, c.fileName), c.needsElevation) << c.fileName << " " << c.manifest;
+        EXPECT_EQ(NeedsElevation(info, c.fileName), c.needsElevation)
+            << c.fileName << " " << c.manifest;
     }
     EXPECT_EQ(NeedsElevation(Read("#!/bin/sh\n"), "setup.exe"), std::nullopt);
 }
@@ -174,13 +177,16 @@ TEST(PeManifest, HostileFilesNeverLeadTheReaderAstray)
     EXPECT_FALSE(spoil(raw + 20, 0x80000000u).hasManifest) << "a directory that points at itself";
     EXPECT_FALSE(spoil(raw + 0x18 + 20, 0x80000018u).hasManifest) << "a loop one level down";
     EXPECT_FALSE(spoil(raw + 12, 0xFFFFFFFFu).hasManifest) << "more entries than exist";
-    EXPECT_FALSE(spoil(raw + 0x48, 0xFFFFFFF0u).hasManifest) << "data at an address no section holds";
+    EXPECT_FALSE(spoil(raw + 0x48, 0xFFFFFFF0u).hasManifest)
+        << "data at an address no section holds";
     EXPECT_FALSE(spoil(raw + 0x4C, 0xFFFFFFFFu).hasManifest) << "a 4 GB manifest";
-    EXPECT_FALSE(spoil(0x40 + 24 + 224 + 20, 0xFFFFFF00u).hasManifest) << "section data past the end";
+    EXPECT_FALSE(spoil(0x40 + 24 + 224 + 20, 0xFFFFFF00u).hasManifest)
+        << "section data past the end";
 }
 
 /// A block of a VS_VERSIONINFO resource, as resource compilers lay it out.
-std::string VersionBlock(const std::u16string& key, const std::string& value, bool text, const std::string& children)
+std::string VersionBlock(const std::u16string& key, const std::string& value, bool text,
+                         const std::string& children)
 {
     std::string bytes(6, '\0');
     for (const char16_t c : key + u'\0') {
@@ -209,12 +215,14 @@ std::string VersionText(const std::u16string& key, const std::string& text)
 
 TEST(PeManifest, ReadsTheVersionResourcesNames)
 {
-    const std::string strings = VersionText(u"CompanyName", "Maker") + VersionText(u"FileDescription", "Starts it") +
+    const std::string strings = VersionText(u"CompanyName", "Maker") +
+                                VersionText(u"FileDescription", "Starts it") +
                                 VersionText(u"OriginalFilename", "autorun.exe");
     const std::string table = VersionBlock(u"040904B0", "", false, strings);
-    const std::string resource = VersionBlock(u"VS_VERSION_INFO", std::string(52, '\x01'), false,
-                                              VersionBlock(u"VarFileInfo", "", false, "") +
-                                                  VersionBlock(u"StringFileInfo", "", false, table));
+    const std::string resource =
+        VersionBlock(u"VS_VERSION_INFO", std::string(52, '\x01'), false,
+                     VersionBlock(u"VarFileInfo", "", false, "") +
+                         VersionBlock(u"StringFileInfo", "", false, table));
     PeInfo info;
     kova::check::ReadVersionStrings(resource, info);
     EXPECT_EQ(info.description, u"Starts it");
@@ -269,7 +277,8 @@ TEST(PeManifest, ReadsProgramsBuiltHere)
     for (const auto& probe : probes) {
         std::ifstream file(std::string(KOVA_LEVEL_PROBES) + "/" + probe.name, std::ios::binary);
         ASSERT_TRUE(file) << probe.name;
-        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(file)),
+                                std::istreambuf_iterator<char>());
         const PeInfo info = Read(bytes);
         EXPECT_TRUE(info.isPe) << probe.name;
         EXPECT_EQ(info.is32Bit, sizeof(void*) == 4) << probe.name;
@@ -283,7 +292,8 @@ TEST(PeManifest, ReadsTheLaunchersVersionResource)
 {
     std::ifstream file(std::string(KOVA_LEVEL_PROBES) + "/autorun.exe", std::ios::binary);
     ASSERT_TRUE(file);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     const PeInfo info = Read(bytes);
     EXPECT_EQ(info.description, u"Starts the product from its disc");
     EXPECT_EQ(info.originalName, u"autorun.exe");

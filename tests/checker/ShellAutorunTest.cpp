@@ -39,7 +39,8 @@ TEST(ShellAutorun, ReadsTheSectionAsWindowsIniReaderDoes)
         int openLine;
     } cases[] = {
         {"plain", "[autorun]\r\nopen=autorun.exe\r\n", 1, "autorun.exe", 2},
-        {"names in any case, blanks around them", "  [ AutoRun ]\n\tOPEN = autorun.exe  \n", 1, "autorun.exe", 2},
+        {"names in any case, blanks around them", "  [ AutoRun ]\n\tOPEN = autorun.exe  \n", 1,
+         "autorun.exe", 2},
         {"one pair of quotes goes", "[autorun]\nopen=\"my setup.exe\"\n", 1, "my setup.exe", 2},
         {"a lone quote stays", "[autorun]\nopen=\"setup.exe\n", 1, "\"setup.exe", 2},
         {"the first line of a key counts", "[autorun]\nopen=a.exe\nopen=b.exe\n", 1, "a.exe", 2},
@@ -49,8 +50,10 @@ TEST(ShellAutorun, ReadsTheSectionAsWindowsIniReaderDoes)
         {"a line without = has no value", "[autorun]\nopen\n", 1, "", 2},
         {"no section", "open=autorun.exe\n", 0, "-", 0},
         {"a lone CR ends no line", "[autorun]\ropen=a.exe\n", 1, "-", 0},
-        {"UTF-16LE with its mark", Utf16("[autorun]\r\nopen=autorun.exe\r\n", true), 1, "autorun.exe", 2},
-        {"UTF-16 without it is ANSI text", Utf16("[autorun]\r\nopen=autorun.exe\r\n", false), 0, "-", 0},
+        {"UTF-16LE with its mark", Utf16("[autorun]\r\nopen=autorun.exe\r\n", true), 1,
+         "autorun.exe", 2},
+        {"UTF-16 without it is ANSI text", Utf16("[autorun]\r\nopen=autorun.exe\r\n", false), 0,
+         "-", 0},
         {"empty", "", 0, "-", 0},
     };
     for (const auto& c : cases) {
@@ -78,8 +81,9 @@ std::vector<std::string> Codes(const CheckReport& report)
 
 /// The launcher's own settings of a disc whose setup program is there, so that only the
 /// shell's lines make findings.
-const std::string kSettings = "AppKey=Software\\KovaTest\\NeverInstalled\r\nAutoStartValueName=Run\r\n"
-                              "AutoStartValue=1\r\nAppPathValueName=Path\r\nSetupName=setup.exe\r\n";
+const std::string kSettings =
+    "AppKey=Software\\KovaTest\\NeverInstalled\r\nAutoStartValueName=Run\r\n"
+    "AutoStartValue=1\r\nAppPathValueName=Path\r\nSetupName=setup.exe\r\n";
 
 TEST(ShellAutorun, EachTrapOfTheShellsLines)
 {
@@ -88,36 +92,62 @@ TEST(ShellAutorun, EachTrapOfTheShellsLines)
         std::string lines;
         std::vector<std::string> findings;
     } cases[] = {
-        {"a disc Windows starts the launcher from", "[autorun]\r\nopen=autorun.exe\r\nicon=autorun.exe,0\r\n"
-                                                    "label=Product\r\naction=Install\r\n", {}},
+        {"a disc Windows starts the launcher from",
+         "[autorun]\r\nopen=autorun.exe\r\nicon=autorun.exe,0\r\n"
+         "label=Product\r\naction=Install\r\n",
+         {}},
         {"no section", "open=autorun.exe\r\n", {"autorun-section-missing"}},
         // The one finding for it is the file's own: the mark hides the section.
-        {"a UTF-8 mark before the section", "\xEF\xBB\xBF[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n",
+        {"a UTF-8 mark before the section",
+         "\xEF\xBB\xBF[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n",
          {"utf8-bom-hides-section"}},
-        {"a UTF-8 mark before a comment", "\xEF\xBB\xBF;\r\n[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n", {}},
+        {"a UTF-8 mark before a comment",
+         "\xEF\xBB\xBF;\r\n[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n",
+         {}},
         {"no open= line", "[autorun]\r\nlabel=Product\r\n", {"autorun-open-missing"}},
-        {"an empty open= line", "[autorun]\r\nopen=\r\naction=Install\r\n", {"autorun-open-missing"}},
-        {"another program", "[autorun]\r\nopen=other.exe\r\naction=Install\r\n", {"autorun-open-other-program"}},
-        {"a program not on the disc", "[autorun]\r\nopen=gone.exe\r\naction=Install\r\n", {"autorun-open-not-found"}},
-        {"shellexecute= counts as open=", "[autorun]\r\nshellexecute=gone.htm\r\naction=Install\r\n",
+        {"an empty open= line",
+         "[autorun]\r\nopen=\r\naction=Install\r\n",
+         {"autorun-open-missing"}},
+        {"another program",
+         "[autorun]\r\nopen=other.exe\r\naction=Install\r\n",
+         {"autorun-open-other-program"}},
+        {"a program not on the disc",
+         "[autorun]\r\nopen=gone.exe\r\naction=Install\r\n",
          {"autorun-open-not-found"}},
-        {"an icon not on the disc", "[autorun]\r\nopen=autorun.exe\r\nicon=gone.ico\r\naction=Install\r\n",
+        {"shellexecute= counts as open=",
+         "[autorun]\r\nshellexecute=gone.htm\r\naction=Install\r\n",
+         {"autorun-open-not-found"}},
+        {"an icon not on the disc",
+         "[autorun]\r\nopen=autorun.exe\r\nicon=gone.ico\r\naction=Install\r\n",
          {"autorun-icon-not-found"}},
-        {"an icon beside the program in a folder", "[autorun]\r\nopen=bin\\autorun.exe\r\nicon=bin/app.ico\r\naction=Install\r\n", {}},
-        {"an icon away from the program", "[autorun]\r\nopen=bin\\autorun.exe\r\nicon=app.ico\r\naction=Install\r\n",
+        {"an icon beside the program in a folder",
+         "[autorun]\r\nopen=bin\\autorun.exe\r\nicon=bin/app.ico\r\naction=Install\r\n",
+         {}},
+        {"an icon away from the program",
+         "[autorun]\r\nopen=bin\\autorun.exe\r\nicon=app.ico\r\naction=Install\r\n",
          {"autorun-icon-not-beside-open"}},
-        {"a label of 32 characters", "[autorun]\r\nopen=autorun.exe\r\nlabel=" + std::string(32, 'L') + "\r\naction=Install\r\n", {}},
-        {"a label of 33", "[autorun]\r\nopen=autorun.exe\r\nlabel=" + std::string(33, 'L') + "\r\naction=Install\r\n",
+        {"a label of 32 characters",
+         "[autorun]\r\nopen=autorun.exe\r\nlabel=" + std::string(32, 'L') +
+             "\r\naction=Install\r\n",
+         {}},
+        {"a label of 33",
+         "[autorun]\r\nopen=autorun.exe\r\nlabel=" + std::string(33, 'L') +
+             "\r\naction=Install\r\n",
          {"autorun-label-too-long"}},
         {"no action= line", "[autorun]\r\nopen=autorun.exe\r\n", {"autorun-action-missing"}},
-        {"UseAutoPlay=1", "[autorun]\r\nopen=autorun.exe\r\naction=Install\r\nUseAutoPlay=1\r\n", {"autorun-useautoplay"}},
-        {"UseAutoPlay=0", "[autorun]\r\nopen=autorun.exe\r\naction=Install\r\nUseAutoPlay=0\r\n", {}},
+        {"UseAutoPlay=1",
+         "[autorun]\r\nopen=autorun.exe\r\naction=Install\r\nUseAutoPlay=1\r\n",
+         {"autorun-useautoplay"}},
+        {"UseAutoPlay=0",
+         "[autorun]\r\nopen=autorun.exe\r\naction=Install\r\nUseAutoPlay=0\r\n",
+         {}},
     };
     for (const auto& c : cases) {
         CheckerTestFolder disc;
         std::filesystem::create_directory(std::filesystem::path(disc.Path()) / "bin");
         disc.Write("autorun.inf", c.lines + kSettings);
-        for (const char* file : {"autorun.exe", "other.exe", "setup.exe", "app.ico", "bin/autorun.exe", "bin/app.ico"})
+        for (const char* file :
+             {"autorun.exe", "other.exe", "setup.exe", "app.ico", "bin/autorun.exe", "bin/app.ico"})
             disc.Write(file, "");
         EXPECT_EQ(Codes(CheckFolder(disc.Path())), c.findings) << c.what;
     }
@@ -131,11 +161,14 @@ TEST(ShellAutorun, EveryReportTellsTheUsbRule)
     CheckerTestFolder withoutFile;
     for (const CheckerTestFolder* disc : {&withFile, &withoutFile}) {
         const CheckReport report = CheckFolder(disc->Path());
-        EXPECT_NE(kova::check::TextReport(report).find("USB stick"), std::string::npos) << disc->Path();
+        EXPECT_NE(kova::check::TextReport(report).find("USB stick"), std::string::npos)
+            << disc->Path();
         const nlohmann::json json = nlohmann::json::parse(kova::check::JsonReport(report));
-        EXPECT_NE(json["autorun"]["removableDrives"].get<std::string>().find("Windows 7"), std::string::npos);
+        EXPECT_NE(json["autorun"]["removableDrives"].get<std::string>().find("Windows 7"),
+                  std::string::npos);
     }
-    const nlohmann::json json = nlohmann::json::parse(kova::check::JsonReport(CheckFolder(withFile.Path())));
+    const nlohmann::json json =
+        nlohmann::json::parse(kova::check::JsonReport(CheckFolder(withFile.Path())));
     EXPECT_EQ(json["autorun"]["keys"]["open"]["value"], "autorun.exe");
     EXPECT_EQ(json["autorun"]["keys"]["open"]["line"], 2);
     EXPECT_TRUE(json["autorun"]["keys"]["icon"].is_null());

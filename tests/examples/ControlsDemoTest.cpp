@@ -54,8 +54,9 @@ protected:
     MSG Scroll(WORD request) const
     {
         const HWND bar = fWindow->fBar->GetControlHWnd();
-        return {GetParent(bar), WM_VSCROLL, MAKEWPARAM(request, 0),
-                reinterpret_cast<LPARAM>(bar), 0, {0, 0}};
+        return {
+            GetParent(bar), WM_VSCROLL, MAKEWPARAM(request, 0), reinterpret_cast<LPARAM>(bar), 0,
+            {0, 0}};
     }
 
     std::string Status() const

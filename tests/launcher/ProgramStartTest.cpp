@@ -35,7 +35,8 @@ std::string FirstStart(const fs::path& folder)
 /// parameters reach the started program as the command line held them.
 TEST(StartThroughShell, OpensTheProgramWithItsParameters)
 {
-    const fs::path folder = fs::temp_directory_path() / ("kova-shell-" + std::to_string(std::random_device()()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("kova-shell-" + std::to_string(std::random_device()()));
     fs::create_directories(folder / "My App");
     fs::copy_file(KOVA_RECORDER, folder / "My App" / "app.exe");
     const fs::path saved = fs::current_path();

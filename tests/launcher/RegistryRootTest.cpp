@@ -57,8 +57,8 @@ TEST(RegistryAccess, OnlyTheExactViewsChangeTheAccess)
         const char* view;
         REGSAM access;
     } cases[] = {
-        {"64", 0x0101}, {"32", 0x0201}, {"", 0x0001},   {"64 ", 0x0001},
-        {"x64", 0x0001}, {"6", 0x0001}, {"064", 0x0001}, {"32bit", 0x0001},
+        {"64", 0x0101},  {"32", 0x0201}, {"", 0x0001},    {"64 ", 0x0001},
+        {"x64", 0x0001}, {"6", 0x0001},  {"064", 0x0001}, {"32bit", 0x0001},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RegistryAccess(c.view), c.access) << '"' << c.view << '"';

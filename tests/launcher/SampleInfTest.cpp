@@ -37,11 +37,11 @@ TEST(SampleInf, EverySettingIsFoundOnItsOwnLine)
     const struct {
         const char* key;
         bool present;
-    } settings[] = {{"AppRegistry=", true},        {"AppKey=", true},
-                    {"AutoStart=", false},         {"AutoStartValueName=", true},
-                    {"AutoStartValue=", true},     {"AppPathValueName=", true},
-                    {"SetupName=", true},         {"AppRegistryView=", false},
-                    {"AppVersion=", false},       {"AppVersionValueName=", false}};
+    } settings[] = {{"AppRegistry=", true},    {"AppKey=", true},
+                    {"AutoStart=", false},     {"AutoStartValueName=", true},
+                    {"AutoStartValue=", true}, {"AppPathValueName=", true},
+                    {"SetupName=", true},      {"AppRegistryView=", false},
+                    {"AppVersion=", false},    {"AppVersionValueName=", false}};
     for (const auto& setting : settings) {
         const char* found = std::strstr(text.c_str(), setting.key);
         if (!setting.present) {

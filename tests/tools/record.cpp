@@ -23,10 +23,12 @@ namespace {
 /// the stand-in hands it the arguments in UTF-8, the host's, but its tail in the code page.
 std::string Utf8(const std::string& text)
 {
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int units =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::basic_string<WCHAR> wide(static_cast<std::size_t>(units), 0);
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
     return out;
@@ -44,7 +46,8 @@ std::string OwnFileName()
     const HANDLE search = FindFirstFileW(module, &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, nullptr, 0, nullptr, nullptr);
+        const int bytes =
+            WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, nullptr, 0, nullptr, nullptr);
         std::string name(static_cast<std::size_t>(bytes), '\0');
         WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name.data(), bytes, nullptr, nullptr);
         name.resize(name.size() - 1);
@@ -99,9 +102,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR tail, int show)
     }
     // The tail and the error mode go first: a test that has seen every start in
     // "started.txt" finds them complete.
-    const std::string tails = name + " show=" + std::to_string(show) + " tail=[" + Utf8(tail) + "]\n";
+    const std::string tails =
+        name + " show=" + std::to_string(show) + " tail=[" + Utf8(tail) + "]\n";
     const std::string errorMode = name + " errormode=" + std::to_string(GetErrorMode()) + "\n";
-    return Append("tails.txt", tails) && Append("errormodes.txt", errorMode) && Append("started.txt", started + "\n")
+    return Append("tails.txt", tails) && Append("errormodes.txt", errorMode) &&
+                   Append("started.txt", started + "\n")
                ? 0
                : 1;
 }

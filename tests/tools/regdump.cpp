@@ -22,8 +22,8 @@ struct Root {
 };
 
 const Root Roots[] = {
-    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {"HKEY_USERS", HKEY_USERS},
+    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},     {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},   {"HKEY_USERS", HKEY_USERS},
     {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
 };
 
@@ -76,8 +76,10 @@ std::string Probe(std::string_view line)
                std::to_string(read) + ": " + Hex(data, read == ERROR_SUCCESS ? got : 0);
         if (got > 0) {
             DWORD shortSize = got - 1;
-            const LONG shortRead = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, data, &shortSize);
-            out += "; one byte short " + std::to_string(shortRead) + " " + std::to_string(shortSize);
+            const LONG shortRead =
+                RegQueryValueExA(key, name.c_str(), nullptr, nullptr, data, &shortSize);
+            out +=
+                "; one byte short " + std::to_string(shortRead) + " " + std::to_string(shortSize);
         }
     }
     RegCloseKey(key);
@@ -114,7 +116,8 @@ int main(int argc, char** argv)
             dump += Probe(line) + "\n";
     }
     std::FILE* out = std::fopen(argv[2], "wb");
-    if (!out || std::fwrite(dump.data(), 1, dump.size(), out) != dump.size() || std::fclose(out) != 0) {
+    if (!out || std::fwrite(dump.data(), 1, dump.size(), out) != dump.size() ||
+        std::fclose(out) != 0) {
         std::fprintf(stderr, "regdump: cannot write %s\n", argv[2]);
         return 2;
     }

@@ -78,8 +78,8 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; i += 3) {
         REGSAM access = 0;
         if (FindRoot(argv[i]) == nullptr || !ReadAccess(argv[i + 2], access)) {
-            std::fprintf(stderr, "regprobe: unknown root '%s' or bad access mask '%s'\n",
-                         argv[i], argv[i + 2]);
+            std::fprintf(stderr, "regprobe: unknown root '%s' or bad access mask '%s'\n", argv[i],
+                         argv[i + 2]);
             return 2;
         }
     }

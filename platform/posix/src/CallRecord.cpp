@@ -107,7 +107,8 @@ std::string CallRecord::Show(const Startup& startup)
 {
     if (!startup.info)
         return "NULL";
-    return "{dwFlags=" + Hex(startup.info->dwFlags) + ", wShowWindow=" + Hex(startup.info->wShowWindow) + "}";
+    return "{dwFlags=" + Hex(startup.info->dwFlags) +
+           ", wShowWindow=" + Hex(startup.info->wShowWindow) + "}";
 }
 
 std::string CallRecord::Show(const Buffer& buffer)

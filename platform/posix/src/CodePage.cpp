@@ -64,13 +64,20 @@ std::u16string ReadUtf8(std::string_view bytes, IllFormed illFormed)
     std::u16string out;
     for (std::size_t i = 0; i < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        const std::size_t length = lead < 0x80                   ? 1
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                                 : 0;
+        char32_t code = length == 1   ? lead
+                        : length == 2 ? lead & 0x1F
+                        : length == 3 ? lead & 0x0F
+                                      : lead & 0x07;
         std::size_t used = 1;
         bool good = length > 0;
         for (; good && used < length; ++used) {
-            const auto next = i + used < bytes.size() ? static_cast<unsigned char>(bytes[i + used]) : 0;
+            const auto next =
+                i + used < bytes.size() ? static_cast<unsigned char>(bytes[i + used]) : 0;
             good = (next & 0xC0) == 0x80;
             if (good)
                 code = code << 6 | (next & 0x3F);
@@ -135,8 +142,9 @@ std::string WideToAnsi(std::u16string_view text)
             out += static_cast<char>(0x80 + (high - table.high));
             continue;
         }
-        const BestFit* const fit = std::lower_bound(
-            table.bestFit, bestFitEnd, unit, [](const BestFit& entry, char16_t u) { return entry.unit < u; });
+        const BestFit* const fit =
+            std::lower_bound(table.bestFit, bestFitEnd, unit,
+                             [](const BestFit& entry, char16_t u) { return entry.unit < u; });
         out += fit != bestFitEnd && fit->unit == unit ? static_cast<char>(fit->byte) : '?';
     }
     return out;
@@ -178,8 +186,9 @@ char16_t UpcaseChar(char16_t c)
     if (c < 0x80)
         return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - ('a' - 'A')) : c;
     // The runs are sorted: find the last one starting at or before c.
-    const auto run = std::upper_bound(std::begin(UpperCaseRuns), std::end(UpperCaseRuns), c,
-                                      [](char16_t u, const CaseRun& entry) { return u < entry.first; });
+    const auto run =
+        std::upper_bound(std::begin(UpperCaseRuns), std::end(UpperCaseRuns), c,
+                         [](char16_t u, const CaseRun& entry) { return u < entry.first; });
     if (run == std::begin(UpperCaseRuns))
         return c;
     const CaseRun& found = *(run - 1);

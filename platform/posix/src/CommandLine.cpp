@@ -87,7 +87,8 @@ std::vector<std::string> SplitCommandLine(std::string_view line)
                 ++backslashes;
                 ++i;
             }
-            argument.append(i < line.size() && line[i] == '"' ? backslashes / 2 : backslashes, '\\');
+            argument.append(i < line.size() && line[i] == '"' ? backslashes / 2 : backslashes,
+                            '\\');
             if (i < line.size() && line[i] == '"') {
                 if (backslashes % 2 == 1) {
                     argument += '"';

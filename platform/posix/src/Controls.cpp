@@ -152,7 +152,6 @@ BOOL WINAPI GetScrollInfo(HWND window, int bar, LPSCROLLINFO info)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return SendMessageA(window, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)) != 0
-               ? TRUE
-               : FALSE;
+    return SendMessageA(window, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)) != 0 ? TRUE
+                                                                                           : FALSE;
 }

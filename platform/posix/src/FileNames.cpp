@@ -24,8 +24,8 @@ std::optional<std::string> FindName(const std::string& directory, std::string_vi
     const std::string exact = directory + '/' + std::string(name);
     if (Exists(exact))
         return std::string(name);
-    const std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(directory.empty() ? "/" : directory.c_str()),
-                                                     closedir);
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(
+        opendir(directory.empty() ? "/" : directory.c_str()), closedir);
     if (!folder)
         return std::nullopt;
     std::optional<std::string> found;

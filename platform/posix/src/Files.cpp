@@ -42,7 +42,8 @@ DWORD Attributes(std::string path)
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
 {
     // The name is text in the code page.
-    return Attributes(fileName ? kova::posix::WideToUtf8(kova::posix::AnsiToWide(fileName)) : std::string());
+    return Attributes(fileName ? kova::posix::WideToUtf8(kova::posix::AnsiToWide(fileName))
+                               : std::string());
 }
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR fileName)

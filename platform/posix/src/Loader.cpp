@@ -18,7 +18,8 @@ using kova::posix::CallRecord;
 namespace {
 
 constexpr DWORD kSearchFlags = 0x200 | 0x400 | LOAD_LIBRARY_SEARCH_SYSTEM32 | 0x1000;
-constexpr DWORD kErrorModes = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+constexpr DWORD kErrorModes =
+    SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
 
 constexpr std::string_view kErrorModeVariable = "KOVA_ERROR_MODE";
 
@@ -92,7 +93,8 @@ std::string ErrorModeHandOver()
 
 bool IsErrorModeHandOver(std::string_view entry)
 {
-    return entry.starts_with(kErrorModeVariable) && entry.substr(kErrorModeVariable.size()).starts_with('=');
+    return entry.starts_with(kErrorModeVariable) &&
+           entry.substr(kErrorModeVariable.size()).starts_with('=');
 }
 
 } // namespace kova::posix
@@ -124,7 +126,8 @@ BOOL WINAPI SetDllDirectoryA(LPCSTR pathName)
 
 UINT WINAPI SetErrorMode(UINT mode)
 {
-    return CallRecord::Returned("SetErrorMode", ProcessErrorMode().exchange(mode & kErrorModes), mode);
+    return CallRecord::Returned("SetErrorMode", ProcessErrorMode().exchange(mode & kErrorModes),
+                                mode);
 }
 
 UINT WINAPI GetErrorMode(void)
@@ -148,5 +151,6 @@ BOOL WINAPI SetThreadErrorMode(DWORD newMode, LPDWORD oldMode)
         gThreadErrorMode = newMode;
         done = TRUE;
     }
-    return CallRecord::Returned("SetThreadErrorMode", done, newMode, CallRecord::Out<DWORD>{oldMode});
+    return CallRecord::Returned("SetThreadErrorMode", done, newMode,
+                                CallRecord::Out<DWORD>{oldMode});
 }

@@ -40,8 +40,7 @@ bool InRange(UINT message, UINT first, UINT last)
 
 /// The first window of a thread, in z-order, top-level windows before their children,
 /// that needs painting and passes the filter.
-HWND FindPaint(WindowManager& manager, const std::vector<HWND>& windows, DWORD thread,
-               HWND filter)
+HWND FindPaint(WindowManager& manager, const std::vector<HWND>& windows, DWORD thread, HWND filter)
 {
     for (HWND h : windows) {
         const Window& window = *manager.fWindows.at(h);
@@ -108,8 +107,8 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND handle, UINT first, UINT last)
         }
         if (queue.fQuit) {
             queue.fQuit = false;
-            *message = {NULL, WM_QUIT, static_cast<WPARAM>(queue.fQuitCode), 0, MessageTime(),
-                        {0, 0}};
+            *message = {NULL, WM_QUIT,       static_cast<WPARAM>(queue.fQuitCode),
+                        0,    MessageTime(), {0, 0}};
             return FALSE;
         }
         if (InRange(WM_PAINT, first, last)) {
@@ -124,9 +123,8 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND handle, UINT first, UINT last)
 
 BOOL WINAPI TranslateMessage(const MSG* message)
 {
-    if (message == NULL ||
-        (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN &&
-         message->message != WM_KEYUP && message->message != WM_SYSKEYUP)) {
+    if (message == NULL || (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN &&
+                            message->message != WM_KEYUP && message->message != WM_SYSKEYUP)) {
         return FALSE;
     }
     if (message->message == WM_KEYUP || message->message == WM_SYSKEYUP) {

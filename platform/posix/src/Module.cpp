@@ -167,8 +167,8 @@ int wvsprintfA(LPSTR buffer, LPCSTR format, va_list args)
         case 'i': {
             const std::int32_t value = va_arg(args, std::int32_t);
             // Negated in unsigned arithmetic, so the most negative value stays defined.
-            const std::uint32_t magnitude =
-                value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+            const std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                                      : static_cast<std::uint32_t>(value);
             sign = value < 0 ? "-" : "";
             body = Digits(magnitude, 10, false, number);
             numeric = true;

@@ -71,8 +71,9 @@ Lookup FindProgram(std::string name)
 {
     std::replace(name.begin(), name.end(), '\\', '/');
     const std::size_t slash = name.rfind('/');
-    const std::string_view file = slash == std::string::npos ? std::string_view(name)
-                                                             : std::string_view(name).substr(slash + 1);
+    const std::string_view file = slash == std::string::npos
+                                      ? std::string_view(name)
+                                      : std::string_view(name).substr(slash + 1);
     std::vector<std::string> forms;
     if (file.find('.') == std::string_view::npos)
         forms.push_back(std::string(file) + ".exe");
@@ -109,7 +110,8 @@ Lookup FindCommandProgram(std::string_view line)
 {
     if (line.starts_with('"')) {
         const std::size_t close = line.find('"', 1);
-        return FindProgram(std::string(line.substr(1, close == std::string_view::npos ? close : close - 1)));
+        return FindProgram(
+            std::string(line.substr(1, close == std::string_view::npos ? close : close - 1)));
     }
     std::optional<Lookup> first;
     for (std::size_t end = 0;; ++end) {
@@ -207,7 +209,7 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
                 SetLastError(error);
             // WinExec passes the refusal of a program that needs elevation on as
             // ERROR_BAD_FORMAT; the last error tells the reason.
-            result = error == ERROR_SUCCESS               ? Started
+            result = error == ERROR_SUCCESS              ? Started
                      : error == ERROR_ELEVATION_REQUIRED ? ERROR_BAD_FORMAT
                      : error == ERROR_NOT_ENOUGH_MEMORY  ? 0
                                                          : error;
@@ -218,10 +220,11 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand)
     return CallRecord::Returned("WinExec", result, CallRecord::Text{commandLine}, showCommand);
 }
 
-BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
-                           LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
-                           LPPROCESS_INFORMATION processInformation)
+BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
+                           LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                           DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                           LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION processInformation)
 {
     using namespace kova::posix;
     BOOL result = FALSE;
@@ -231,7 +234,8 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURI
         // the command line, in the folders WinExec searches.
         if (commandLine && !applicationName && !environment && !currentDirectory && startupInfo &&
             processInformation) {
-            const UINT show = startupInfo->dwFlags & STARTF_USESHOWWINDOW ? startupInfo->wShowWindow : SW_SHOWDEFAULT;
+            const UINT show = startupInfo->dwFlags & STARTF_USESHOWWINDOW ? startupInfo->wShowWindow
+                                                                          : SW_SHOWDEFAULT;
             const std::u16string line(commandLine);
             // The started program's "A" calls see its command line in the code page.
             error = Start(WideToUtf8(line), WideToAnsi(line), show);
@@ -248,8 +252,9 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURI
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
-    return CallRecord::Returned("CreateProcessW", result, CallRecord::WideText{applicationName},
-                                CallRecord::WideText{commandLine}, processAttributes, threadAttributes,
-                                inheritHandles, creationFlags, environment, CallRecord::WideText{currentDirectory},
-                                CallRecord::Startup{startupInfo}, CallRecord::Buffer{processInformation});
+    return CallRecord::Returned(
+        "CreateProcessW", result, CallRecord::WideText{applicationName},
+        CallRecord::WideText{commandLine}, processAttributes, threadAttributes, inheritHandles,
+        creationFlags, environment, CallRecord::WideText{currentDirectory},
+        CallRecord::Startup{startupInfo}, CallRecord::Buffer{processInformation});
 }

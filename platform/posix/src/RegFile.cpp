@@ -21,8 +21,8 @@ struct RootNames {
 };
 
 constexpr RootNames Roots[] = {
-    {u"HKEY_CLASSES_ROOT", u"HKCR"},  {u"HKEY_CURRENT_USER", u"HKCU"},
-    {u"HKEY_LOCAL_MACHINE", u"HKLM"}, {u"HKEY_USERS", u"HKU"},
+    {u"HKEY_CLASSES_ROOT", u"HKCR"},   {u"HKEY_CURRENT_USER", u"HKCU"},
+    {u"HKEY_LOCAL_MACHINE", u"HKLM"},  {u"HKEY_USERS", u"HKU"},
     {u"HKEY_CURRENT_CONFIG", u"HKCC"},
 };
 
@@ -50,8 +50,8 @@ bool IsBlank(char16_t c)
 bool IsSpace(char16_t c)
 {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-           c == 0x3000;
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
 }
 
 int HexDigit(char16_t c)
@@ -187,7 +187,8 @@ public:
         const std::size_t end = std::min(fText.find_first_of(u"\r\n", fPosition), fText.size());
         const std::u16string_view line = fText.substr(fPosition, end - fPosition);
         fPosition = end + 1;
-        if (end < fText.size() && fText[end] == '\r' && end + 1 < fText.size() && fText[end + 1] == '\n')
+        if (end < fText.size() && fText[end] == '\r' && end + 1 < fText.size() &&
+            fText[end + 1] == '\n')
             ++fPosition;
         return line;
     }
@@ -224,7 +225,8 @@ private:
         while (const std::optional<std::u16string_view> line = fLines.Next()) {
             if (!line->starts_with(u"HKEY_CLASSES_ROOT"))
                 continue;
-            const std::u16string_view key = line->substr(0, std::find_if(line->begin(), line->end(), IsSpace) - line->begin());
+            const std::u16string_view key =
+                line->substr(0, std::find_if(line->begin(), line->end(), IsSpace) - line->begin());
             std::u16string_view value = SkipBlanks(line->substr(key.size()));
             if (value.starts_with('='))
                 value.remove_prefix(1);
@@ -273,7 +275,8 @@ private:
         // A root itself is never removed.
         if (!root || slash == std::u16string_view::npos || slash + 1 == doomed.size())
             return;
-        if (const std::optional<std::u16string> full = JoinKeyPath(std::u16string(root->full), doomed.substr(slash + 1)))
+        if (const std::optional<std::u16string> full =
+                JoinKeyPath(std::u16string(root->full), doomed.substr(slash + 1)))
             RemoveKey(*full);
     }
 
@@ -287,11 +290,13 @@ private:
         if (!root)
             return;
         const std::size_t slash = path.find('\\');
-        const std::optional<std::u16string> full = JoinKeyPath(
-            std::u16string(root->full), slash == std::u16string_view::npos ? u"" : path.substr(slash + 1));
+        const std::optional<std::u16string> full =
+            JoinKeyPath(std::u16string(root->full),
+                        slash == std::u16string_view::npos ? u"" : path.substr(slash + 1));
         if (!full)
             return;
-        for (std::size_t at = full->find('\\'); at != std::u16string::npos; at = full->find('\\', at + 1))
+        for (std::size_t at = full->find('\\'); at != std::u16string::npos;
+             at = full->find('\\', at + 1))
             fTree.keys.try_emplace(full->substr(0, at));
         fKey = &fTree.keys[*full];
     }
@@ -301,7 +306,8 @@ private:
         const std::u16string prefix = path + u'\\';
         auto it = fTree.keys.lower_bound(prefix);
         while (it != fTree.keys.end() && it->first.size() >= prefix.size() &&
-               CompareIgnoringCase(std::u16string_view(it->first).substr(0, prefix.size()), prefix) == 0)
+               CompareIgnoringCase(std::u16string_view(it->first).substr(0, prefix.size()),
+                                   prefix) == 0)
             it = fTree.keys.erase(it);
         fTree.keys.erase(path);
     }
@@ -348,7 +354,8 @@ private:
                 return;
             const Number type = ParseHexNumber(rest);
             if (!type.overflow && rest.substr(type.used).starts_with(u"):"))
-                ParseHexValue(std::move(name), static_cast<DWORD>(type.value), rest.substr(type.used + 2));
+                ParseHexValue(std::move(name), static_cast<DWORD>(type.value),
+                              rest.substr(type.used + 2));
         }
     }
 

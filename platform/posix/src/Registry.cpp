@@ -67,7 +67,8 @@ RegTree ImportedInto32BitView(RegTree tree)
     for (auto& [path, values] : tree.keys) {
         const std::u16string target = ViewKeyPath(path, KEY_WOW64_32KEY, ProcessKind::Process64);
         // An import creates every key on the way down, so each parent exists too.
-        for (std::size_t at = target.find(u'\\'); at != std::u16string::npos; at = target.find(u'\\', at + 1))
+        for (std::size_t at = target.find(u'\\'); at != std::u16string::npos;
+             at = target.find(u'\\', at + 1))
             viewed.keys.try_emplace(target.substr(0, at));
         viewed.keys[target].merge(values);
     }
@@ -145,7 +146,8 @@ static std::u16string WideName(LPCWSTR name)
     return name ? std::u16string(name) : std::u16string();
 }
 
-static LONG OpenKey(HKEY key, const std::optional<std::u16string>& subKey, REGSAM desired, PHKEY result)
+static LONG OpenKey(HKEY key, const std::optional<std::u16string>& subKey, REGSAM desired,
+                    PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -175,8 +177,8 @@ static LONG OpenKey(HKEY key, const std::optional<std::u16string>& subKey, REGSA
 /// The "A" query hands out the string types in the code page, the "W" one as kept.
 enum class DataForm { Ansi, Wide };
 
-static LONG QueryValue(HKEY key, const std::u16string& valueName, DataForm form, LPDWORD reserved, LPDWORD type,
-                       LPBYTE data, LPDWORD dataSize)
+static LONG QueryValue(HKEY key, const std::u16string& valueName, DataForm form, LPDWORD reserved,
+                       LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     if (reserved || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
@@ -218,38 +220,44 @@ static LONG CloseKey(HKEY key)
         return ERROR_SUCCESS;
     RegistryState& state = State();
     const std::lock_guard guard(state.lock);
-    return state.openKeys.erase(reinterpret_cast<ULONG_PTR>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return state.openKeys.erase(reinterpret_cast<ULONG_PTR>(key)) ? ERROR_SUCCESS
+                                                                  : ERROR_INVALID_HANDLE;
 }
 
 // The entry points, each recorded when a record of the calls is kept.
 
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result)
 {
-    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, AnsiSubKey(subKey), desired, result), key,
-                                CallRecord::Text{subKey}, options, desired, CallRecord::Out<HKEY>{result});
+    return CallRecord::Returned("RegOpenKeyExA", OpenKey(key, AnsiSubKey(subKey), desired, result),
+                                key, CallRecord::Text{subKey}, options, desired,
+                                CallRecord::Out<HKEY>{result});
 }
 
 LONG WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result)
 {
-    return CallRecord::Returned("RegOpenKeyExW", OpenKey(key, WideName(subKey), desired, result), key,
-                                CallRecord::WideText{subKey}, options, desired, CallRecord::Out<HKEY>{result});
+    return CallRecord::Returned("RegOpenKeyExW", OpenKey(key, WideName(subKey), desired, result),
+                                key, CallRecord::WideText{subKey}, options, desired,
+                                CallRecord::Out<HKEY>{result});
 }
 
-LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD dataSize)
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize)
+{
+    const LONG status = QueryValue(key, AnsiToWide(valueName ? valueName : ""), DataForm::Ansi,
+                                   reserved, type, data, dataSize);
+    return CallRecord::Returned("RegQueryValueExA", status, key, CallRecord::Text{valueName},
+                                reserved, CallRecord::Out<DWORD>{type}, CallRecord::Buffer{data},
+                                CallRecord::Out<DWORD>{dataSize});
+}
+
+LONG WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize)
 {
     const LONG status =
-        QueryValue(key, AnsiToWide(valueName ? valueName : ""), DataForm::Ansi, reserved, type, data, dataSize);
-    return CallRecord::Returned("RegQueryValueExA", status, key, CallRecord::Text{valueName}, reserved,
-                                CallRecord::Out<DWORD>{type}, CallRecord::Buffer{data}, CallRecord::Out<DWORD>{dataSize});
-}
-
-LONG WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD dataSize)
-{
-    const LONG status = QueryValue(key, WideName(valueName), DataForm::Wide, reserved, type, data, dataSize);
-    return CallRecord::Returned("RegQueryValueExW", status, key, CallRecord::WideText{valueName}, reserved,
-                                CallRecord::Out<DWORD>{type}, CallRecord::Buffer{data}, CallRecord::Out<DWORD>{dataSize});
+        QueryValue(key, WideName(valueName), DataForm::Wide, reserved, type, data, dataSize);
+    return CallRecord::Returned("RegQueryValueExW", status, key, CallRecord::WideText{valueName},
+                                reserved, CallRecord::Out<DWORD>{type}, CallRecord::Buffer{data},
+                                CallRecord::Out<DWORD>{dataSize});
 }
 
 LONG WINAPI RegCloseKey(HKEY key)

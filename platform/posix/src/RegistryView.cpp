@@ -162,7 +162,7 @@ void ReloadProcessKind()
 
 std::u16string ViewKeyPath(const std::u16string& path, REGSAM desired, ProcessKind kind)
 {
-    const bool view32 = kind == ProcessKind::Process32 ? (desired & KEY_WOW64_64KEY) == 0
+    const bool view32 = kind == ProcessKind::Process32   ? (desired & KEY_WOW64_64KEY) == 0
                         : kind == ProcessKind::Process64 ? (desired & KEY_WOW64_32KEY) != 0
                                                          : false;
     if (!view32)

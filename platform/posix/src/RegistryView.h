@@ -10,9 +10,9 @@ namespace kova::posix {
 
 /// Which Windows the process plays, as far as the registry's views go.
 enum class ProcessKind {
-    OneView,     ///< 32-bit Windows: one view, whatever the access asks for
-    Process32,   ///< a 32-bit program on 64-bit Windows: the 32-bit view unless it asks
-    Process64,   ///< a 64-bit program on 64-bit Windows: the 64-bit view unless it asks
+    OneView,   ///< 32-bit Windows: one view, whatever the access asks for
+    Process32, ///< a 32-bit program on 64-bit Windows: the 32-bit view unless it asks
+    Process64, ///< a 64-bit program on 64-bit Windows: the 64-bit view unless it asks
 };
 
 /// The process's kind: KOVA_WINDOWS64 names its width on 64-bit Windows ("32" or "64");

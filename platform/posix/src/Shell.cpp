@@ -61,7 +61,8 @@ std::optional<std::string> SearchFor(const std::optional<std::string>& path, std
 /// Hands SearchPath's result out in `buffer` as its "A" or "W" form does: too small a
 /// buffer gets the size it needs, the terminator included.
 template <class Char>
-DWORD HandOutPath(const std::basic_string<Char>& found, DWORD bufferLength, Char* buffer, Char** filePart)
+DWORD HandOutPath(const std::basic_string<Char>& found, DWORD bufferLength, Char* buffer,
+                  Char** filePart)
 {
     if (found.size() >= bufferLength)
         return static_cast<DWORD>(found.size() + 1);
@@ -93,12 +94,13 @@ std::optional<std::string> Utf8Of(LPCWSTR wide)
 }
 
 template <class Char>
-DWORD SearchPath(const Char* path, const Char* fileName, const Char* extension, DWORD bufferLength, Char* buffer,
-                 Char** filePart)
+DWORD SearchPath(const Char* path, const Char* fileName, const Char* extension, DWORD bufferLength,
+                 Char* buffer, Char** filePart)
 {
     if (BadSearch(fileName, bufferLength, buffer))
         return 0;
-    const std::optional<std::string> found = SearchFor(Utf8Of(path), *Utf8Of(fileName), Utf8Of(extension));
+    const std::optional<std::string> found =
+        SearchFor(Utf8Of(path), *Utf8Of(fileName), Utf8Of(extension));
     if (!found) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
@@ -129,8 +131,9 @@ bool IsOpen(const Char* verb)
 
 /// Opens the program `file` (UTF-8) names with the command line `utf8Line`; `line` is the
 /// same as its "A" calls see it, in the code page.
-HINSTANCE ShellExecute(bool knownVerb, const std::optional<std::string>& file, const std::string& utf8Line,
-                       const std::string& line, bool directory, INT show)
+HINSTANCE ShellExecute(bool knownVerb, const std::optional<std::string>& file,
+                       const std::string& utf8Line, const std::string& line, bool directory,
+                       INT show)
 {
     if (!knownVerb)
         return Failure(SE_ERR_NOASSOC);
@@ -141,7 +144,8 @@ HINSTANCE ShellExecute(bool knownVerb, const std::optional<std::string>& file, c
     if (program.error != ERROR_SUCCESS)
         return Failure(program.error);
     const UINT started = Spawn(program.path, utf8Line, line, static_cast<UINT>(show));
-    return started > 31 ? reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42)) : Failure(started);
+    return started > 31 ? reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42))
+                        : Failure(started);
 }
 
 /// The command line the shell gives a program: its quoted name and the parameters.
@@ -160,8 +164,8 @@ std::basic_string<Char> ShellLine(const Char* file, const Char* parameters)
 
 } // namespace
 
-DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength, LPSTR buffer,
-                         LPSTR* filePart)
+DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength,
+                         LPSTR buffer, LPSTR* filePart)
 {
     try {
         return SearchPath(path, fileName, extension, bufferLength, buffer, filePart);
@@ -171,8 +175,8 @@ DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD b
     }
 }
 
-DWORD WINAPI SearchPathW(LPCWSTR path, LPCWSTR fileName, LPCWSTR extension, DWORD bufferLength, LPWSTR buffer,
-                         LPWSTR* filePart)
+DWORD WINAPI SearchPathW(LPCWSTR path, LPCWSTR fileName, LPCWSTR extension, DWORD bufferLength,
+                         LPWSTR buffer, LPWSTR* filePart)
 {
     try {
         return SearchPath(path, fileName, extension, bufferLength, buffer, filePart);
@@ -182,30 +186,31 @@ DWORD WINAPI SearchPathW(LPCWSTR path, LPCWSTR fileName, LPCWSTR extension, DWOR
     }
 }
 
-HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
-                               INT showCommand)
+HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                               LPCSTR directory, INT showCommand)
 {
     HINSTANCE result;
     try {
         const std::string line = file ? ShellLine(file, parameters) : "";
-        result = ShellExecute(!verb || IsOpen(verb), Utf8Of(file), Utf8(line.c_str()), line, directory != nullptr,
-                              showCommand);
+        result = ShellExecute(!verb || IsOpen(verb), Utf8Of(file), Utf8(line.c_str()), line,
+                              directory != nullptr, showCommand);
     } catch (const std::bad_alloc&) {
         result = Failure(ERROR_NOT_ENOUGH_MEMORY);
     }
-    return CallRecord::Returned("ShellExecuteA", result, window, CallRecord::Text{verb}, CallRecord::Text{file},
-                                CallRecord::Text{parameters}, CallRecord::Text{directory}, showCommand);
+    return CallRecord::Returned("ShellExecuteA", result, window, CallRecord::Text{verb},
+                                CallRecord::Text{file}, CallRecord::Text{parameters},
+                                CallRecord::Text{directory}, showCommand);
 }
 
-HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
-                               INT showCommand)
+HINSTANCE WINAPI ShellExecuteW(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                               LPCWSTR directory, INT showCommand)
 {
     HINSTANCE result;
     try {
         // The started program's "A" calls see its command line in the code page.
         const std::u16string line = file ? ShellLine<char16_t>(file, parameters) : u"";
-        result = ShellExecute(!verb || IsOpen(verb), Utf8Of(file), WideToUtf8(line), WideToAnsi(line),
-                              directory != nullptr, showCommand);
+        result = ShellExecute(!verb || IsOpen(verb), Utf8Of(file), WideToUtf8(line),
+                              WideToAnsi(line), directory != nullptr, showCommand);
     } catch (const std::bad_alloc&) {
         result = Failure(ERROR_NOT_ENOUGH_MEMORY);
     }

@@ -13,8 +13,8 @@ namespace kova::posix {
 /// included: "a;;b" gives "a", "", "b", and the empty text one empty field. The fields
 /// point into `text`.
 template <class Char>
-std::vector<std::basic_string_view<Char>> SplitFields(std::type_identity_t<std::basic_string_view<Char>> text,
-                                                      Char separator)
+std::vector<std::basic_string_view<Char>>
+SplitFields(std::type_identity_t<std::basic_string_view<Char>> text, Char separator)
 {
     std::vector<std::basic_string_view<Char>> fields;
     for (std::size_t start = 0;;) {

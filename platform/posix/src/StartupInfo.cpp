@@ -18,7 +18,8 @@ constexpr std::string_view ShowVariable = "KOVA_SHOW_WINDOW";
 bool IsHandOver(std::string_view entry)
 {
     for (std::string_view variable : {CommandLineVariable, ShowVariable})
-        if (entry.size() > variable.size() && entry.starts_with(variable) && entry[variable.size()] == '=')
+        if (entry.size() > variable.size() && entry.starts_with(variable) &&
+            entry[variable.size()] == '=')
             return true;
     return false;
 }
@@ -49,7 +50,8 @@ std::optional<StartupInfo> StartupInfo::Take(int argc, const char* const* argv)
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error == std::errc() && end == text.data() + text.size()) {
             // The line is in the code page; the arguments came as the host's UTF-8.
-            const std::vector<std::string> arguments = SplitCommandLine(WideToUtf8(AnsiToWide(line)));
+            const std::vector<std::string> arguments =
+                SplitCommandLine(WideToUtf8(AnsiToWide(line)));
             bool matches = arguments.size() == static_cast<std::size_t>(argc);
             for (int i = 0; matches && i < argc; ++i)
                 matches = arguments[static_cast<std::size_t>(i)] == argv[i];

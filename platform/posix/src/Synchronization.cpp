@@ -191,7 +191,8 @@ DWORD Wait(HANDLE handle, DWORD milliseconds)
         object->fSignalled.wait(lock, taken);
         return WAIT_OBJECT_0;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     return object->fSignalled.wait_until(lock, deadline, taken) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
@@ -213,8 +214,8 @@ HANDLE kova::posix::NewProcessHandle()
 
 // The entry points, each recorded when a record of the calls is kept.
 
-HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES attributes, LONG initialCount, LONG maximumCount,
-                               LPCSTR name)
+HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES attributes, LONG initialCount,
+                               LONG maximumCount, LPCSTR name)
 {
     return CallRecord::Returned("CreateSemaphoreA", NewSemaphore(initialCount, maximumCount, name),
                                 attributes, initialCount, maximumCount, CallRecord::Text{name});
@@ -226,10 +227,11 @@ BOOL WINAPI ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previou
                                 semaphore, releaseCount, CallRecord::Out<LONG>{previousCount});
 }
 
-HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCSTR name)
+HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState,
+                           LPCSTR name)
 {
-    return CallRecord::Returned("CreateEventA", NewEvent(manualReset, initialState, name), attributes,
-                                manualReset, initialState, CallRecord::Text{name});
+    return CallRecord::Returned("CreateEventA", NewEvent(manualReset, initialState, name),
+                                attributes, manualReset, initialState, CallRecord::Text{name});
 }
 
 BOOL WINAPI SetEvent(HANDLE event)
@@ -244,7 +246,8 @@ BOOL WINAPI ResetEvent(HANDLE event)
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
-    return CallRecord::Returned("WaitForSingleObject", Wait(handle, milliseconds), handle, milliseconds);
+    return CallRecord::Returned("WaitForSingleObject", Wait(handle, milliseconds), handle,
+                                milliseconds);
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle)

@@ -47,7 +47,8 @@ int HandOut(const std::basic_string<Char>& text, Char* out, int capacity)
 
 } // namespace
 
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR out, int capacity)
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR out,
+                               int capacity)
 {
     if (!text || length == 0 || length < -1 || capacity < 0 || (capacity > 0 && !out) ||
         (codePage != CP_UTF8 && !IsAnsi(codePage))) {
@@ -64,8 +65,8 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LP
     }
 }
 
-int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int length, LPSTR out, int capacity,
-                               LPCSTR, LPBOOL usedDefault)
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int length, LPSTR out,
+                               int capacity, LPCSTR, LPBOOL usedDefault)
 {
     if (!text || length == 0 || length < -1 || capacity < 0 || (capacity > 0 && !out) ||
         (codePage != CP_UTF8 && !IsAnsi(codePage)) || (codePage == CP_UTF8 && usedDefault)) {

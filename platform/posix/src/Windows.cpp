@@ -75,8 +75,8 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass)
     return nextAtom++;
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param)
 {
     WindowManager& manager = WindowManager::Get();
@@ -129,18 +129,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         manager.fWindows.emplace(handle, std::move(window));
     }
 
-    CREATESTRUCTA create = {param,
-                            instance,
-                            menu,
-                            parent,
-                            height,
-                            width,
-                            y,
-                            x,
-                            static_cast<LONG>(style),
-                            windowName,
-                            className,
-                            exStyle};
+    CREATESTRUCTA create = {
+        param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+        windowName, className, exStyle};
     if (SendMessageA(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create)) == FALSE ||
         SendMessageA(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
         DestroyWindow(handle);
@@ -491,8 +482,7 @@ SHORT WINAPI GetKeyState(int)
 
 BOOL WINAPI SetWindowTextA(HWND handle, LPCSTR text)
 {
-    return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0 ? TRUE
-                                                                                      : FALSE;
+    return SendMessageA(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0 ? TRUE : FALSE;
 }
 
 int WINAPI GetWindowTextA(HWND handle, LPSTR buffer, int size)
@@ -532,8 +522,7 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width,
         } else if (insertAfter != handle &&
                    std::find(siblings.begin(), siblings.end(), insertAfter) != siblings.end()) {
             siblings.erase(std::find(siblings.begin(), siblings.end(), handle));
-            siblings.insert(std::find(siblings.begin(), siblings.end(), insertAfter) + 1,
-                            handle);
+            siblings.insert(std::find(siblings.begin(), siblings.end(), insertAfter) + 1, handle);
         }
     }
     // What the window covered and what it covers now both need painting again.

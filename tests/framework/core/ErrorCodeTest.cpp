@@ -38,8 +38,9 @@ TEST(KOVAAssert, FailingConditionThrowsItsSourceTextFileAndLine)
         KOVAAssert(Counted(1 + 1 == 3));
         FAIL() << "no exception";
     } catch (const XGKOVAUnexpected& error) {
-        EXPECT_EQ(std::string(error.what()), "Unexpected error Counted(1 + 1 == 3) at ErrorCodeTest.cpp(" +
-                                                 std::to_string(line) + ")");
+        EXPECT_EQ(std::string(error.what()),
+                  "Unexpected error Counted(1 + 1 == 3) at ErrorCodeTest.cpp(" +
+                      std::to_string(line) + ")");
     }
     EXPECT_EQ(gEvaluations, 1);
 }
@@ -84,8 +85,9 @@ TEST(KOVAInlineError, FormatsTheReportAndCutsItToItsBuffer)
         {longCondition, "File", 1, ("Unexpected error " + longCondition).substr(0, 255)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ThrownMessage([&c] { kova::KOVAInlineError(c.condition.c_str(), c.file, c.line); }),
-                  c.message);
+        EXPECT_EQ(
+            ThrownMessage([&c] { kova::KOVAInlineError(c.condition.c_str(), c.file, c.line); }),
+            c.message);
     }
 }
 

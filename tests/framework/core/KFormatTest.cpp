@@ -26,10 +26,11 @@ std::string Format(const char* format, Args... args)
 
 constexpr std::int32_t Code(char a, char b, char c, char d)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned char>(a)) << 24 |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 16 |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 8 |
-                                     static_cast<std::uint32_t>(static_cast<unsigned char>(d)));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<unsigned char>(a)) << 24 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 16 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 8 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(d)));
 }
 
 TEST(KFormat, AssertionMessage)
@@ -129,9 +130,9 @@ TEST(KFormat, BeyondTheNinthArgumentWritesNothing)
 
 TEST(KFormat, NullTextWritesNothing)
 {
-    EXPECT_EQ(Format("[#S][#P]", static_cast<const char*>(nullptr),
-                     static_cast<const char*>(nullptr)),
-              "[][]");
+    EXPECT_EQ(
+        Format("[#S][#P]", static_cast<const char*>(nullptr), static_cast<const char*>(nullptr)),
+        "[][]");
 }
 
 TEST(KFormat, BoundedOutputIsCutAndTerminated)

@@ -201,11 +201,13 @@ TEST_P(BadIndexTest, TypedAccessIsRefused)
     EXPECT_THROW(array[c.index], XGKOVAUnexpected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Indices, BadIndexTest,
-    testing::Values(BadIndexCase{"Negative", 3, -1}, BadIndexCase{"Length", 3, 3},
-                    BadIndexCase{"ZeroOfEmpty", 0, 0}),
-    [](const testing::TestParamInfo<BadIndexCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Indices, BadIndexTest,
+                         testing::Values(BadIndexCase{"Negative", 3, -1},
+                                         BadIndexCase{"Length", 3, 3},
+                                         BadIndexCase{"ZeroOfEmpty", 0, 0}),
+                         [](const testing::TestParamInfo<BadIndexCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(XGArrayTest, InsertMovesLaterElementsUpAndGrowsInStepsOfSixteen)
 {

@@ -44,7 +44,8 @@ using Access = XGThreadTestAccess;
 std::vector<const XGThread*> List()
 {
     std::vector<const XGThread*> records;
-    for (const XGThread* record = Access::Head(); record != nullptr; record = Access::Next(*record)) {
+    for (const XGThread* record = Access::Head(); record != nullptr;
+         record = Access::Next(*record)) {
         records.push_back(record);
     }
     return records;
@@ -59,7 +60,8 @@ HANDLE ClosableHandle()
 
 bool IsClosed(HANDLE handle)
 {
-    return CloseHandle(handle) == FALSE && GetLastError() == static_cast<DWORD>(ERROR_INVALID_HANDLE);
+    return CloseHandle(handle) == FALSE &&
+           GetLastError() == static_cast<DWORD>(ERROR_INVALID_HANDLE);
 }
 
 TEST(XGThreadTest, StartUpLeavesTheApplicationThreadAloneOnTheList)

@@ -11,8 +11,15 @@
 namespace {
 
 // What this program's StartApplication does, set by each test.
-enum class Start { Null, ThrowStandard, ThrowFramework, ThrowOther, Core, CoreRunThrows,
-                   CoreDestructorThrows };
+enum class Start {
+    Null,
+    ThrowStandard,
+    ThrowFramework,
+    ThrowOther,
+    Core,
+    CoreRunThrows,
+    CoreDestructorThrows
+};
 Start gStart = Start::Null;
 int gStartCalls = 0;
 int gRunCalls = 0;
@@ -160,12 +167,9 @@ TEST(AppMain, EveryRoadEndsWithZero)
         int runs;
         int destroyed;
     } cases[] = {
-        {Start::Null, 0, 0},
-        {Start::ThrowStandard, 0, 0},
-        {Start::ThrowFramework, 0, 0},
-        {Start::ThrowOther, 0, 0},
-        {Start::Core, 1, 1},
-        {Start::CoreDestructorThrows, 1, 1},
+        {Start::Null, 0, 0},           {Start::ThrowStandard, 0, 0},
+        {Start::ThrowFramework, 0, 0}, {Start::ThrowOther, 0, 0},
+        {Start::Core, 1, 1},           {Start::CoreDestructorThrows, 1, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RunEntry(c.start), 0) << static_cast<int>(c.start);

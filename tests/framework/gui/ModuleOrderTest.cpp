@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 // The order the framework promises, written out here so that a change to the modules' own
 // list shows up as a failure.
 const char* const kModules[] = {
-    "XGAppCore",    "XGThread", "XGDispatch", "XGWindowFactory", "XGViewFactory",
-    "XGPrinter",    "XGWindow", "XGEventTrigger", "XGBroadcast", "XGDraw",
-    "XGScrollView", "XGForm",   "XGButton",   "XGFont",          "XGScrollBar",
+    "XGAppCore",    "XGThread", "XGDispatch",     "XGWindowFactory", "XGViewFactory",
+    "XGPrinter",    "XGWindow", "XGEventTrigger", "XGBroadcast",     "XGDraw",
+    "XGScrollView", "XGForm",   "XGButton",       "XGFont",          "XGScrollBar",
 };
 
 const std::vector<std::string> kExitReport = {
@@ -84,9 +84,10 @@ std::vector<std::string> KernelCalls(const std::vector<std::string>& record)
             continue;
         }
         std::string call = line.substr(colon + 1);
-        const bool kernel = call.starts_with("CreateSemaphoreA(") || call.starts_with("CreateEventA(") ||
-                            call.starts_with("WaitForSingleObject(") ||
-                            call.starts_with("ReleaseSemaphore(") || call.starts_with("CloseHandle(");
+        const bool kernel =
+            call.starts_with("CreateSemaphoreA(") || call.starts_with("CreateEventA(") ||
+            call.starts_with("WaitForSingleObject(") || call.starts_with("ReleaseSemaphore(") ||
+            call.starts_with("CloseHandle(");
         if (!kernel && call.find("kova-order-probe-entry") == std::string::npos) {
             continue;
         }
@@ -102,7 +103,8 @@ std::vector<std::string> KernelCalls(const std::vector<std::string>& record)
                 }
                 const std::string number = call.substr(i, end - i);
                 if (names.contains(number) || (creation && i == result)) {
-                    auto [entry, added] = names.emplace(number, "H" + std::to_string(names.size() + 1));
+                    auto [entry, added] =
+                        names.emplace(number, "H" + std::to_string(names.size() + 1));
                     named += entry->second;
                 } else {
                     named += number;

@@ -19,7 +19,8 @@ namespace kova::test {
 class TestView : public XGView {
 public:
     TestView(XGView* parent, std::int16_t id = 0, bool tabStop = false, std::string title = "")
-        : XGView(parent, {0, 0, 10, 10}, id), fTitle(std::move(title))
+        : XGView(parent, {0, 0, 10, 10}, id),
+          fTitle(std::move(title))
     {
         fTabStop = tabStop;
     }

@@ -42,8 +42,8 @@ TEST_F(ViewsTest, AButtonTakesOnlyAClickNotification)
         {WM_HSCROLL, SB_LINEDOWN, kDispatchDeclined},
     };
     for (const auto& c : cases) {
-        MSG message = {window.GetHWnd(), c.message, c.wParam, reinterpret_cast<LPARAM>(native), 0,
-                       {0, 0}};
+        MSG message = {
+            window.GetHWnd(), c.message, c.wParam, reinterpret_cast<LPARAM>(native), 0, {0, 0}};
         EXPECT_EQ(button.DoDispatch(KOVAMessageCode("wint"), 0, &message, false), c.result);
     }
     EXPECT_EQ(window.fClicks, (std::vector<std::int32_t>{7}));

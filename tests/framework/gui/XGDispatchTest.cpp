@@ -117,7 +117,8 @@ TEST_P(DoDispatchTest, SearchesLevelsThenTheChain)
     TestMiddle middle("middle", trace);
     leaf.fNext = &middle;
     for (const Answer& answer : c.answers) {
-        TestBase& object = std::string(answer.object) == "leaf" ? static_cast<TestBase&>(leaf) : middle;
+        TestBase& object =
+            std::string(answer.object) == "leaf" ? static_cast<TestBase&>(leaf) : middle;
         object.fAnswers[answer.handler] = answer.value;
     }
 
@@ -128,29 +129,64 @@ TEST_P(DoDispatchTest, SearchesLevelsThenTheChain)
 INSTANTIATE_TEST_SUITE_P(
     Lookups, DoDispatchTest,
     testing::Values(
-        DispatchCase{"NobodyTakesItWithoutChain", kNone, false, {}, kDispatchDeclined,
+        DispatchCase{"NobodyTakesItWithoutChain",
+                     kNone,
+                     false,
+                     {},
+                     kDispatchDeclined,
                      {"leaf.LeafAll", "leaf.BaseAll"}},
         // Each level's catch-all comes before its table, and a derived table before a base
         // catch-all; the declining first "ping" ends the leaf table's search.
-        DispatchCase{"CatchAllBeforeTableAtEachLevel", kPing, false, {}, kDispatchDeclined,
+        DispatchCase{"CatchAllBeforeTableAtEachLevel",
+                     kPing,
+                     false,
+                     {},
+                     kDispatchDeclined,
                      {"leaf.LeafAll", "leaf.LeafPing", "leaf.BaseAll", "leaf.BasePing"}},
-        DispatchCase{"CatchAllAnswerEndsTheSearch", kPing, true, {{"leaf", "LeafAll", 0}}, 0,
+        DispatchCase{"CatchAllAnswerEndsTheSearch",
+                     kPing,
+                     true,
+                     {{"leaf", "LeafAll", 0}},
+                     0,
                      {"leaf.LeafAll"}},
-        DispatchCase{"EntryAnswerIsReturned", kPong, true, {{"leaf", "LeafPong", 7}}, 7,
+        DispatchCase{"EntryAnswerIsReturned",
+                     kPong,
+                     true,
+                     {{"leaf", "LeafPong", 7}},
+                     7,
                      {"leaf.LeafAll", "leaf.LeafPong"}},
-        DispatchCase{"BaseLevelAnswersAfterTheDerivedTable", kPing, true, {{"leaf", "BaseAll", 0}}, 0,
+        DispatchCase{"BaseLevelAnswersAfterTheDerivedTable",
+                     kPing,
+                     true,
+                     {{"leaf", "BaseAll", 0}},
+                     0,
                      {"leaf.LeafAll", "leaf.LeafPing", "leaf.BaseAll"}},
         // Code -1 closes every table, so no entry can take it; the catch-alls still see it.
-        DispatchCase{"EndMarkerCodeMatchesNoEntry", kDispatchEnd, false, {}, kDispatchDeclined,
+        DispatchCase{"EndMarkerCodeMatchesNoEntry",
+                     kDispatchEnd,
+                     false,
+                     {},
+                     kDispatchDeclined,
                      {"leaf.LeafAll", "leaf.BaseAll"}},
         // The middle object has no table of its own and is searched with its base's.
-        DispatchCase{"ChainRunsHandlersOnTheNextObject", kPing, true, {{"middle", "BasePing", 0}}, 0,
+        DispatchCase{"ChainRunsHandlersOnTheNextObject",
+                     kPing,
+                     true,
+                     {{"middle", "BasePing", 0}},
+                     0,
                      {"leaf.LeafAll", "leaf.LeafPing", "leaf.BaseAll", "leaf.BasePing",
                       "middle.BaseAll", "middle.BasePing"}},
-        DispatchCase{"ChainToItsEndDeclines", kPong, true, {}, kDispatchDeclined,
+        DispatchCase{"ChainToItsEndDeclines",
+                     kPong,
+                     true,
+                     {},
+                     kDispatchDeclined,
                      {"leaf.LeafAll", "leaf.LeafPong", "leaf.BaseAll", "middle.BaseAll"}},
-        DispatchCase{"AnAnswerKeepsTheChainFromSeeingIt", kPing, true,
-                     {{"leaf", "BasePing", 0}, {"middle", "BasePing", 5}}, 0,
+        DispatchCase{"AnAnswerKeepsTheChainFromSeeingIt",
+                     kPing,
+                     true,
+                     {{"leaf", "BasePing", 0}, {"middle", "BasePing", 5}},
+                     0,
                      {"leaf.LeafAll", "leaf.LeafPing", "leaf.BaseAll", "leaf.BasePing"}}),
     [](const testing::TestParamInfo<DispatchCase>& info) { return std::string(info.param.name); });
 
@@ -201,7 +237,8 @@ TEST(XGDispatchTest, HandlersOfAClassWithAnEarlierBaseGetTheWholeObject)
     EXPECT_EQ(object.fData, &payload);
     // Inherited levels run on it as well: the leaf's handlers saw "ping" declined.
     EXPECT_EQ(receiver->DoDispatch(kPing, 0, nullptr, false), kDispatchDeclined);
-    EXPECT_EQ(trace, (Trace{"object.LeafAll", "object.LeafPing", "object.BaseAll", "object.BasePing"}));
+    EXPECT_EQ(trace,
+              (Trace{"object.LeafAll", "object.LeafPing", "object.BaseAll", "object.BasePing"}));
 }
 
 TEST(XGDispatchTest, SendDispatchWithoutFocusCallsNothing)

@@ -73,7 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         TabCase{"IdsThreeOneTwo", {{-1, 0, false}, {0, 3}, {0, 1}, {0, 2}}, 1, 2, 1, -1, 3},
         // Pre-order: 2, 1 (a grandchild), 1, 2: of equal IDs the first met wins.
         TabCase{"TiesGoToTheFirstInPreOrder",
-                {{-1, 0, false}, {0, 2}, {1, 1}, {0, 1}, {0, 2}}, 2, 2, 1, 2, -1},
+                {{-1, 0, false}, {0, 2}, {1, 1}, {0, 1}, {0, 2}},
+                2,
+                2,
+                1,
+                2,
+                -1},
         TabCase{"NegativeIdsComeFirst", {{-1, 0, false}, {0, 3}, {0, -5}}, 3, 2, 1, 2, -1},
         TabCase{"SignedNotUnsigned", {{-1, 0, false}, {0, -1}, {0, 32767}}, 0, 1, 2, 1, 2},
         TabCase{"OnlyVisibleEnabledTabStopsWithAnId",
@@ -85,7 +90,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {0, 3},
                  {0, 4, false},
                  {0, 0, true}},
-                2, 5, 5, -1, 5},
+                2,
+                5,
+                5,
+                -1,
+                5},
         TabCase{"TheRootItselfTakesPart", {{-1, 5}, {0, 7}}, 6, 0, 1, 0, 1},
         TabCase{"NoCandidateAtAll", {{-1, 0, false}, {0, 0}}, 0, -1, -1, -1, -1}),
     [](const ::testing::TestParamInfo<TabCase>& info) { return std::string(info.param.name); });
@@ -127,9 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
         AccelCase{"OwnTitleBeforeChildren", {Titled(-1, "&Root"), Titled(0, "&Rest")}, 'r', 0},
         AccelCase{"DepthFirst",
                   {Titled(-1, ""), Titled(0, "Box"), Titled(1, "&Inner"), Titled(0, "&Item")},
-                  'i', 2},
+                  'i',
+                  2},
         AccelCase{"HiddenAndDisabledStillFound",
-                  {Titled(-1, ""), Titled(0, "&Hidden", false, false)}, 'h', 1}),
+                  {Titled(-1, ""), Titled(0, "&Hidden", false, false)},
+                  'h',
+                  1}),
     [](const ::testing::TestParamInfo<AccelCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ViewsTest, VisibleAndEnabledOnlyWithAllAncestors)

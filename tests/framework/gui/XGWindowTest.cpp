@@ -40,10 +40,12 @@ TEST_F(ViewsTest, TabAndReverseTabFollowTheIdsAndWrap)
         std::int32_t key;
         std::int16_t expected;
     } cases[] = {
-        {kNone, kTab, 1},           {kNone, kTab | kReverse, 3}, {kWindow, kTab, 1},
-        {kWindow, kTab | kReverse, 3}, {kForm, kTab, 1},          {kForm, kTab | kReverse, 3},
-        {kID3, kTab, 1},            {kID1, kTab | kReverse, 3},  {kID2, kTab, 3},
-        {kID2, kTab | kReverse, 1}, {kOutside, kTab, 3},
+        {kNone, kTab, 1},    {kNone, kTab | kReverse, 3},
+        {kWindow, kTab, 1},  {kWindow, kTab | kReverse, 3},
+        {kForm, kTab, 1},    {kForm, kTab | kReverse, 3},
+        {kID3, kTab, 1},     {kID1, kTab | kReverse, 3},
+        {kID2, kTab, 3},     {kID2, kTab | kReverse, 1},
+        {kOutside, kTab, 3},
     };
     for (const auto& c : cases) {
         XGDispatch* const from[] = {nullptr,  &window,  &form,   &outside,

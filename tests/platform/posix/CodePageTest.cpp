@@ -27,7 +27,7 @@ TEST_F(CodePage, ChosenByTheEnvironmentWithWindows1252ByDefault)
     const struct {
         const char* variable;
         unsigned expected;
-    } cases[] = {{nullptr, 1252}, {"1252", 1252}, {"1250", 1250}, {"1251", 1251},
+    } cases[] = {{nullptr, 1252}, {"1252", 1252},  {"1250", 1250},  {"1251", 1251},
                  {"", 1252},      {"65001", 1252}, {"1251x", 1252}, {"cp1251", 1252}};
     for (const auto& c : cases) {
         Use(c.variable);
@@ -58,7 +58,9 @@ TEST_F(CodePage, ConvertsAsWindowsDoes)
         {"1252", u"Société Zoë", "Soci\xE9t\xE9 Zo\xEB"},
         {"1252", u"€ Ÿ ‰ \u0081", "\x80 \x9F \x89 \x81"},
         // Outside the code page: Windows' best fit, else a question mark.
-        {"1252", u"Łódź Ā Ω ☺", "L\xF3" "dz A O ?"},
+        {"1252", u"Łódź Ā Ω ☺",
+         "L\xF3"
+         "dz A O ?"},
         {"1250", u"Łódź", "\xA3\xF3\x64\x9F"},
         {"1251", u"Москва Ё", "\xCC\xEE\xF1\xEA\xE2\xE0 \xA8"},
     };
@@ -76,10 +78,26 @@ TEST_F(CodePage, UpperCaseIsWindowsOwn)
         char16_t lower;
         char16_t upper;
     } cases[] = {
-        {u'a', u'A'}, {u'z', u'Z'}, {u'é', u'É'}, {u'ÿ', u'Ÿ'}, {u'š', u'Š'}, {u'œ', u'Œ'}, {u'ł', u'Ł'},
-        {u'ж', u'Ж'}, {u'ё', u'Ё'}, {u'ω', u'Ω'}, {u'ｚ', u'Ｚ'}, {u'ⅰ', u'Ⅰ'},
+        {u'a', u'A'},
+        {u'z', u'Z'},
+        {u'é', u'É'},
+        {u'ÿ', u'Ÿ'},
+        {u'š', u'Š'},
+        {u'œ', u'Œ'},
+        {u'ł', u'Ł'},
+        {u'ж', u'Ж'},
+        {u'ё', u'Ё'},
+        {u'ω', u'Ω'},
+        {u'ｚ', u'Ｚ'},
+        {u'ⅰ', u'Ⅰ'},
         // Left alone: no single upper-case letter, or one Windows does not map to.
-        {u'ß', u'ß'}, {u'ı', u'ı'}, {u'ς', u'ς'}, {u'µ', u'µ'}, {u'1', u'1'}, {u'A', u'A'}, {u'÷', u'÷'},
+        {u'ß', u'ß'},
+        {u'ı', u'ı'},
+        {u'ς', u'ς'},
+        {u'µ', u'µ'},
+        {u'1', u'1'},
+        {u'A', u'A'},
+        {u'÷', u'÷'},
     };
     for (const auto& c : cases)
         EXPECT_EQ(UpcaseChar(c.lower), c.upper) << static_cast<unsigned>(c.lower);
@@ -104,7 +122,12 @@ TEST_F(CodePage, Utf8ForTheFileSystem)
     } cases[] = {
         {"M\xC3\xBCller", u"Müller", u"Müller"},
         {"\xF0\x9F\x98\x80", u"\U0001F600", u"\U0001F600"},
-        {"\xC0" "AB", u"\uFFFD" "AB", u"\xDCC0" "AB"},
+        {"\xC0"
+         "AB",
+         u"\uFFFD"
+         "AB",
+         u"\xDCC0"
+         "AB"},
         {"t\xFF\xFE", u"t\uFFFD\uFFFD", u"t\xDCFF\xDCFE"},
         {"\xE2\x82", u"\uFFFD", u"\xDCE2\xDC82"},
     };

@@ -38,17 +38,15 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{R"(p a\\\\"b c" d e)", {"p", R"(a\\b c)", "d", "e"}},
         SplitCase{R"(p a"b"" c d)", {"p", R"(ab" c d)"}},
         // Blanks, tabs, empty and unterminated groups.
-        SplitCase{"p \t a\tb  ", {"p", "a", "b"}},
-        SplitCase{R"(p "" "")", {"p", "", ""}},
-        SplitCase{R"(p "a b)", {"p", "a b"}},
-        SplitCase{R"(p """" """")", {"p", "\"", "\""}},
+        SplitCase{"p \t a\tb  ", {"p", "a", "b"}}, SplitCase{R"(p "" "")", {"p", "", ""}},
+        SplitCase{R"(p "a b)", {"p", "a b"}}, SplitCase{R"(p """" """")", {"p", "\"", "\""}},
         SplitCase{R"(p \" "\"" x""y)", {"p", "\"", "\"", "xy"}},
-        SplitCase{R"(p C:\dir\ "C:\dir\\" C:\a\\b)", {"p", R"(C:\dir\)", R"(C:\dir\)", R"(C:\a\\b)"}},
+        SplitCase{R"(p C:\dir\ "C:\dir\\" C:\a\\b)",
+                  {"p", R"(C:\dir\)", R"(C:\dir\)", R"(C:\a\\b)"}},
         // The program name: quotes group and vanish, backslashes are plain.
         SplitCase{R"("C:\Program Files\x.exe"   /x)", {R"(C:\Program Files\x.exe)", "/x"}},
         SplitCase{R"(C:\a\"b c"\d e)", {R"(C:\a\b c\d)", "e"}},
-        SplitCase{R"(a"b c"d e)", {"ab cd", "e"}},
-        SplitCase{"", {""}},
+        SplitCase{R"(a"b c"d e)", {"ab cd", "e"}}, SplitCase{"", {""}},
         SplitCase{"  x", {"", "x"}}));
 
 /// Joining and splitting back gives the same arguments.
@@ -63,8 +61,8 @@ void ExpectRoundTrip(const Arguments& arguments)
 
 TEST(JoinCommandLine, SplitsBackIntoTheSameArguments)
 {
-    ExpectRoundTrip({"C:\\Program Files\\app.exe", "", " ", "a b", "a\\", "a\\\\", "\\\"", "\"", "\"\"",
-                     "x\\\"y", "tab\there", "C:\\dir with space\\", "end\\\\\"quoted\"\\"});
+    ExpectRoundTrip({"C:\\Program Files\\app.exe", "", " ", "a b", "a\\", "a\\\\", "\\\"", "\"",
+                     "\"\"", "x\\\"y", "tab\there", "C:\\dir with space\\", "end\\\\\"quoted\"\\"});
     ExpectRoundTrip({""});
     ExpectRoundTrip({"", "x"});
 
@@ -102,7 +100,8 @@ TEST(CommandTail, SkipsTheProgramNameAndTheBlanksAfterIt)
     for (const auto& [line, tail] : cases) {
         const char* result = CommandTail(line);
         EXPECT_STREQ(result, tail) << line;
-        EXPECT_EQ(result, line + std::strlen(line) - std::strlen(tail)) << "must point into the line";
+        EXPECT_EQ(result, line + std::strlen(line) - std::strlen(tail))
+            << "must point into the line";
     }
 }
 

@@ -8,7 +8,9 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show)
 {
     std::printf("instance=%d previous=%d show=%d\ntail=[%s]\nline=[%s]\nhanded over: %s\n",
-                instance == GetModuleHandleA(nullptr), previous == nullptr, show, tail, GetCommandLineA(),
-                std::getenv("KOVA_COMMAND_LINE") || std::getenv("KOVA_SHOW_WINDOW") ? "still there" : "gone");
+                instance == GetModuleHandleA(nullptr), previous == nullptr, show, tail,
+                GetCommandLineA(),
+                std::getenv("KOVA_COMMAND_LINE") || std::getenv("KOVA_SHOW_WINDOW") ? "still there"
+                                                                                    : "gone");
     return 7;
 }

@@ -18,13 +18,15 @@ namespace {
 
 /// What the probe reports when started with `argv` and, added to this process's
 /// environment, `handOver`.
-std::string ProbeReport(const std::vector<const char*>& argv, const std::vector<std::string>& handOver)
+std::string ProbeReport(const std::vector<const char*>& argv,
+                        const std::vector<std::string>& handOver)
 {
     test::TempDirectory directory;
     const std::string output = (directory.Path() / "out.txt").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     std::vector<std::string> environment(handOver);
     for (char** entry = environ; *entry; ++entry)
         environment.emplace_back(*entry);
@@ -37,11 +39,13 @@ std::string ProbeReport(const std::vector<const char*>& argv, const std::vector<
         args.push_back(const_cast<char*>(arg));
     args.push_back(nullptr);
     pid_t child;
-    EXPECT_EQ(posix_spawn(&child, KOVA_ENTRY_PROBE, &actions, nullptr, args.data(), envp.data()), 0);
+    EXPECT_EQ(posix_spawn(&child, KOVA_ENTRY_PROBE, &actions, nullptr, args.data(), envp.data()),
+              0);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << "main returns what WinMain returns";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7)
+        << "main returns what WinMain returns";
     std::ostringstream report;
     report << std::ifstream(output).rdbuf();
     return report.str();
@@ -63,12 +67,16 @@ TEST(Entry, WinMainGetsTheHandedOverLineOrElseOneRebuiltFromTheArguments)
          {"KOVA_COMMAND_LINE=" + exact, "KOVA_SHOW_WINDOW=7"},
          "show=7\ntail=[\"two \"words  plain q\\\"t]\nline=[" + exact + "]\n"},
         {"a line that does not split into the arguments",
-         {"KOVA_COMMAND_LINE=" KOVA_ENTRY_PROBE " \"two words\" plain", "KOVA_SHOW_WINDOW=7"}, rebuilt},
-        {"a show state that is no number", {"KOVA_COMMAND_LINE=" + exact, "KOVA_SHOW_WINDOW=7x"}, rebuilt},
+         {"KOVA_COMMAND_LINE=" KOVA_ENTRY_PROBE " \"two words\" plain", "KOVA_SHOW_WINDOW=7"},
+         rebuilt},
+        {"a show state that is no number",
+         {"KOVA_COMMAND_LINE=" + exact, "KOVA_SHOW_WINDOW=7x"},
+         rebuilt},
         {"half a hand-over", {"KOVA_SHOW_WINDOW=7"}, rebuilt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ProbeReport(argv, c.handOver), "instance=1 previous=1 " + c.report + "handed over: gone\n")
+        EXPECT_EQ(ProbeReport(argv, c.handOver),
+                  "instance=1 previous=1 " + c.report + "handed over: gone\n")
             << c.what;
 }
 
@@ -94,8 +102,9 @@ TEST(Entry, AProgramStartedByWinExecGetsItsLineAndShowState)
     }
     std::ostringstream report;
     report << std::ifstream(output).rdbuf();
-    EXPECT_EQ(report.str(), "instance=1 previous=1 show=7\ntail=[/DIR=\"C:\\My Game\"   /S]\nline=[" + line +
-                                "]\nhanded over: gone\n");
+    EXPECT_EQ(report.str(),
+              "instance=1 previous=1 show=7\ntail=[/DIR=\"C:\\My Game\"   /S]\nline=[" + line +
+                  "]\nhanded over: gone\n");
 }
 
 } // namespace

@@ -35,26 +35,18 @@ TEST_P(WsprintfNumbers, LaysOutTheFieldAsUser32Does)
 // The layouts of sign, radix prefix and padding were checked against Win32's user32.
 INSTANTIATE_TEST_SUITE_P(
     Directives, WsprintfNumbers,
-    testing::Values(
-        NumberCase{"%08lX", 0x00400000, "00400000"},
-        NumberCase{"_XGWindow_%08lX", 0x00400000, "_XGWindow_00400000"},
-        NumberCase{"%08lX", static_cast<std::int32_t>(0xDEADBEEF), "DEADBEEF"},
-        NumberCase{"%lx", 0xABC, "abc"},
-        NumberCase{"%d", -42, "-42"},
-        NumberCase{"%i", INT32_MIN, "-2147483648"},
-        NumberCase{"%u", -1, "4294967295"},
-        NumberCase{"%hd", 70000, "70000"},
-        NumberCase{"[%5d]", 42, "[   42]"},
-        NumberCase{"[%-5d]", -7, "[-7   ]"},
-        NumberCase{"[%-05d]", 3, "[3    ]"},
-        NumberCase{"%05d", -42, "-0042"},
-        NumberCase{"%.5d", -42, "-0042"},
-        NumberCase{"[%6.3d]", -5, "[   -05]"},
-        NumberCase{"%.0d", 0, "0"},
-        NumberCase{"%#x", 0, "0x0"},
-        NumberCase{"%#X", 0xAB, "0XAB"},
-        NumberCase{"[%#6x]", 0xAB, "[    0xab]"},
-        NumberCase{"%#010x", 0xABCD, "0x000000abcd"}));
+    testing::Values(NumberCase{"%08lX", 0x00400000, "00400000"},
+                    NumberCase{"_XGWindow_%08lX", 0x00400000, "_XGWindow_00400000"},
+                    NumberCase{"%08lX", static_cast<std::int32_t>(0xDEADBEEF), "DEADBEEF"},
+                    NumberCase{"%lx", 0xABC, "abc"}, NumberCase{"%d", -42, "-42"},
+                    NumberCase{"%i", INT32_MIN, "-2147483648"}, NumberCase{"%u", -1, "4294967295"},
+                    NumberCase{"%hd", 70000, "70000"}, NumberCase{"[%5d]", 42, "[   42]"},
+                    NumberCase{"[%-5d]", -7, "[-7   ]"}, NumberCase{"[%-05d]", 3, "[3    ]"},
+                    NumberCase{"%05d", -42, "-0042"}, NumberCase{"%.5d", -42, "-0042"},
+                    NumberCase{"[%6.3d]", -5, "[   -05]"}, NumberCase{"%.0d", 0, "0"},
+                    NumberCase{"%#x", 0, "0x0"}, NumberCase{"%#X", 0xAB, "0XAB"},
+                    NumberCase{"[%#6x]", 0xAB, "[    0xab]"},
+                    NumberCase{"%#010x", 0xABCD, "0x000000abcd"}));
 
 TEST(Wsprintf, CharactersStringsAndPercent)
 {
@@ -76,8 +68,9 @@ TEST(Wsprintf, CharactersStringsAndPercent)
 TEST(Wsprintf, WritesAtMost1024CharactersWithTheTerminator)
 {
     const std::string longText(3000, 'a');
-    for (const auto& [format, argument] : {std::pair{"%s", longText.c_str()}, std::pair{"%2000s", "x"},
-                                           std::pair{longText.c_str(), ""}}) {
+    for (const auto& [format, argument] :
+         {std::pair{"%s", longText.c_str()}, std::pair{"%2000s", "x"},
+          std::pair{longText.c_str(), ""}}) {
         char buffer[2048];
         std::memset(buffer, 'Z', sizeof buffer);
         EXPECT_EQ(wsprintfA(buffer, format, argument), 1023);
@@ -90,7 +83,11 @@ TEST(Module, HandleIsTheImageKernel32IsKnownAndOtherNamesAreNot)
 {
     const auto* image = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(std::memcmp(image, "\x7F" "ELF", 4), 0);
+    EXPECT_EQ(std::memcmp(image,
+                          "\x7F"
+                          "ELF",
+                          4),
+              0);
     const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
     ASSERT_NE(kernel32, nullptr);
     EXPECT_NE(reinterpret_cast<const void*>(kernel32), image);

@@ -44,16 +44,14 @@ TEST(Loader, RefusesWhatWindowsRefuses)
         DWORD flags;
         BOOL done;
     } directories[] = {
-        {LOAD_LIBRARY_SEARCH_SYSTEM32, TRUE},
-        {0x1000, TRUE},
-        {0, FALSE},
-        {0x100, FALSE},
+        {LOAD_LIBRARY_SEARCH_SYSTEM32, TRUE},        {0x1000, TRUE}, {0, FALSE}, {0x100, FALSE},
         {LOAD_LIBRARY_SEARCH_SYSTEM32 | 0x1, FALSE},
     };
     for (const auto& c : directories) {
         SetLastError(0);
         EXPECT_EQ(SetDefaultDllDirectories(c.flags), c.done) << c.flags;
-        EXPECT_EQ(GetLastError(), c.done ? 0u : static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << c.flags;
+        EXPECT_EQ(GetLastError(), c.done ? 0u : static_cast<DWORD>(ERROR_INVALID_PARAMETER))
+            << c.flags;
     }
 
     DWORD old = 7;

@@ -79,7 +79,8 @@ TEST_F(WinExecTest, ReturnsWin32ErrorsForWhatCannotStart)
 {
     fs::create_directory("sub");
     fDirectory.Write("data.txt", "not a program");
-    fs::permissions(fDirectory.Write("garbage", "\x01\x02 not an executable format"), fs::perms::owner_all);
+    fs::permissions(fDirectory.Write("garbage", "\x01\x02 not an executable format"),
+                    fs::perms::owner_all);
     const std::pair<const char*, UINT> cases[] = {
         {nullptr, 0},
         {"", ERROR_FILE_NOT_FOUND},
@@ -102,7 +103,9 @@ TEST_F(WinExecTest, StartsAProgramWithTheRuntimesArguments)
 {
     const fs::path spaced = fDirectory.Path() / "with space";
     const fs::path plain = fDirectory.Path() / "plain";
-    EXPECT_GT(WinExec(("touch \"" + spaced.string() + "\" " + plain.string()).c_str(), SW_SHOWNORMAL), 31u);
+    EXPECT_GT(
+        WinExec(("touch \"" + spaced.string() + "\" " + plain.string()).c_str(), SW_SHOWNORMAL),
+        31u);
     EXPECT_TRUE(Appeared(spaced));
     EXPECT_TRUE(Appeared(plain));
 }
@@ -142,7 +145,8 @@ TEST_F(WinExecTest, BareNamesAreSearchedInOrder)
     const Case cases[] = {
         {"own directory before the current one", own / name, fDirectory.Path() / name},
         {"current directory before PATH", fDirectory.Path() / name, PathDirectory() / name},
-        {"\".exe\" anywhere before the bare name", PathDirectory() / (name + ".exe"), fDirectory.Path() / name},
+        {"\".exe\" anywhere before the bare name", PathDirectory() / (name + ".exe"),
+         fDirectory.Path() / name},
         {"PATH when nowhere else", PathDirectory() / name, fs::path()},
     };
     int round = 0;
@@ -167,15 +171,21 @@ TEST_F(WinExecTest, ProgramsThatNeedElevationStartOnlyThroughTheShell)
     SetLastError(0);
     EXPECT_EQ(WinExec("setup.exe made1", SW_SHOWNORMAL), UINT{ERROR_BAD_FORMAT});
     EXPECT_EQ(GetLastError(), DWORD{ERROR_ELEVATION_REQUIRED});
-    EXPECT_GT(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, "open", "setup", "made2", NULL, SW_SHOWNORMAL)), 32u);
+    EXPECT_GT(reinterpret_cast<ULONG_PTR>(
+                  ShellExecuteA(NULL, "open", "setup", "made2", NULL, SW_SHOWNORMAL)),
+              32u);
     unsetenv("KOVA_NEEDS_ELEVATION");
     EXPECT_FALSE(Appeared("made1"));
     EXPECT_TRUE(Appeared("made2"));
     const std::pair<const char*, ULONG_PTR> refused[] = {
         {"missing.exe", ERROR_FILE_NOT_FOUND}, {"no\\such\\setup.exe", ERROR_PATH_NOT_FOUND}};
     for (const auto& [file, error] : refused)
-        EXPECT_EQ(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, NULL, file, NULL, NULL, SW_SHOWNORMAL)), error) << file;
-    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, "print", "setup.exe", NULL, NULL, SW_SHOWNORMAL)),
+        EXPECT_EQ(
+            reinterpret_cast<ULONG_PTR>(ShellExecuteA(NULL, NULL, file, NULL, NULL, SW_SHOWNORMAL)),
+            error)
+            << file;
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(
+                  ShellExecuteA(NULL, "print", "setup.exe", NULL, NULL, SW_SHOWNORMAL)),
               ULONG_PTR{SE_ERR_NOASSOC});
 }
 
@@ -191,10 +201,8 @@ TEST_F(WinExecTest, CreateProcessWStartsAsWinExecDoes)
         std::u16string line;
         DWORD error; ///< ERROR_SUCCESS when it starts
     } cases[] = {
-        {u"\"Users\\鬼\\tool\" made1", ERROR_SUCCESS},
-        {u"Users\\鬼\\tool made2", ERROR_SUCCESS},
-        {u"Users\\?\\tool made3", ERROR_PATH_NOT_FOUND},
-        {u"missing.exe", ERROR_FILE_NOT_FOUND},
+        {u"\"Users\\鬼\\tool\" made1", ERROR_SUCCESS},   {u"Users\\鬼\\tool made2", ERROR_SUCCESS},
+        {u"Users\\?\\tool made3", ERROR_PATH_NOT_FOUND}, {u"missing.exe", ERROR_FILE_NOT_FOUND},
         {u"setup.exe made4", ERROR_ELEVATION_REQUIRED},
     };
     for (const auto& c : cases) {
@@ -205,8 +213,8 @@ TEST_F(WinExecTest, CreateProcessWStartsAsWinExecDoes)
         startup.wShowWindow = SW_SHOWNORMAL;
         PROCESS_INFORMATION process = {};
         SetLastError(0);
-        const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                            &startup, &process);
+        const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0,
+                                            nullptr, nullptr, &startup, &process);
         EXPECT_EQ(started != FALSE, c.error == ERROR_SUCCESS) << WideToUtf8(c.line);
         if (started) {
             EXPECT_TRUE(CloseHandle(process.hThread));
@@ -222,7 +230,8 @@ TEST_F(WinExecTest, CreateProcessWStartsAsWinExecDoes)
     EXPECT_FALSE(Appeared("made4"));
     // The shell's "W" call starts what needs elevation, from a folder outside the code page.
     setenv("KOVA_NEEDS_ELEVATION", "tool", 1);
-    EXPECT_GT(reinterpret_cast<ULONG_PTR>(ShellExecuteW(NULL, u"open", u"Users\\鬼\\tool", u"made5", NULL, SW_SHOWNORMAL)),
+    EXPECT_GT(reinterpret_cast<ULONG_PTR>(
+                  ShellExecuteW(NULL, u"open", u"Users\\鬼\\tool", u"made5", NULL, SW_SHOWNORMAL)),
               32u);
     unsetenv("KOVA_NEEDS_ELEVATION");
     EXPECT_TRUE(Appeared("made5"));

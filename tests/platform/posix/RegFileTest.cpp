@@ -57,10 +57,12 @@ public:
 TEST(RegFile, HeadersEncodingsAndLineEndsAllRead)
 {
     const std::string body = "[HKEY_CURRENT_USER\\Software\\Kova]\n\"Name\"=\"value\"\n";
-    const std::u16string wideBody = u"[HKEY_CURRENT_USER\\Software\\Kova]\r\n\"Name\"=\"value\"\r\n";
+    const std::u16string wideBody =
+        u"[HKEY_CURRENT_USER\\Software\\Kova]\r\n\"Name\"=\"value\"\r\n";
     for (const std::string& text :
          {"REGEDIT4\n" + body, std::string(Version5) + body, "  REGEDIT4\r" + body,
-          Utf16File(u"Windows Registry Editor Version 5.00\r\n" + wideBody), Utf16File(u"REGEDIT4\n" + wideBody)}) {
+          Utf16File(u"Windows Registry Editor Version 5.00\r\n" + wideBody),
+          Utf16File(u"REGEDIT4\n" + wideBody)}) {
         const RegTree tree = ParseRegFile(text);
         const RegValue* value = Find(tree, u"HKEY_CURRENT_USER\\Software\\Kova", u"Name");
         ASSERT_NE(value, nullptr) << text;
@@ -71,10 +73,11 @@ TEST(RegFile, HeadersEncodingsAndLineEndsAllRead)
 
 TEST(RegFile, WithoutItsHeaderOnTheFirstLineNothingIsImported)
 {
-    for (std::string_view text : std::initializer_list<std::string_view>
-         {"[HKEY_CURRENT_USER\\A]\n\"x\"=\"y\"\n", "; comment\nREGEDIT4\n[HKCU\\A]\n", "\nREGEDIT4\n[HKCU\\A]\n",
-          "REGEDIT5\n[HKCU\\A]\n", "REGEDIT4 \n[HKCU\\A]\n", "regedit4\n[HKCU\\A]\n",
-          "\xEF\xBB\xBFREGEDIT4\n[HKCU\\A]\n", "R\0EGEDIT4\n[HKCU\\A]\n"sv, "R", ""}) {
+    for (std::string_view text : std::initializer_list<std::string_view>{
+             "[HKEY_CURRENT_USER\\A]\n\"x\"=\"y\"\n", "; comment\nREGEDIT4\n[HKCU\\A]\n",
+             "\nREGEDIT4\n[HKCU\\A]\n", "REGEDIT5\n[HKCU\\A]\n", "REGEDIT4 \n[HKCU\\A]\n",
+             "regedit4\n[HKCU\\A]\n", "\xEF\xBB\xBFREGEDIT4\n[HKCU\\A]\n",
+             "R\0EGEDIT4\n[HKCU\\A]\n"sv, "R", ""}) {
         const RegTree tree = ParseRegFile(text);
         EXPECT_EQ(tree.keys.size(), 5u) << text;
         EXPECT_TRUE(tree.keys.contains(u"HKEY_CURRENT_CONFIG"));
@@ -84,7 +87,8 @@ TEST(RegFile, WithoutItsHeaderOnTheFirstLineNothingIsImported)
 TEST(RegFile, EightBitFilesAreTextInTheCodePage)
 {
     // "Société" and "Zoë" in Windows-1252 and, for the same bytes, in Windows-1251.
-    const std::string text = "REGEDIT4\n[HKCU\\Soci\xE9t\xE9]\n\"M\xFCller\"=\"Zo\xEB\"\n\"H\"=hex(2):e9\n";
+    const std::string text =
+        "REGEDIT4\n[HKCU\\Soci\xE9t\xE9]\n\"M\xFCller\"=\"Zo\xEB\"\n\"H\"=hex(2):e9\n";
     const RegTree western = ParseRegFile(text);
     const RegValue* value = Find(western, u"HKEY_CURRENT_USER\\SOCIÉTÉ", u"MÜLLER");
     ASSERT_NE(value, nullptr);
@@ -135,7 +139,8 @@ class RegFileData : public testing::TestWithParam<DataCase> {};
 TEST_P(RegFileData, StoresWhatTheImportStores)
 {
     const DataCase& c = GetParam();
-    const RegTree tree = ParseRegFile(std::string(Version5) + "[HKLM\\K]\n\"V\"=" + std::string(c.data) + "\n\"Next\"=dword:1\n");
+    const RegTree tree = ParseRegFile(
+        std::string(Version5) + "[HKLM\\K]\n\"V\"=" + std::string(c.data) + "\n\"Next\"=dword:1\n");
     const RegValue* value = Find(tree, u"HKEY_LOCAL_MACHINE\\K", u"V");
     // Whatever the value, the line after it is a line of its own.
     EXPECT_NE(Find(tree, u"HKEY_LOCAL_MACHINE\\K", u"Next"), nullptr);
@@ -154,30 +159,23 @@ INSTANTIATE_TEST_SUITE_P(
         DataCase{R"("text")", REG_SZ, Wide(u"text\0"s)},
         DataCase{R"("a\\b\"c\nd\re" ; note)", REG_SZ, Wide(u"a\\b\"c\nd\re\0"s)},
         DataCase{R"("C:\Program Files\x.exe")", REG_SZ, Wide(u"C:Program Filesx.exe\0"s)},
-        DataCase{R"("a\0b")", REG_NONE, Refused},
-        DataCase{R"("a" b)", REG_NONE, Refused},
-        DataCase{R"("a\)", REG_NONE, Refused},
-        DataCase{"dword:0000000a", REG_DWORD, "\x0a\0\0\0"s},
+        DataCase{R"("a\0b")", REG_NONE, Refused}, DataCase{R"("a" b)", REG_NONE, Refused},
+        DataCase{R"("a\)", REG_NONE, Refused}, DataCase{"dword:0000000a", REG_DWORD, "\x0a\0\0\0"s},
         DataCase{"dword:FfFfFfFe", REG_DWORD, "\xfe\xff\xff\xff"s},
         DataCase{"dword: 1 ;x", REG_DWORD, "\x01\0\0\0"s},
         DataCase{"dword:;x", REG_DWORD, "\0\0\0\0"s},
-        DataCase{"dword:123456789", REG_NONE, Refused},
-        DataCase{"dword:", REG_NONE, Refused},
+        DataCase{"dword:123456789", REG_NONE, Refused}, DataCase{"dword:", REG_NONE, Refused},
         DataCase{"DWORD:1", REG_NONE, Refused},
         DataCase{"hex:01,02, ff,0", REG_BINARY, "\x01\x02\xff\x00"s},
         DataCase{"hex:01,02 ,03", REG_NONE, Refused},
         DataCase{"hex:001,0x2,+3,-0,", REG_BINARY, "\x01\x02\x03\x00"s},
-        DataCase{"hex:", REG_BINARY, ""},
-        DataCase{"hex:01,,02", REG_NONE, Refused},
-        DataCase{"hex:100", REG_NONE, Refused},
-        DataCase{"hex:01 02", REG_NONE, Refused},
-        DataCase{"HEX:01", REG_NONE, Refused},
-        DataCase{"hex(0):", REG_NONE, ""},
+        DataCase{"hex:", REG_BINARY, ""}, DataCase{"hex:01,,02", REG_NONE, Refused},
+        DataCase{"hex:100", REG_NONE, Refused}, DataCase{"hex:01 02", REG_NONE, Refused},
+        DataCase{"HEX:01", REG_NONE, Refused}, DataCase{"hex(0):", REG_NONE, ""},
         DataCase{"hex():01", REG_NONE, "\x01"},
         DataCase{"hex(b):01,00,00,00,00,00,00,80", REG_QWORD, "\x01\0\0\0\0\0\0\x80"s},
         DataCase{"hex(0x4):01", REG_NONE, Refused},
-        DataCase{"hex(100000000):01", REG_NONE, Refused},
-        DataCase{"hex(2)01", REG_NONE, Refused},
+        DataCase{"hex(100000000):01", REG_NONE, Refused}, DataCase{"hex(2)01", REG_NONE, Refused},
         // In an 8-bit file the string types are 8-bit text whatever the header; a string
         // without its terminator gets one, and an empty one stays empty.
         DataCase{"hex(2):25,41,25", REG_EXPAND_SZ, Wide(u"%A%\0"s)},
@@ -187,19 +185,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RegFile, HexDataGoesOnOnlyAfterACommaAndSkipsCommentsAndBlankLines)
 {
-    const RegTree tree = ParseRegFile(std::string(Version5) +
-                                      "[HKLM\\K]\r\n"
-                                      "\"Joined\"=hex(7):61,00,\\\r\n"
-                                      "; a comment between the halves\r\n"
-                                      "\r\n"
-                                      "  62,00,\\ ; and after a backslash\r\n"
-                                      "  00,00\r\n"
-                                      "\"Malformed\"=hex:01,02\\\r\n"
-                                      "[HKLM\\AfterMalformed]\r\n"
-                                      "\"Kept\"=\"x\"\r\n"
-                                      "\"Lost\"=hex:01,\\\r\n"
-                                      "[HKLM\\Swallowed]\r\n"
-                                      "\"Unfinished\"=hex:0a,\\\r\n");
+    const RegTree tree =
+        ParseRegFile(std::string(Version5) + "[HKLM\\K]\r\n"
+                                             "\"Joined\"=hex(7):61,00,\\\r\n"
+                                             "; a comment between the halves\r\n"
+                                             "\r\n"
+                                             "  62,00,\\ ; and after a backslash\r\n"
+                                             "  00,00\r\n"
+                                             "\"Malformed\"=hex:01,02\\\r\n"
+                                             "[HKLM\\AfterMalformed]\r\n"
+                                             "\"Kept\"=\"x\"\r\n"
+                                             "\"Lost\"=hex:01,\\\r\n"
+                                             "[HKLM\\Swallowed]\r\n"
+                                             "\"Unfinished\"=hex:0a,\\\r\n");
     const RegValue* joined = Find(tree, u"HKEY_LOCAL_MACHINE\\K", u"Joined");
     ASSERT_NE(joined, nullptr);
     // An 8-bit file's string types are 8-bit text: each byte is one character.
@@ -217,19 +215,20 @@ TEST(RegFile, HexDataGoesOnOnlyAfterACommaAndSkipsCommentsAndBlankLines)
 
 TEST(RegFile, SectionsCreateParentsMergeWhateverTheCaseAndKeepTheKeyOnBadLines)
 {
-    const RegTree tree = ParseRegFile(std::string(Version5) +
-                                      "[HKLM\\Software\\\\Vendor\\Product\\] ; comment\n"
-                                      "\"A\"=\"1\"\n"
-                                      "[hkey_local_machine\\SOFTWARE\\vendor\\PRODUCT]\n"
-                                      "\"a\"=\"2\"\n"
-                                      "[ HKLM\\Blank]\n"
-                                      "[HKLM\\Unclosed\n"
-                                      "@=\"default\"\n"
-                                      "[HKEY_NOWHERE\\K]\n"
-                                      "\"Lost1\"=\"x\"\n"
-                                      "[HKLM\\\\Leading]\n"
-                                      "\"Lost2\"=\"x\"\n");
-    for (std::u16string_view key : {u"HKEY_LOCAL_MACHINE\\Software", u"HKEY_LOCAL_MACHINE\\software\\VENDOR"})
+    const RegTree tree =
+        ParseRegFile(std::string(Version5) + "[HKLM\\Software\\\\Vendor\\Product\\] ; comment\n"
+                                             "\"A\"=\"1\"\n"
+                                             "[hkey_local_machine\\SOFTWARE\\vendor\\PRODUCT]\n"
+                                             "\"a\"=\"2\"\n"
+                                             "[ HKLM\\Blank]\n"
+                                             "[HKLM\\Unclosed\n"
+                                             "@=\"default\"\n"
+                                             "[HKEY_NOWHERE\\K]\n"
+                                             "\"Lost1\"=\"x\"\n"
+                                             "[HKLM\\\\Leading]\n"
+                                             "\"Lost2\"=\"x\"\n");
+    for (std::u16string_view key :
+         {u"HKEY_LOCAL_MACHINE\\Software", u"HKEY_LOCAL_MACHINE\\software\\VENDOR"})
         EXPECT_TRUE(tree.keys.contains(key));
     EXPECT_EQ(tree.keys.size(), 8u);
     const RegValues& values = tree.keys.at(u"HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product");
@@ -240,23 +239,22 @@ TEST(RegFile, SectionsCreateParentsMergeWhateverTheCaseAndKeepTheKeyOnBadLines)
 
 TEST(RegFile, DeletionsRemoveKeysWithSubKeysAndSingleValues)
 {
-    const RegTree tree = ParseRegFile(std::string(Version5) +
-                                      "[HKCU\\A\\B\\C]\n"
-                                      "[HKCU\\AB]\n"
-                                      "[HKCU\\A2]\n"
-                                      "\"Keep\"=\"1\"\n"
-                                      "\"Drop\"=\"1\"\n"
-                                      "\"Text\"=\"1\"\n"
-                                      "@=\"1\"\n"
-                                      "[HKCU]\n"
-                                      "\"OnRoot\"=\"1\"\n"
-                                      "[HKCU\\A2]\n"
-                                      "\"DROP\" = - ; comment\n"
-                                      "\"Text\"=- x\n"
-                                      "@=-\n"
-                                      "[-hkey_current_user\\a]\n"
-                                      "\"NoKeyOpen\"=\"1\"\n"
-                                      "[-HKEY_CURRENT_USER]\n");
+    const RegTree tree = ParseRegFile(std::string(Version5) + "[HKCU\\A\\B\\C]\n"
+                                                              "[HKCU\\AB]\n"
+                                                              "[HKCU\\A2]\n"
+                                                              "\"Keep\"=\"1\"\n"
+                                                              "\"Drop\"=\"1\"\n"
+                                                              "\"Text\"=\"1\"\n"
+                                                              "@=\"1\"\n"
+                                                              "[HKCU]\n"
+                                                              "\"OnRoot\"=\"1\"\n"
+                                                              "[HKCU\\A2]\n"
+                                                              "\"DROP\" = - ; comment\n"
+                                                              "\"Text\"=- x\n"
+                                                              "@=-\n"
+                                                              "[-hkey_current_user\\a]\n"
+                                                              "\"NoKeyOpen\"=\"1\"\n"
+                                                              "[-HKEY_CURRENT_USER]\n");
     EXPECT_FALSE(tree.keys.contains(u"HKEY_CURRENT_USER\\A"));
     EXPECT_FALSE(tree.keys.contains(u"HKEY_CURRENT_USER\\A\\B\\C"));
     EXPECT_TRUE(tree.keys.contains(u"HKEY_CURRENT_USER\\AB"));
@@ -269,12 +267,13 @@ TEST(RegFile, DeletionsRemoveKeysWithSubKeysAndSingleValues)
 
 TEST(RegFile, Windows31FilesSetDefaultValuesOfClassesRootKeys)
 {
-    const RegTree tree = ParseRegFile("REGEDIT\r\n"
-                                      "HKEY_CLASSES_ROOT\\.kova = Kova.File\r\n"
-                                      "HKEY_CLASSES_ROOT\\Kova.File\\shell\\open\\command =  kova.exe \"%1\"\r\n"
-                                      "HKEY_CLASSES_ROOT\\Bare\r\n"
-                                      "HKCR\\Short = no\r\n"
-                                      "[HKEY_CLASSES_ROOT\\Section]\r\n");
+    const RegTree tree =
+        ParseRegFile("REGEDIT\r\n"
+                     "HKEY_CLASSES_ROOT\\.kova = Kova.File\r\n"
+                     "HKEY_CLASSES_ROOT\\Kova.File\\shell\\open\\command =  kova.exe \"%1\"\r\n"
+                     "HKEY_CLASSES_ROOT\\Bare\r\n"
+                     "HKCR\\Short = no\r\n"
+                     "[HKEY_CLASSES_ROOT\\Section]\r\n");
     ASSERT_NE(Find(tree, u"HKEY_CLASSES_ROOT\\.kova", u""), nullptr);
     EXPECT_EQ(Find(tree, u"HKEY_CLASSES_ROOT\\.kova", u"")->data, Wide(u"Kova.File\0"s));
     ASSERT_NE(Find(tree, u"HKEY_CLASSES_ROOT\\Kova.File\\shell\\open\\command", u""), nullptr);

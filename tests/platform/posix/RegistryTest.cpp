@@ -37,7 +37,8 @@ protected:
     {
         char data[256];
         DWORD size = sizeof data;
-        const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(data), &size);
+        const LONG result =
+            RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(data), &size);
         EXPECT_EQ(result, ERROR_SUCCESS) << name;
         return result == ERROR_SUCCESS ? std::string(data, size) : std::string();
     }
@@ -62,13 +63,16 @@ constexpr const char* Product = "Windows Registry Editor Version 5.00\n"
 TEST_F(Registry, KeysAndValuesAreFoundWhateverTheCase)
 {
     Use(Product);
-    for (const char* path : {"Software\\Vendor\\Product", "SOFTWARE\\vendor\\pRODUCT", "software\\\\Vendor\\Product\\"}) {
+    for (const char* path : {"Software\\Vendor\\Product", "SOFTWARE\\vendor\\pRODUCT",
+                             "software\\\\Vendor\\Product\\"}) {
         HKEY key = Open(HKEY_LOCAL_MACHINE, path);
         for (const char* name : {"AppPath", "apppath", "APPPATH"}) {
             char data[64];
             DWORD size = sizeof data;
             DWORD type = REG_NONE;
-            ASSERT_EQ(RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_SUCCESS);
+            ASSERT_EQ(
+                RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data), &size),
+                ERROR_SUCCESS);
             EXPECT_EQ(type, DWORD{REG_SZ});
             EXPECT_EQ(std::string(data, size), "C:\\Apps\\app.exe /s\0"s);
         }
@@ -95,10 +99,13 @@ TEST_F(Registry, NamesAndTextCrossTheCallsInTheCodePage)
         const char* name; ///< null: the key must not open
         std::string_view data;
     } cases[] = {
-        {"1252", "SOFTWARE\\SOCI\xC9T\xC9", "m\xFCller", "Zo\xEB \x80 L\xF3" "dz\0"sv},
+        {"1252", "SOFTWARE\\SOCI\xC9T\xC9", "m\xFCller",
+         "Zo\xEB \x80 L\xF3"
+         "dz\0"sv},
         {"1252", "Software\\Societe", nullptr, {}},
         {"1252", "Software\\Kova\\\xCF\xD0\xCE\xC4\xD3\xCA\xD2", nullptr, {}},
-        {"1251", "Software\\Kova\\\xCF\xD0\xCE\xC4\xD3\xCA\xD2", "\xEF\xF3\xF2\xFC", "\xCC\xEE\xF1\xEA\xE2\xE0 Lodz\0"sv},
+        {"1251", "Software\\Kova\\\xCF\xD0\xCE\xC4\xD3\xCA\xD2", "\xEF\xF3\xF2\xFC",
+         "\xCC\xEE\xF1\xEA\xE2\xE0 Lodz\0"sv},
         {"1251", "Software\\Soci\xE9t\xE9", nullptr, {}},
     };
     for (const auto& c : cases) {
@@ -133,23 +140,31 @@ TEST_F(Registry, WideCallsTakeAndGiveUtf16)
         bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
     Use(bytes);
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\kova\\продукт łÓdŹ 鬼", 0, KEY_QUERY_VALUE, &key),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\kova\\продукт łÓdŹ 鬼", 0,
+                            KEY_QUERY_VALUE, &key),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kova\\Продукт Lodz 鬼", 0, KEY_QUERY_VALUE, &key),
-              ERROR_FILE_NOT_FOUND) << "no best fit on the way in";
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kova\\Продукт Łódź 鬼", 0, KEY_QUERY_VALUE, &key),
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kova\\Продукт Lodz 鬼", 0,
+                            KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND)
+        << "no best fit on the way in";
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kova\\Продукт Łódź 鬼", 0,
+                            KEY_QUERY_VALUE, &key),
               ERROR_SUCCESS);
     char16_t data[32] = {};
     DWORD type = REG_NONE;
     DWORD size = 10;
-    EXPECT_EQ(RegQueryValueExW(key, u"путь", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExW(key, u"путь", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size),
+              ERROR_MORE_DATA);
     EXPECT_EQ(size, sizeof u"C:\\Users\\鬼\\app.exe");
     size = sizeof data;
-    ASSERT_EQ(RegQueryValueExW(key, u"путь", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(key, u"путь", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, DWORD{REG_SZ});
     EXPECT_EQ(std::u16string(data), u"C:\\Users\\鬼\\app.exe");
     size = sizeof data;
-    ASSERT_EQ(RegQueryValueExW(key, u"Bytes", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size), ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueExW(key, u"Bytes", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(type, DWORD{REG_BINARY});
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), size), "abc");
     RegCloseKey(key);
@@ -175,22 +190,31 @@ TEST_F(Registry, OpeningFailsAsWindowsDoes)
 {
     Use(Product);
     HKEY key = HKEY_CURRENT_USER;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Other", 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Other", 0, KEY_QUERY_VALUE, &key),
+        ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vendor", 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_QUERY_VALUE, &key), ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x1234), "Software", 0, KEY_QUERY_VALUE, &key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, nullptr), ERROR_INVALID_PARAMETER);
-    // The "A" call converts at most 260 characters of a sub-key.
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(251, 'x')).c_str(), 0, KEY_QUERY_VALUE, &key),
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vendor", 0, KEY_QUERY_VALUE, &key),
               ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(252, 'x')).c_str(), 0, KEY_QUERY_VALUE, &key),
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\Software", 0, KEY_QUERY_VALUE, &key),
+              ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x1234), "Software", 0, KEY_QUERY_VALUE, &key),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, nullptr),
+              ERROR_INVALID_PARAMETER);
+    // The "A" call converts at most 260 characters of a sub-key.
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(251, 'x')).c_str(), 0,
+                            KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\" + std::string(252, 'x')).c_str(), 0,
+                            KEY_QUERY_VALUE, &key),
               ERROR_MORE_DATA);
 
     HKEY closed = Open(HKEY_LOCAL_MACHINE, "Software");
     ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegQueryValueExA(closed, "x", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(closed, "x", nullptr, nullptr, nullptr, nullptr),
+              ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegOpenKeyExA(closed, "Vendor", 0, KEY_QUERY_VALUE, &key), ERROR_INVALID_HANDLE);
 }
 
@@ -207,7 +231,8 @@ TEST_F(Registry, QueryWritesOnlyWhatFits)
     EXPECT_EQ(RegQueryValueExA(key, "AppPath", nullptr, &type, data, &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, stored.size());
     EXPECT_EQ(type, DWORD{REG_SZ});
-    EXPECT_TRUE(std::all_of(std::begin(data), std::end(data), [](unsigned char b) { return b == 0xAA; }));
+    EXPECT_TRUE(
+        std::all_of(std::begin(data), std::end(data), [](unsigned char b) { return b == 0xAA; }));
 
     size = stored.size();
     ASSERT_EQ(RegQueryValueExA(key, "AppPath", nullptr, nullptr, data, &size), ERROR_SUCCESS);
@@ -220,11 +245,14 @@ TEST_F(Registry, QueryWritesOnlyWhatFits)
     EXPECT_EQ(type, DWORD{REG_DWORD});
 
     size = sizeof data;
-    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, data, &size),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(size, sizeof data);
     DWORD reserved = 0;
-    EXPECT_EQ(RegQueryValueExA(key, "Count", &reserved, nullptr, nullptr, &size), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegQueryValueExA(key, "Count", nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key, "Count", &reserved, nullptr, nullptr, &size),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key, "Count", nullptr, nullptr, data, nullptr),
+              ERROR_INVALID_PARAMETER);
     RegCloseKey(key);
 }
 
@@ -236,13 +264,16 @@ TEST_F(Registry, UnsetOrMissingFileGivesOnlyTheRoots)
         else
             unsetenv("KOVA_REGISTRY");
         ReloadRegistry();
-        for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG}) {
+        for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
+                          HKEY_CURRENT_CONFIG}) {
             HKEY key = Open(root, "");
             EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-            EXPECT_EQ(RegQueryValueExA(root, nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+            EXPECT_EQ(RegQueryValueExA(root, nullptr, nullptr, nullptr, nullptr, nullptr),
+                      ERROR_FILE_NOT_FOUND);
         }
         HKEY key;
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &key),
+                  ERROR_FILE_NOT_FOUND);
     }
 }
 
@@ -253,7 +284,8 @@ TEST_F(Registry, AReloadReachesKeysAlreadyOpen)
     HKEY software = Open(HKEY_LOCAL_MACHINE, "Software");
     Use("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\n\"New\"=dword:1\n");
     EXPECT_EQ(RegQueryValueExA(software, "New", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegQueryValueExA(product, "AppPath", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegQueryValueExA(product, "AppPath", nullptr, nullptr, nullptr, nullptr),
+              ERROR_KEY_DELETED);
     RegCloseKey(product);
     RegCloseKey(software);
 }

@@ -14,7 +14,8 @@ class TempDirectory {
 public:
     TempDirectory()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kova-posix-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kova-posix-XXXXXX").string();
         fPath = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempDirectory() { std::filesystem::remove_all(fPath); }
@@ -26,7 +27,8 @@ public:
     std::filesystem::path Write(const std::string& name, std::string_view bytes) const
     {
         const std::filesystem::path file = fPath / name;
-        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file;
     }
 

@@ -225,8 +225,8 @@ TEST_F(User32, MDIChildrenStandFrontToBackAndShowThemselves)
 {
     HWND frame = TopLevel("Frame");
     CLIENTCREATESTRUCT client = {NULL, 100};
-    HWND mdi = CreateWindowExA(0, "MDICLIENT", NULL, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                               0, 300, 200, frame, NULL, GetModuleHandleA(NULL), &client);
+    HWND mdi = CreateWindowExA(0, "MDICLIENT", NULL, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                               300, 200, frame, NULL, GetModuleHandleA(NULL), &client);
     ASSERT_NE(mdi, nullptr);
     std::vector<HWND> made;
     for (const char* title : {"one", "two", "three"}) {
