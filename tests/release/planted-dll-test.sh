@@ -53,7 +53,8 @@ case "$mode" in
     kova_wine_env "${WINEARCH:-win32}" "$WINEPREFIX" || exit 1
     work=$(mktemp -d "${TMPDIR:-/tmp}/kova-planted.XXXXXX")
     trap 'rm -rf "$work"' EXIT
-    for dll in $names; do
+    read -ra name_list <<<"$names"
+    for dll in "${name_list[@]}"; do
       cp "$planted" "$work/$dll.dll"
     done
     cp "$recorder" "$work/setup.exe"
@@ -62,21 +63,20 @@ case "$mode" in
       name=$(basename "$program")
       cp "$program" "$work/$name"
       rm -f "$work"/*.in.* "$work/started.txt"
-      (cd "$work" && WINEDLLOVERRIDES="$(echo $names | tr ' ' ',')=n,b" \
-         "$kova_wine" "./$name" $names </dev/null >/dev/null 2>&1) || { echo "FAIL: $name exited with $?"; exit 1; }
-      # The shell starts the program on its own time: wait for it, then a little longer,
-      # for any mark left late.
+      (cd "$work" && WINEDLLOVERRIDES="$(tr ' ' ',' <<<"$names")=n,b" \
+         "$kova_wine" "./$name" "${name_list[@]}" </dev/null >/dev/null 2>&1) || { echo "FAIL: $name exited with $?"; exit 1; }
+      # The shell starts the program on its own time: wait for its record, which it writes
+      # after the loader has loaded every DLL it needs (the probe itself has ended).
       for _ in $(seq 600); do
         [ -s "$work/started.txt" ] && break
         sleep 0.1
       done
-      sleep 2
       [ "$(cat "$work/started.txt" 2>/dev/null)" = "setup.exe [/shell]" ] ||
         { echo "FAIL: $name did not start setup.exe /shell through the shell"; failed=1; }
-      loaded=$(cd "$work" && ls -- *.in."$name" 2>/dev/null | sed "s/\.in\.$name\$//" | sort | tr '\n' ' ')
+      loaded=$(cd "$work" && find . -maxdepth 1 -name "*.in.$name" | sed "s|^\./||; s/\.in\.$name\$//" | sort | tr '\n' ' ')
       echo "$name loaded: ${loaded:-nothing}"
       if [ "$program" = "$control" ]; then
-        [ "$loaded" = "$(printf '%s.dll\n' $names | sort | tr '\n' ' ')" ] ||
+        [ "$loaded" = "$(printf '%s.dll\n' "${name_list[@]}" | sort | tr '\n' ' ')" ] ||
           { echo "FAIL: the control must load every planted DLL, or the test proves nothing"; failed=1; }
       elif [ -n "$loaded" ]; then
         echo "FAIL: $name loaded DLLs planted beside it"

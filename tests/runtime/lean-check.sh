@@ -15,7 +15,7 @@ fi
 program=$1
 fail() { echo "FAIL $(basename "$program"): $*"; exit 1; }
 
-imports=$("$objdump" -p "$program" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+imports=$("$objdump" -p "$program" | sed -n 's/^\tDLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u)
 [ -n "$imports" ] || fail "no imports read"
 for dll in $imports; do
   case "$dll" in
@@ -30,4 +30,4 @@ if [ "$silent" = 1 ]; then
     ! grep -qaF "$text" "$program" || fail "holds \"$text\": the run time's own is linked in"
   done
 fi
-echo "ok $(basename "$program"): imports only" $imports
+echo "ok $(basename "$program"): imports only $(tr '\n' ' ' <<<"$imports")"
