@@ -19,7 +19,7 @@ imports=$("$objdump" -p "$program" | sed -n 's/^\tDLL Name: //p' | tr '[:upper:]
 [ -n "$imports" ] || fail "no imports read"
 for dll in $imports; do
   case "$dll" in
-    kernel32.dll|user32.dll|advapi32.dll|shell32.dll|msvcrt.dll) ;;
+    kernel32.dll|user32.dll|advapi32.dll|shell32.dll|msvcrt.dll|crypt32.dll) ;;
     *) fail "imports $dll, which is not part of Windows" ;;
   esac
 done
