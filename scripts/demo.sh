@@ -12,7 +12,9 @@ cmake --build --preset linux -j "$(nproc)" --target autorun autorun-check demo_p
 
 disc=build/demo-disc
 rm -rf "$disc" && mkdir -p "$disc"
-cp examples/demo-disc/autorun.inf build/linux/bin/autorun "$disc/"
+# The launcher goes on the disc under the name its open= line gives, as on a real disc.
+cp examples/demo-disc/autorun.inf "$disc/"
+cp build/linux/bin/autorun "$disc/autorun.exe"
 cp build/linux/bin/demo_program "$disc/setup.exe"
 cp build/linux/bin/demo_program "$disc/app.exe"
 installed="$PWD/examples/demo-disc/installed.reg"
@@ -21,12 +23,12 @@ echo "== The disc in a machine without the product (empty registry)."
 echo "-- build/linux/bin/autorun-check $disc"
 env -u KOVA_REGISTRY build/linux/bin/autorun-check "$disc" || true
 echo "-- The launcher:"
-(cd "$disc" && env -u KOVA_REGISTRY ./autorun)
+(cd "$disc" && env -u KOVA_REGISTRY ./autorun.exe)
 sleep 0.5
 echo
 echo "== The same disc with the registry of a machine where it is installed."
 echo "-- build/linux/bin/autorun-check --registry examples/demo-disc/installed.reg $disc"
 build/linux/bin/autorun-check --registry "$installed" "$disc" || true
 echo "-- The launcher:"
-(cd "$disc" && KOVA_REGISTRY="$installed" ./autorun)
+(cd "$disc" && KOVA_REGISTRY="$installed" ./autorun.exe)
 sleep 0.5
