@@ -1,6 +1,7 @@
 #include "checker/ShellAutorun.h"
 
 #include "checker/Quote.h"
+#include "checker/TextFields.h"
 
 #include <algorithm>
 
@@ -15,20 +16,7 @@ bool IsBlank(char c)
 
 std::string_view Trim(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
+    return TrimIf(text, IsBlank);
 }
 
 /// The file's text in the ANSI code page.
@@ -63,7 +51,7 @@ ShellAutorun ReadShellAutorun(std::string_view bytes)
                 Trim(line.substr(1, close == std::string_view::npos ? line.size() : close - 1));
             if (section == Section::Autorun)
                 section = Section::After;
-            else if (section == Section::Before && SameName(name, "autorun")) {
+            else if (section == Section::Before && EqualIgnoringCase(name, "autorun")) {
                 section = Section::Autorun;
                 shell.sectionLine = number;
             }
@@ -77,7 +65,7 @@ ShellAutorun ReadShellAutorun(std::string_view bytes)
                 value.back() == value.front())
                 value = value.substr(1, value.size() - 2);
             for (const ShellKey& shellKey : kShellKeys)
-                if (SameName(key, shellKey.name) && !(shell.*shellKey.line))
+                if (EqualIgnoringCase(key, shellKey.name) && !(shell.*shellKey.line))
                     shell.*shellKey.line = ShellLine{std::string(value), number};
         }
         if (end == text.size())
