@@ -30,18 +30,40 @@ elif [ "${1:-}" = screenshot ]; then
   packages+=(wine wine32:i386 xvfb xauth x11-apps imagemagick)
 fi
 
+. "$(dirname "$0")/apt-resolve.sh"
+
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-  fi
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+[ ${#missing[@]} -gt 0 ] || exit 0
 
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+native=()
+foreign=()
+for package in "${missing[@]}"; do
+  if [[ $package == *:i386 ]]; then foreign+=("$package"); else native+=("$package"); fi
+done
+if [ ${#foreign[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+# A mirror caught in the middle of a sync serves a list that does not match its index;
+# after a few tries the lists that did come are enough.
+apt_update_retrying 3 20
+apt_install() { apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+[ ${#native[@]} -eq 0 ] || apt_install "${native[@]}"
+[ ${#foreign[@]} -gt 0 ] || exit 0
+# 32-bit Wine's libraries must have the version of their installed 64-bit twins. When the
+# two architectures' lists disagree (one suite's i386 list missing, say), the newest
+# version both have is installed for both.
+if ! apt_install "${foreign[@]}" 2>/dev/null; then
+  mapfile -t settled < <(settle_install "${foreign[@]}")
+  if ! apt_install --allow-downgrades "${settled[@]}" "${foreign[@]}"; then
+    # The test command then runs the Windows tests as on a host without 32-bit programs,
+    # and says so in its last lines.
+    echo "NOTE: ${foreign[*]} cannot be installed from this mirror: the 32-bit Windows" \
+         "tests will not run"
+  fi
+fi
