@@ -1,12 +1,13 @@
 /// autorun-check: tells a disc author what Windows and the launcher will do with a disc
 /// folder or a disc image, and why, without starting anything or writing anywhere.
-#include "checker/CheckReport.h"
+#include "checker/Findings.h"
+#include "checker/Gather.h"
 #ifndef _WIN32
 #include "checker/ImageCheck.h"
 #endif
-#include "framework/gui/HardenProcess.h"
-#include "checker/Quote.h"
 #include "checker/ReportWriters.h"
+#include "checker/Text.h"
+#include "framework/gui/HardenProcess.h"
 #include "launcher/Version.h"
 
 #include <algorithm>
@@ -93,9 +94,15 @@ int main(int argc, char** argv)
             folder = argv[i];
         }
     }
+    // The folder's name comes in the ANSI code page on Windows, in UTF-8 elsewhere; from
+    // here on every text is UTF-8.
+#ifdef _WIN32
+    const std::string disc = autorun::check::AnsiToUtf8(folder != nullptr ? folder : ".");
+#else
     const std::string disc = folder != nullptr ? folder : ".";
+#endif
     std::error_code error;
-    const bool image = std::filesystem::is_regular_file(disc, error);
+    const bool image = std::filesystem::is_regular_file(autorun::check::PathOf(disc), error);
 #ifdef _WIN32
     if (image)
         return Fail(
@@ -104,25 +111,25 @@ int main(int argc, char** argv)
             "(open it in Explorer) and check its drive letter, e.g. autorun-check E:\\");
 #endif
     try {
+        using namespace autorun::check;
 #ifdef _WIN32
-        const kova::check::CheckReport report = kova::check::CheckFolder(disc);
+        const DiscFacts facts = GatherFolder(disc);
 #else
-        const kova::check::CheckReport report =
-            image ? kova::check::CheckImage(disc) : kova::check::CheckFolder(disc);
+        const DiscFacts facts = image ? GatherImage(disc) : GatherFolder(disc);
 #endif
+        const std::vector<Finding> findings = FindTraps(facts);
         // Both reports are UTF-8; a Windows console shows it once told so.
 #ifdef _WIN32
         if (!json)
             SetConsoleOutputCP(CP_UTF8);
 #endif
-        const std::string text = json ? JsonReport(report) : TextReport(report);
+        const std::string text = json ? JsonReport(facts, findings) : TextReport(facts, findings);
         std::fwrite(text.data(), 1, text.size(), stdout);
-        const bool clean = std::all_of(report.findings.begin(), report.findings.end(),
-                                       [](const kova::check::Finding& finding) {
-                                           return finding.severity == kova::check::Severity::Info;
-                                       });
+        const bool clean =
+            std::all_of(findings.begin(), findings.end(),
+                        [](const Finding& finding) { return finding.severity == Severity::Info; });
         return clean ? kClean : kFindings;
-    } catch (const kova::check::CheckFailure& failure) {
+    } catch (const autorun::check::CheckFailure& failure) {
         return Fail(failure.message);
     } catch (const std::exception& error) {
         return Fail(error.what());

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
 
@@ -360,4 +360,4 @@ std::optional<std::string> WindowsPath(std::string_view name)
     return path;
 }
 
-} // namespace kova::check
+} // namespace autorun::check

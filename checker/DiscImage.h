@@ -5,7 +5,7 @@
 #ifndef KOVA_CHECKER_DISCIMAGE_H
 #define KOVA_CHECKER_DISCIMAGE_H
 
-#include "checker/CheckReport.h"
+#include "checker/Gather.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace kova::check {
+namespace autorun::check {
 
 /// The image's bytes: its size, and a read of `size` bytes at `offset` that is false when
 /// the image holds fewer.
@@ -68,6 +68,6 @@ std::optional<std::string> WindowsPath(std::string_view name);
 
 constexpr std::size_t kMaxImagePath = 2048;
 
-} // namespace kova::check
+} // namespace autorun::check
 
 #endif

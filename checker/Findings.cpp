@@ -1,47 +1,54 @@
 #include "checker/Findings.h"
 
-#include "checker/FindingCatalogue.h"
-#include "checker/ProgramSearch.h"
-#include "checker/Quote.h"
-#include "checker/ShellAutorun.h"
-#include "checker/TextFields.h"
-#include "checker/Words.h"
+#include "checker/Text.h"
+#include "checker/Wording.h"
+#include "launcher/AutorunFile.h"
 #include "launcher/RegistryRoot.h"
 #include "launcher/RegistryView.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <tuple>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
 
-using autorun::LaunchDecision;
-using autorun::LaunchQuery;
-using autorun::LaunchReason;
-using autorun::LaunchSettings;
-using autorun::QueryRole;
-using autorun::SettingKey;
+/// What a check found: on which line (0 for none), the texts its wording names, and, for
+/// a check that looks at each of several things (each setting, each name), which one, so
+/// that the findings of one thing stand together.
+struct Found {
+    int line;
+    Fields fields;
+    std::size_t item = 0;
+};
+using Out = std::vector<Found>;
+using Check = void (*)(const DiscFacts&, Out&);
 
-using Check = std::optional<Found>;
+/// The parts of the report, in its order. Past Encoding, only a file the launcher searches
+/// is checked; the image's trees are checked also without a file.
+enum class Phase { Missing, Shell, Encoding, Text, Key, Setting, Image, Machine };
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+struct Entry {
+    Phase phase;
+    const char* code;
+    Severity severity;
+    Check check;
+    const char* message;
+    const char* fix;
+};
 
-bool IsLineEnd(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    return TrimIf(text, IsBlank);
-}
+constexpr Severity I = Severity::Info;
+constexpr Severity W = Severity::Warning;
+constexpr Severity E = Severity::Error;
 
 std::string Number(std::size_t number)
+{
+    return std::to_string(number);
+}
+
+std::string Number(int number)
 {
     return std::to_string(number);
 }
@@ -52,419 +59,409 @@ std::string QuotedKey(std::string_view name)
     return "\"" + std::string(name) + "\"";
 }
 
-/// How a line that seems to set a key is written.
-enum class KeyLine { Exact, BlankBeforeEquals, OtherCase };
-
-struct KeyLineFound {
-    KeyLine kind;
-    std::size_t offset; ///< where the key's name starts
-};
-
-/// Every line whose first word is `name` in any case, followed by "=" perhaps after
-/// blanks: the lines the author meant to set the key with.
-std::vector<KeyLineFound> KeyLines(std::string_view bytes, std::string_view name)
+/// Calls `check` for each setting, each finding standing with its setting's.
+template <typename SettingCheck>
+void ForEachSetting(const DiscFacts& facts, Out& out, SettingCheck check)
 {
-    std::vector<KeyLineFound> found;
-    ForEachField(bytes, "\r\n", [&](std::string_view line, std::size_t start) {
-        std::size_t at = 0;
-        while (at < line.size() && IsBlank(line[at]))
-            ++at;
-        line.remove_prefix(at);
-        if (!StartsWithIgnoringCase(line, name))
-            return;
-        std::size_t equals = name.size();
-        while (equals < line.size() && IsBlank(line[equals]))
-            ++equals;
-        if (equals < line.size() && line[equals] == '=') {
-            const bool sameCase = line.substr(0, name.size()) == name;
-            found.push_back({!sameCase              ? KeyLine::OtherCase
-                             : equals > name.size() ? KeyLine::BlankBeforeEquals
-                                                    : KeyLine::Exact,
-                             start + at});
+    for (std::size_t i = 0; i < facts.settings.size(); ++i)
+        if (std::optional<Found> found = check(facts.settings[i])) {
+            found->item = i;
+            out.push_back(std::move(*found));
         }
-    });
-    return found;
 }
-
-/// What the checks read: the report so far, and its file's bytes.
-class Disc {
-public:
-    explicit Disc(const CheckReport& report) : report(report), bytes(report.bytes) {}
-
-    int Line(std::size_t offset) const { return LineOf(bytes, offset); }
-    int SettingLine(SettingKey key) const { return report.Setting(key).line; }
-    const LaunchSettings& Settings() const { return report.launch; }
-    const LaunchDecision& Decision() const { return report.decision; }
-
-    std::size_t LineStart(std::size_t offset) const
-    {
-        while (offset > 0 && !IsLineEnd(bytes[offset - 1]))
-            --offset;
-        return offset;
-    }
-
-    /// Whether a key's occurrence stands where a reader would look for it: at the start of
-    /// a line, perhaps after blanks.
-    bool StandsAlone(std::size_t offset) const
-    {
-        const std::size_t start = LineStart(offset);
-        return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(start),
-                           bytes.begin() + static_cast<std::ptrdiff_t>(offset), IsBlank);
-    }
-
-    bool InComment(std::size_t offset) const
-    {
-        return Trim(bytes.substr(LineStart(offset))).starts_with(';');
-    }
-
-    /// The value a key standing just before `start` would have, by the launcher's rule, in
-    /// UTF-8.
-    std::string ValueAt(std::size_t start) const
-    {
-        autorun::SettingValue value;
-        autorun::CopyValue(report.bytes.c_str() + start, value, report.encoding);
-        return Utf8(value);
-    }
-
-    /// Text of the file, or a setting's, in UTF-8.
-    std::string Utf8(std::string_view text) const { return FileTextToUtf8(text, report.encoding); }
-
-    const CheckReport& report;
-    std::string_view bytes;
-};
 
 // --- The file --------------------------------------------------------------------------
 
-/// UTF-16 that the launcher does not read: big-endian (with its mark, or ASCII text with
-/// every first byte zero) or little-endian without its mark (every second byte zero).
-std::optional<const char*> UnreadUtf16(const CheckReport& report)
+void NoAutorunInf(const DiscFacts& facts, Out& out)
 {
-    if (report.encoding != autorun::TextEncoding::Ansi)
-        return std::nullopt;
-    const std::string_view bytes = report.bytes;
-    if (bytes.starts_with("\xFE\xFF"))
-        return "big-endian";
-    if (bytes.size() < 4)
-        return std::nullopt;
-    if (bytes[0] == '\0' && bytes[1] != '\0' && bytes[2] == '\0' && bytes[3] != '\0')
-        return "big-endian, without a byte-order mark";
-    if (bytes[0] != '\0' && bytes[1] == '\0' && bytes[2] != '\0' && bytes[3] == '\0')
-        return "little-endian without a byte-order mark";
-    return std::nullopt;
+    if (!facts.file.found)
+        out.push_back({0, {{"folder", facts.folder}}});
 }
 
-/// 8-bit text with letters beyond ASCII, which each code page reads as other letters.
-Check AnsiNonAscii(const Disc& disc)
+void AutorunInfUnreadable(const DiscFacts& facts, Out& out)
 {
-    if (disc.report.encoding != autorun::TextEncoding::Ansi)
-        return std::nullopt;
-    const std::string_view seen = disc.bytes.substr(0, disc.report.textSeen);
-    const auto high = std::find_if(seen.begin(), seen.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) > 127; });
-    if (high == seen.end())
-        return std::nullopt;
-    const auto offset = static_cast<std::size_t>(high - seen.begin());
-    return Found{FindingId::AnsiNonAscii, disc.Line(offset), {Number(offset + 1)}};
+    if (facts.file.found && !facts.file.readable)
+        out.push_back({0, {{"path", facts.file.path}}});
 }
 
-/// The mark of a UTF-8 file directly before the section's name, on the first line.
-Check Utf8BomBeforeSection(const Disc& disc)
+void Utf16NotRead(const DiscFacts& facts, Out& out)
 {
-    if (disc.report.encoding != autorun::TextEncoding::Utf8Bom ||
-        !StartsWithIgnoringCase(disc.bytes.substr(3), "[autorun]"))
-        return std::nullopt;
-    return Found{FindingId::Utf8BomHidesSection, 1, {}};
+    static constexpr std::array<const char*, 4> kForms = {
+        "", "big-endian", "big-endian, without a byte-order mark",
+        "little-endian without a byte-order mark"};
+    if (facts.file.unreadUtf16 != UnreadUtf16::None)
+        out.push_back({1, {{"form", kForms[static_cast<std::size_t>(facts.file.unreadUtf16)]}}});
 }
 
-Check ZeroByte(const Disc& disc)
+void AnsiNonAscii(const DiscFacts& facts, Out& out)
 {
-    const CheckReport& report = disc.report;
-    if (report.textSeen >= report.textRead)
-        return std::nullopt;
-    return Found{FindingId::ZeroByte, disc.Line(report.textSeen), {Number(report.textSeen + 1)}};
+    if (facts.file.firstNonAscii)
+        out.push_back(
+            {facts.file.firstNonAsciiLine, {{"byte", Number(*facts.file.firstNonAscii + 1)}}});
+}
+
+void Utf8BomHidesSection(const DiscFacts& facts, Out& out)
+{
+    if (facts.file.markBeforeSection)
+        out.push_back({1, {}});
+}
+
+void ZeroByte(const DiscFacts& facts, Out& out)
+{
+    if (facts.file.zeroByteLine > 0)
+        out.push_back({facts.file.zeroByteLine, {{"byte", Number(facts.file.textSeen + 1)}}});
 }
 
 // --- Each key --------------------------------------------------------------------------
 
-/// A key the launcher reads whose first occurrence is not where a reader looks for it.
-Check KeyPlacement(const Disc& disc, const SettingReport& setting,
-                   const std::vector<KeyLineFound>& lines)
+/// The line the author meant to set the key with, after the occurrence the launcher reads.
+const KeyLine* MeantLine(const SettingFacts& setting)
 {
-    const std::size_t offset = setting.offset;
-    if (disc.StandsAlone(offset) && !disc.InComment(offset))
-        return std::nullopt;
-    const auto meant = std::find_if(lines.begin(), lines.end(), [&](const KeyLineFound& line) {
-        return line.kind == KeyLine::Exact && line.offset > offset && !disc.InComment(line.offset);
+    for (const KeyLine& line : setting.lines)
+        if (line.kind == KeyLineKind::Exact && line.offset > setting.offset && !line.inComment)
+            return &line;
+    return nullptr;
+}
+
+/// A key the launcher reads whose first occurrence is not where a reader looks for it.
+bool Misplaced(const SettingFacts& setting)
+{
+    return setting.set && (!setting.standsAlone || setting.inComment);
+}
+
+Fields PlacementFields(const SettingFacts& setting)
+{
+    return {{"key", QuotedKey(setting.name)},
+            {"where", setting.inComment ? "inside a comment" : "inside another line"},
+            {"line", Number(setting.line)},
+            {"value", Quote(setting.value)}};
+}
+
+void KeyFirstOccurrence(const DiscFacts& facts, Out& out)
+{
+    ForEachSetting(facts, out, [](const SettingFacts& setting) -> std::optional<Found> {
+        const KeyLine* meant = MeantLine(setting);
+        if (!Misplaced(setting) || meant == nullptr)
+            return std::nullopt;
+        Fields fields = PlacementFields(setting);
+        fields.push_back({"meant", Number(meant->line)});
+        return Found{setting.line, std::move(fields)};
     });
-    const std::string where = disc.InComment(offset) ? "inside a comment" : "inside another line";
-    const std::string line = Number(static_cast<std::size_t>(setting.line));
-    if (meant != lines.end())
-        return Found{FindingId::KeyFirstOccurrence,
-                     setting.line,
-                     {QuotedKey(setting.name), where, line, Quote(setting.value),
-                      Number(static_cast<std::size_t>(disc.Line(meant->offset)))}};
-    return Found{FindingId::KeyInsideLine, setting.line, {QuotedKey(setting.name), where, line}};
+}
+
+void KeyInsideLine(const DiscFacts& facts, Out& out)
+{
+    ForEachSetting(facts, out, [](const SettingFacts& setting) -> std::optional<Found> {
+        if (!Misplaced(setting) || MeantLine(setting) != nullptr)
+            return std::nullopt;
+        return Found{setting.line, PlacementFields(setting)};
+    });
 }
 
 /// A later line that sets the key again, to another value.
-Check KeyRepeated(const Disc& disc, const SettingReport& setting,
-                  const std::vector<KeyLineFound>& lines)
+void KeyRepeated(const DiscFacts& facts, Out& out)
 {
-    const std::size_t length = std::string_view(setting.name).size();
-    for (const KeyLineFound& line : lines)
-        if (line.kind == KeyLine::Exact && line.offset > setting.offset &&
-            !disc.InComment(line.offset) && disc.ValueAt(line.offset + length) != setting.value) {
-            const int at = disc.Line(line.offset);
-            return Found{FindingId::KeyRepeated,
-                         at,
-                         {Number(static_cast<std::size_t>(at)), QuotedKey(setting.name),
-                          Number(static_cast<std::size_t>(setting.line))}};
+    ForEachSetting(facts, out, [](const SettingFacts& setting) -> std::optional<Found> {
+        if (!setting.set || Misplaced(setting))
+            return std::nullopt;
+        for (const KeyLine& line : setting.lines)
+            if (line.kind == KeyLineKind::Exact && line.offset > setting.offset &&
+                !line.inComment && line.value != setting.value)
+                return Found{line.line,
+                             {{"line", Number(line.line)},
+                              {"key", QuotedKey(setting.name)},
+                              {"first", Number(setting.line)}}};
+        return std::nullopt;
+    });
+}
+
+/// Why the launcher does not see a key the file seems to set.
+enum class Unseen { No, BeyondLimit, AfterZeroByte, WrongCase, BlankBeforeEquals };
+
+Unseen UnseenAs(const DiscFacts& facts, const SettingFacts& setting, const KeyLine** written)
+{
+    if (setting.set)
+        return Unseen::No;
+    if (setting.unseenAt != kNotFound)
+        return setting.unseenAt + std::string_view(setting.name).size() > facts.file.textRead
+                   ? Unseen::BeyondLimit
+                   : Unseen::AfterZeroByte;
+    for (const KeyLine& line : setting.lines)
+        if (line.kind != KeyLineKind::Exact) {
+            *written = &line;
+            return line.kind == KeyLineKind::OtherCase ? Unseen::WrongCase
+                                                       : Unseen::BlankBeforeEquals;
         }
-    return std::nullopt;
+    return Unseen::No;
 }
 
-/// A key the launcher does not read, though the file seems to set it.
-Check UnseenKey(const Disc& disc, const SettingReport& setting,
-                const std::vector<KeyLineFound>& lines)
+template <Unseen kind>
+void KeyUnseen(const DiscFacts& facts, Out& out)
 {
-    const CheckReport& report = disc.report;
-    const std::string_view name = setting.name;
-    const std::size_t beyond = disc.bytes.find(name);
-    if (beyond != std::string_view::npos && beyond + name.size() > report.textRead)
-        return Found{FindingId::KeyBeyondLimit,
-                     disc.Line(beyond),
-                     {QuotedKey(name), Number(beyond + 1), Number(autorun::kMaxRead)}};
-    if (beyond != std::string_view::npos) {
-        const int line = disc.Line(beyond);
-        return Found{
-            FindingId::KeyAfterZeroByte,
-            line,
-            {QuotedKey(name), Number(static_cast<std::size_t>(line)), Number(report.textSeen + 1)}};
-    }
-    for (const KeyLineFound& line : lines) {
-        if (line.kind == KeyLine::Exact)
-            continue;
-        const std::string written(
-            disc.bytes.substr(line.offset, disc.bytes.find('=', line.offset) + 1 - line.offset));
-        const int at = disc.Line(line.offset);
-        return Found{
-            line.kind == KeyLine::OtherCase ? FindingId::KeyWrongCase
-                                            : FindingId::KeyBlankBeforeEquals,
-            at,
-            {Quote(disc.Utf8(written)), Number(static_cast<std::size_t>(at)), QuotedKey(name)}};
-    }
-    return std::nullopt;
+    ForEachSetting(facts, out, [&](const SettingFacts& setting) -> std::optional<Found> {
+        const KeyLine* written = nullptr;
+        if (UnseenAs(facts, setting, &written) != kind)
+            return std::nullopt;
+        Fields fields = {{"key", QuotedKey(setting.name)},
+                         {"byte", Number(setting.unseenAt + 1)},
+                         {"limit", Number(kMaxRead)},
+                         {"line", Number(written != nullptr ? written->line : setting.unseenLine)},
+                         {"zero", Number(facts.file.textSeen + 1)},
+                         {"written", written != nullptr ? Quote(written->written) : ""}};
+        return Found{written != nullptr ? written->line : setting.unseenLine, std::move(fields)};
+    });
 }
 
-/// A value that is not all the author wrote.
-Check ValueCut(const Disc& disc, const SettingReport& setting)
+/// How a value the launcher reads is not all the author wrote.
+enum class Cut { No, AtLimit, AtZeroByte, TooLong };
+
+Cut CutAs(const DiscFacts& facts, const SettingFacts& setting)
 {
-    const CheckReport& report = disc.report;
-    const std::size_t start = setting.offset + std::string_view(setting.name).size();
-    std::size_t end = start;
-    while (end < disc.bytes.size() && disc.bytes[end] != '\0' && !IsLineEnd(disc.bytes[end]))
-        ++end;
-    // Where the launcher's value ends in the text: its bytes as the file holds them.
-    const std::size_t valueEnd =
-        start + std::string_view(disc.Settings().Value(setting.key)).size();
-    const std::string key = QuotedKey(setting.name);
-    if (valueEnd == report.textRead && end > valueEnd)
-        return Found{FindingId::ValueCutAtLimit,
-                     setting.line,
-                     {key, Number(autorun::kMaxRead), Quote(setting.value)}};
-    if (valueEnd == report.textSeen && report.textSeen < report.textRead)
-        return Found{FindingId::ValueCutAtZeroByte, setting.line, {key, Quote(setting.value)}};
-    std::size_t characters = 0;
-    for (std::size_t at = start; at < end;
-         at += autorun::CharacterLength(disc.bytes.data() + at, report.encoding))
-        ++characters;
-    if (characters > autorun::kMaxValueLength)
-        return Found{FindingId::ValueTooLong,
-                     setting.line,
-                     {key, Number(characters), Number(autorun::kMaxValueLength)}};
-    return std::nullopt;
+    const FileFacts& file = facts.file;
+    if (!setting.set)
+        return Cut::No;
+    if (setting.valueEnd == file.textRead && setting.lineEnd > setting.valueEnd)
+        return Cut::AtLimit;
+    if (setting.valueEnd == file.textSeen && file.textSeen < file.textRead)
+        return Cut::AtZeroByte;
+    return setting.writtenCharacters > kMaxValueLength ? Cut::TooLong : Cut::No;
 }
 
-Check ValueTrailingBlank(const Disc&, const SettingReport& setting)
+template <Cut kind>
+void ValueCut(const DiscFacts& facts, Out& out)
 {
-    if (setting.value.empty() || !IsBlank(setting.value.back()))
-        return std::nullopt;
-    return Found{FindingId::ValueTrailingBlank,
-                 setting.line,
-                 {QuotedKey(setting.name), Quote(setting.value),
-                  Number(static_cast<std::size_t>(setting.line))}};
+    ForEachSetting(facts, out, [&](const SettingFacts& setting) -> std::optional<Found> {
+        if (CutAs(facts, setting) != kind)
+            return std::nullopt;
+        return Found{setting.line,
+                     {{"key", QuotedKey(setting.name)},
+                      {"value", Quote(setting.value)},
+                      {"limit", Number(kind == Cut::TooLong ? kMaxValueLength : kMaxRead)},
+                      {"characters", Number(setting.writtenCharacters)}}};
+    });
 }
 
-Check ValueLeadingBlank(const Disc&, const SettingReport& setting)
+template <bool atEnd>
+void ValueBlank(const DiscFacts& facts, Out& out)
 {
-    if (setting.value.empty() || !IsBlank(setting.value.front()))
-        return std::nullopt;
-    return Found{FindingId::ValueLeadingBlank,
-                 setting.line,
-                 {QuotedKey(setting.name), Quote(setting.value)}};
+    ForEachSetting(facts, out, [](const SettingFacts& setting) -> std::optional<Found> {
+        if (setting.value.empty() || !IsBlank(atEnd ? setting.value.back() : setting.value.front()))
+            return std::nullopt;
+        return Found{setting.line,
+                     {{"key", QuotedKey(setting.name)},
+                      {"value", Quote(setting.value)},
+                      {"line", Number(setting.line)}}};
+    });
 }
 
 // --- The settings ----------------------------------------------------------------------
 
-Check RootName(const Disc& disc)
+int LineOf(const DiscFacts& facts, SettingKey key)
 {
-    const std::string_view appReg = disc.Settings().appReg;
-    if (appReg.empty())
-        return std::nullopt;
-    for (const autorun::RegistryRootEntry& root : autorun::kRegistryRoots)
-        if (appReg == root.name)
-            return std::nullopt;
-    const std::string_view trimmed = Trim(appReg);
-    const autorun::RegistryRootEntry* meant = nullptr;
-    for (const autorun::RegistryRootEntry& root : autorun::kRegistryRoots)
-        if (EqualIgnoringCase(trimmed, root.name) || EqualIgnoringCase(trimmed, root.shortName))
+    return facts.Setting(key).line;
+}
+
+const std::string& ValueOf(const DiscFacts& facts, SettingKey key)
+{
+    return facts.Setting(key).value;
+}
+
+/// The root "AppRegistry=" seems to mean, when it names none exactly: null when it names
+/// none at all; `known` when it names one exactly (or is empty).
+const RegistryRootEntry* MeantRoot(const std::string& appReg, bool& known)
+{
+    known = appReg.empty() ||
+            std::any_of(std::begin(kRegistryRoots), std::end(kRegistryRoots),
+                        [&](const RegistryRootEntry& root) { return appReg == root.name; });
+    const RegistryRootEntry* meant = nullptr;
+    for (const RegistryRootEntry& root : kRegistryRoots)
+        if (EqualIgnoringCase(Trim(appReg), root.name) ||
+            EqualIgnoringCase(Trim(appReg), root.shortName))
             meant = &root;
-    const int line = disc.SettingLine(SettingKey::AppRegistry);
-    if (meant == nullptr)
-        return Found{FindingId::RootUnknown, line, {Quote(disc.Utf8(appReg))}};
-    return Found{meant->key == HKEY_CURRENT_USER ? FindingId::RootUnknownMeantCurrentUser
-                                                 : FindingId::RootUnknownMeant,
-                 line,
-                 {Quote(disc.Utf8(appReg)), meant->name}};
+    return meant;
 }
 
-Check ViewSetting(const Disc& disc)
+/// "AppRegistry=" names no root exactly: `meant` says which the author meant, if any.
+template <int meant>
+void RootUnknown(const DiscFacts& facts, Out& out)
 {
-    const std::string_view view = disc.Settings().appRegistryView;
-    for (const autorun::RegistryViewEntry& entry : autorun::kRegistryViews)
-        if (view == entry.setting)
-            return std::nullopt;
-    const std::string_view trimmed = Trim(view);
-    const int line = disc.SettingLine(SettingKey::AppRegistryView);
-    for (const autorun::RegistryViewEntry& entry : autorun::kRegistryViews)
-        if (entry.setting[0] != '\0' && trimmed.find(entry.setting) != std::string_view::npos)
-            return Found{
-                FindingId::ViewUnknownMeant, line, {Quote(disc.Utf8(view)), entry.setting}};
-    return Found{FindingId::ViewUnknown, line, {Quote(disc.Utf8(view))}};
+    const std::string& appReg = ValueOf(facts, SettingKey::AppRegistry);
+    bool known = false;
+    const RegistryRootEntry* root = MeantRoot(appReg, known);
+    const int kind = root == nullptr ? 0 : root->key == HKEY_CURRENT_USER ? 2 : 1;
+    if (known || kind != meant)
+        return;
+    out.push_back({LineOf(facts, SettingKey::AppRegistry),
+                   {{"value", Quote(appReg)}, {"meant", root != nullptr ? root->name : ""}}});
 }
 
-Check ProductKey(const Disc& disc)
+/// The view "AppRegistryView=" seems to mean, when it is neither "64" nor "32" exactly.
+const RegistryViewEntry* MeantView(const std::string& view, bool& known)
 {
-    const std::string_view appKey = disc.Settings().appKey;
-    const int line = disc.SettingLine(SettingKey::AppKey);
-    if (appKey.empty())
-        return Found{FindingId::AppKeyEmpty, line, {}};
-    if (appKey.front() == '\\')
-        return Found{FindingId::AppKeyLeadingBackslash, line, {}};
+    known = std::any_of(std::begin(kRegistryViews), std::end(kRegistryViews),
+                        [&](const RegistryViewEntry& entry) { return view == entry.setting; });
+    for (const RegistryViewEntry& entry : kRegistryViews)
+        if (entry.setting[0] != '\0' && Trim(view).find(entry.setting) != std::string_view::npos)
+            return &entry;
+    return nullptr;
+}
+
+template <bool withMeant>
+void ViewUnknown(const DiscFacts& facts, Out& out)
+{
+    const std::string& view = ValueOf(facts, SettingKey::AppRegistryView);
+    bool known = false;
+    const RegistryViewEntry* meant = MeantView(view, known);
+    if (known || (meant != nullptr) != withMeant)
+        return;
+    out.push_back({LineOf(facts, SettingKey::AppRegistryView),
+                   {{"value", Quote(view)}, {"meant", meant != nullptr ? meant->setting : ""}}});
+}
+
+/// What is wrong with "AppKey=": it is empty, begins with a backslash, or with a root.
+enum class KeyPath { Right, Empty, LeadingBackslash, RepeatsRoot };
+
+template <KeyPath kind>
+void ProductKey(const DiscFacts& facts, Out& out)
+{
+    const std::string& appKey = ValueOf(facts, SettingKey::AppKey);
     const bool repeatsRoot =
         StartsWithIgnoringCase(appKey, "HKEY_") ||
-        std::any_of(std::begin(autorun::kRegistryRoots), std::end(autorun::kRegistryRoots),
-                    [&](const autorun::RegistryRootEntry& root) {
+        std::any_of(std::begin(kRegistryRoots), std::end(kRegistryRoots),
+                    [&](const RegistryRootEntry& root) {
                         return StartsWithIgnoringCase(appKey, std::string(root.shortName) + "\\");
                     });
-    if (repeatsRoot)
-        return Found{FindingId::AppKeyRepeatsRoot, line, {}};
-    return std::nullopt;
+    const KeyPath found = appKey.empty()           ? KeyPath::Empty
+                          : appKey.front() == '\\' ? KeyPath::LeadingBackslash
+                          : repeatsRoot            ? KeyPath::RepeatsRoot
+                                                   : KeyPath::Right;
+    if (found == kind)
+        out.push_back({LineOf(facts, SettingKey::AppKey), {}});
 }
 
-Check AutoStartDefault(const Disc& disc)
+void AutoStartDefault(const DiscFacts& facts, Out& out)
 {
-    const LaunchSettings& settings = disc.Settings();
-    if (settings.autoStart[0] != '\0' || settings.autoStartValueName[0] != '\0')
-        return std::nullopt;
-    return Found{FindingId::AutoStartDefaultValue, 0, {Quote(disc.Utf8(settings.autoStartValue))}};
+    if (facts.launch.autoStart[0] == '\0' && facts.launch.autoStartValueName[0] == '\0')
+        out.push_back({0, {{"value", Quote(ValueOf(facts, SettingKey::AutoStartValue))}}});
 }
 
-Check AutoStartAnyValue(const Disc& disc)
+void AutoStartAnyValue(const DiscFacts& facts, Out& out)
 {
     static constexpr std::array<std::string_view, 5> kNoes = {"0", "no", "false", "off", "n"};
-    const std::string_view autoStart = Trim(disc.Settings().autoStart);
-    if (std::none_of(kNoes.begin(), kNoes.end(),
-                     [&](std::string_view no) { return EqualIgnoringCase(autoStart, no); }))
-        return std::nullopt;
-    return Found{FindingId::AutoStartAnyValue,
-                 disc.SettingLine(SettingKey::AutoStart),
-                 {Quote(disc.Utf8(disc.Settings().autoStart))}};
+    const std::string& autoStart = ValueOf(facts, SettingKey::AutoStart);
+    if (std::any_of(kNoes.begin(), kNoes.end(),
+                    [&](std::string_view no) { return EqualIgnoringCase(Trim(autoStart), no); }))
+        out.push_back({LineOf(facts, SettingKey::AutoStart), {{"value", Quote(autoStart)}}});
 }
 
-Check AppPathDefault(const Disc& disc)
+void AppPathDefault(const DiscFacts& facts, Out& out)
 {
-    if (disc.Settings().appPathValueName[0] != '\0')
-        return std::nullopt;
-    return Found{FindingId::AppPathDefaultValue, 0, {}};
+    if (facts.launch.appPathValueName[0] == '\0')
+        out.push_back({0, {}});
 }
 
-Check SetupProgram(const Disc& disc)
+void SetupNotSet(const DiscFacts& facts, Out& out)
 {
-    const LaunchSettings& settings = disc.Settings();
-    if (settings.setupName[0] == '\0')
-        return Found{FindingId::SetupNotSet, 0, {}};
-    const ProgramReport setup =
-        FindCommandProgram(disc.Utf8(settings.setupName), disc.report.readFolder);
-    if (setup.path)
-        return std::nullopt;
-    return Found{
-        FindingId::SetupNotFound, disc.SettingLine(SettingKey::SetupName), {Quote(setup.name)}};
+    if (!facts.setup)
+        out.push_back({0, {}});
 }
 
-Check AppVersionSetting(const Disc& disc)
+void SetupNotFound(const DiscFacts& facts, Out& out)
 {
-    const LaunchSettings& settings = disc.Settings();
-    if (!settings.IsSet(SettingKey::AppVersion) || disc.Decision().versions.disc.count > 0)
-        return std::nullopt;
-    return Found{FindingId::AppVersionUnparsable,
-                 disc.SettingLine(SettingKey::AppVersion),
-                 {Quote(settings.appVersion)}};
+    if (facts.setup && !facts.setup->path)
+        out.push_back(
+            {LineOf(facts, SettingKey::SetupName), {{"program", Quote(facts.setup->name)}}});
 }
 
-Check AppVersionValueNameAlone(const Disc& disc)
+/// `texts` joined as a list in words: "a", "a or b", "a, b or c".
+std::string OneOf(const std::vector<std::string>& texts)
 {
-    const LaunchSettings& settings = disc.Settings();
-    if (!settings.IsSet(SettingKey::AppVersionValueName) || settings.IsSet(SettingKey::AppVersion))
-        return std::nullopt;
-    return Found{FindingId::AppVersionValueNameIgnored,
-                 disc.SettingLine(SettingKey::AppVersionValueName),
-                 {}};
+    std::string out;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        out += (i == 0 ? "" : i + 1 == texts.size() ? " or " : ", ") + Quote(texts[i]);
+    return out;
 }
 
-Check AppVersionDefault(const Disc& disc)
+/// A program's unquoted path with a blank: `taken` when a program where Windows looks first
+/// exists, and starts instead.
+void Unquoted(const ProgramFacts* program, bool taken, const char* which, const char* where,
+              int line, Out& out)
 {
-    if (disc.Decision().versions.disc.count == 0 || disc.Settings().appVersionValueName[0] != '\0')
-        return std::nullopt;
-    return Found{
-        FindingId::AppVersionDefaultValue, disc.SettingLine(SettingKey::AppVersionValueName), {}};
+    if (program == nullptr || !program->unquoted || program->unquoted->existing.empty() == taken)
+        return;
+    const UnquotedPath& path = *program->unquoted;
+    out.push_back({line,
+                   {{"which", which},
+                    {"program", Quote(path.program)},
+                    {"earlier", OneOf(path.earlier)},
+                    {"where", where},
+                    {"existing", OneOf(path.existing)}}});
+}
+
+template <bool taken>
+void SetupUnquoted(const DiscFacts& facts, Out& out)
+{
+    Unquoted(facts.setup ? &*facts.setup : nullptr, taken, "setup",
+             " in SetupName=", LineOf(facts, SettingKey::SetupName), out);
+}
+
+template <bool taken>
+void InstalledUnquoted(const DiscFacts& facts, Out& out)
+{
+    const QueryFacts* query = facts.Query(QueryRole::AppPath);
+    if (query == nullptr || query->status != ERROR_SUCCESS)
+        return;
+    const ProgramFacts* program =
+        facts.decision.commandSource == CommandSource::AppPath && facts.program ? &*facts.program
+                                                                                : nullptr;
+    Unquoted(program, taken, "installed", " where the product's installer writes it", 0, out);
+}
+
+void AppVersionUnparsable(const DiscFacts& facts, Out& out)
+{
+    if (facts.decision.versions.cause == VersionCause::DiscUnparsable)
+        out.push_back({LineOf(facts, SettingKey::AppVersion),
+                       {{"value", Quote(ValueOf(facts, SettingKey::AppVersion))}}});
+}
+
+void AppVersionValueNameAlone(const DiscFacts& facts, Out& out)
+{
+    if (facts.launch.IsSet(SettingKey::AppVersionValueName) &&
+        !facts.launch.IsSet(SettingKey::AppVersion))
+        out.push_back({LineOf(facts, SettingKey::AppVersionValueName), {}});
+}
+
+void AppVersionDefault(const DiscFacts& facts, Out& out)
+{
+    if (facts.decision.versions.disc.count > 0 && facts.launch.appVersionValueName[0] == '\0')
+        out.push_back({LineOf(facts, SettingKey::AppVersionValueName), {}});
 }
 
 // --- The shell's lines -----------------------------------------------------------------
 
-Check ShellSection(const Disc& disc)
+void ShellSectionMissing(const DiscFacts& facts, Out& out)
 {
-    if (disc.report.shell.lines.sectionLine != 0)
-        return std::nullopt;
     // A UTF-8 mark that hides the section on line 1 is utf8-bom-hides-section's to tell.
-    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-    if (disc.bytes.starts_with(kUtf8Mark) &&
-        ReadShellAutorun(disc.bytes.substr(kUtf8Mark.size())).sectionLine == 1)
-        return std::nullopt;
-    return Found{FindingId::ShellSectionMissing, 0, {}};
+    if (facts.shell.sectionLine == 0 && !facts.shell.hiddenByMark)
+        out.push_back({0, {}});
 }
 
-Check ShellStart(const Disc& disc)
+template <ShellStart kind>
+void ShellStartIs(const DiscFacts& facts, Out& out)
 {
-    const ShellReport& shell = disc.report.shell;
-    const int section = shell.lines.sectionLine;
-    if (section == 0)
-        return std::nullopt;
-    if (shell.start == nullptr || !shell.program)
-        return Found{
-            FindingId::ShellStartMissing, section, {Number(static_cast<std::size_t>(section))}};
-    const int line = shell.StartLine().line;
-    std::vector<std::string> texts = {Number(static_cast<std::size_t>(line)),
-                                      Quote(shell.program->name), shell.start->name};
-    if (!shell.program->path)
-        return Found{FindingId::ShellStartNotFound, line, std::move(texts)};
-    if (!shell.onDisc) {
-        texts.push_back(*shell.program->path);
-        return Found{FindingId::ShellStartNotOnDisc, line, std::move(texts)};
+    const ShellFacts& shell = facts.shell;
+    if (shell.start != kind)
+        return;
+    if (kind == ShellStart::NoProgram) {
+        out.push_back({shell.sectionLine, {{"line", Number(shell.sectionLine)}}});
+        return;
     }
-    if (!shell.isLauncher)
-        return Found{FindingId::ShellStartsOtherProgram, line, std::move(texts)};
-    return std::nullopt;
+    const int line = shell.lines[shell.startKey]->line;
+    out.push_back({line,
+                   {{"line", Number(line)},
+                    {"program", Quote(shell.program->name)},
+                    {"key", kShellKeys[shell.startKey]},
+                    {"path", shell.program->path.value_or("")}}});
 }
 
 /// The folder part of a name the disc's lines use, in lower case, with one kind of slash.
@@ -473,71 +470,68 @@ std::string FolderOf(std::string_view name)
     const std::size_t slash = name.find_last_of("\\/");
     std::string folder(slash == std::string_view::npos ? std::string_view()
                                                        : name.substr(0, slash));
-    for (char& c : folder)
-        c = c == '/' ? '\\' : LowerAscii(c);
-    return folder;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return LowerAscii(folder);
 }
 
-/// The icon= value's file: what stands before its ",index".
-std::string IconFile(const ShellLine& icon)
+template <bool onDisc>
+void ShellIcon(const DiscFacts& facts, Out& out)
 {
-    return std::string(Trim(std::string_view(icon.value).substr(0, icon.value.find(','))));
+    const ShellFacts& shell = facts.shell;
+    if (!shell.lines[kIcon] || shell.iconOnDisc != onDisc)
+        return;
+    const std::string folder = shell.program ? FolderOf(shell.program->name) : "";
+    if (onDisc && (!shell.program || !shell.program->path || FolderOf(shell.iconFile) == folder))
+        return;
+    const int line = shell.lines[kIcon]->line;
+    out.push_back({line,
+                   {{"line", Number(line)},
+                    {"file", Quote(shell.iconFile)},
+                    {"folder", folder.empty() ? "the disc's root" : Quote(folder)},
+                    {"key", shell.startKey >= 0 ? kShellKeys[shell.startKey] : ""}}});
 }
 
-Check ShellIcon(const Disc& disc)
+/// How many characters of label= Explorer shows.
+constexpr std::size_t kLabelShown = 32;
+
+void ShellLabel(const DiscFacts& facts, Out& out)
 {
-    const ShellReport& shell = disc.report.shell;
-    if (shell.lines.sectionLine == 0 || !shell.lines.icon)
-        return std::nullopt;
-    const int line = shell.lines.icon->line;
-    const std::string file = IconFile(*shell.lines.icon);
-    if (!shell.iconOnDisc)
-        return Found{FindingId::ShellIconNotFound,
-                     line,
-                     {Number(static_cast<std::size_t>(line)), Quote(file)}};
-    if (!shell.program || !shell.program->path || FolderOf(file) == FolderOf(shell.program->name))
-        return std::nullopt;
-    const std::string folder = FolderOf(shell.program->name);
-    return Found{FindingId::ShellIconNotBesideStart,
-                 line,
-                 {Number(static_cast<std::size_t>(line)), Quote(file),
-                  folder.empty() ? "the disc's root" : Quote(folder), shell.start->name}};
+    const std::optional<ShellLine>& label = facts.shell.lines[kLabel];
+    if (!label || CharacterCount(label->value) <= kLabelShown)
+        return;
+    out.push_back({label->line,
+                   {{"line", Number(label->line)},
+                    {"characters", Number(CharacterCount(label->value))},
+                    {"limit", Number(kLabelShown)},
+                    {"shown", Quote(FirstCharacters(label->value, kLabelShown))}}});
 }
 
-Check ShellLabel(const Disc& disc)
-{
-    constexpr std::size_t kShown = 32;
-    const std::optional<ShellLine>& label = disc.report.shell.lines.label;
-    if (disc.report.shell.lines.sectionLine == 0 || !label ||
-        CharacterCount(label->value) <= kShown)
-        return std::nullopt;
-    std::size_t cut = kShown;
-    while (cut < label->value.size() && CharacterCount(label->value.substr(0, cut)) < kShown)
-        ++cut;
-    return Found{FindingId::ShellLabelTooLong,
-                 label->line,
-                 {Number(static_cast<std::size_t>(label->line)),
-                  Number(CharacterCount(label->value)), Quote(label->value.substr(0, cut))}};
-}
-
-Check ShellAction(const Disc& disc)
+void ShellActionMissing(const DiscFacts& facts, Out& out)
 {
     // Without a program to start, there is nothing for an action to name.
-    const ShellAutorun& lines = disc.report.shell.lines;
-    if (lines.sectionLine == 0 || lines.action || !disc.report.shell.program)
-        return std::nullopt;
-    return Found{FindingId::ShellActionMissing, 0, {}};
+    const ShellFacts& shell = facts.shell;
+    if (shell.sectionLine != 0 && !shell.lines[kAction] && shell.program)
+        out.push_back({0, {}});
 }
 
-Check ShellUseAutoPlay(const Disc& disc)
+void ShellUseAutoPlay(const DiscFacts& facts, Out& out)
 {
-    const ShellAutorun& lines = disc.report.shell.lines;
-    if (lines.sectionLine == 0 || !lines.useAutoPlay || lines.useAutoPlay->value != "1")
-        return std::nullopt;
-    const int line = lines.useAutoPlay->line;
-    return Found{FindingId::ShellUseAutoPlay,
-                 line,
-                 {Number(static_cast<std::size_t>(line)), Quote(lines.useAutoPlay->value)}};
+    const std::optional<ShellLine>& line = facts.shell.lines[kUseAutoPlay];
+    if (line && line->value == "1")
+        out.push_back({line->line, {{"line", Number(line->line)}, {"value", Quote(line->value)}}});
+}
+
+void ShellTextAnsi(const DiscFacts& facts, Out& out)
+{
+    const ShellFacts& shell = facts.shell;
+    for (std::size_t key = 0; key < std::size(kShellKeys); ++key)
+        if (shell.lines[key] && shell.lines[key]->meant != shell.lines[key]->value)
+            out.push_back({shell.lines[key]->line,
+                           {{"key", kShellKeys[key]},
+                            {"line", Number(shell.lines[key]->line)},
+                            {"shown", Quote(shell.lines[key]->value)},
+                            {"meant", Quote(shell.lines[key]->meant)}},
+                           key});
 }
 
 // --- A disc image ----------------------------------------------------------------------
@@ -547,22 +541,13 @@ constexpr std::size_t kIsoLevels = 8;
 /// The most characters of a Joliet name.
 constexpr std::size_t kJolietLength = 64;
 
-std::string UpperAscii(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
 /// The ISO 9660 level-1 form of a name, as image makers make it: upper case, each
 /// character outside A-Z, 0-9 and "_" made "_", 8 characters and an extension of 3.
 std::string Iso83(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     const auto part = [](std::string_view text, std::size_t length) {
-        std::string out = UpperAscii(text.substr(0, length));
+        std::string out = UpperAscii(std::string(text.substr(0, length)));
         for (char& c : out)
             if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
                 c = '_';
@@ -585,40 +570,25 @@ bool IsJolietCut(std::string_view name, std::string_view shown)
     if (dot == std::string_view::npos)
         return false;
     const std::string_view extension = name.substr(dot);
-    return shown.size() > extension.size() &&
-           EqualIgnoringCase(shown.substr(shown.size() - extension.size()), extension) &&
+    return shown.size() > extension.size() && EndsWithIgnoringCase(shown, extension) &&
            EqualIgnoringCase(shown.substr(0, shown.size() - extension.size()),
                              name.substr(0, shown.size() - extension.size()));
 }
 
-/// A name autorun.inf uses for a file on the disc, and its line.
+/// What a name autorun.inf uses for a file the disc does not hold is on the image.
+enum class ImageName { Fine, TooDeep, Iso83, Cut64, Iso83Unmatched };
+
 struct NamedFile {
     std::string name;
     int line;
+    ImageName kind;
+    std::string shown;
+    std::size_t levels;
 };
 
-/// The names autorun.inf uses for files on the disc that the disc does not hold.
-std::vector<NamedFile> MissingNames(const Disc& disc)
-{
-    const CheckReport& report = disc.report;
-    std::vector<NamedFile> names;
-    const ShellReport& shell = report.shell;
-    if (shell.program && !shell.program->path && !shell.program->name.empty())
-        names.push_back({shell.program->name, shell.StartLine().line});
-    if (shell.lines.icon && !shell.iconOnDisc && !IconFile(*shell.lines.icon).empty())
-        names.push_back({IconFile(*shell.lines.icon), shell.lines.icon->line});
-    if (report.launch.setupName[0] != '\0') {
-        const ProgramReport setup = FindCommandProgram(report.launch.setupName, report.readFolder);
-        if (!setup.path && !setup.name.empty())
-            names.push_back({setup.name, disc.SettingLine(SettingKey::SetupName)});
-    }
-    return names;
-}
-
-/// What the image shows for `name` (its folders and file, '/'-separated) when a part of
-/// it is shown under another name; empty when a part matches nothing.
-std::string ShownName(const ImageReport& image, const std::vector<std::string>& parts,
-                      bool& differs)
+/// What the image shows for `parts` (folders and file) when a part of it is shown under
+/// another name (`differs`); empty when a part matches nothing.
+std::string ShownName(const ImageFacts& image, const std::vector<std::string>& parts, bool& differs)
 {
     std::string shown;
     differs = false;
@@ -649,300 +619,531 @@ std::string ShownName(const ImageReport& image, const std::vector<std::string>& 
     return shown;
 }
 
-/// The names autorun.inf uses that the image shows under other names, or cannot hold.
-void ImageNames(const Disc& disc, std::vector<Found>& found)
+/// The names autorun.inf uses for files on the disc that the disc does not hold, and what
+/// the image makes of each.
+std::vector<NamedFile> ImageNames(const DiscFacts& facts)
 {
-    const ImageReport& image = *disc.report.image;
-    for (const NamedFile& named : MissingNames(disc)) {
+    std::vector<NamedFile> names;
+    const ShellFacts& shell = facts.shell;
+    if (shell.program && !shell.program->path && !shell.program->name.empty())
+        names.push_back({shell.program->name, shell.lines[shell.startKey]->line, {}, {}, 0});
+    if (shell.lines[kIcon] && !shell.iconOnDisc && !shell.iconFile.empty())
+        names.push_back({shell.iconFile, shell.lines[kIcon]->line, {}, {}, 0});
+    if (facts.setup && !facts.setup->path && !facts.setup->name.empty())
+        names.push_back({facts.setup->name, LineOf(facts, SettingKey::SetupName), {}, {}, 0});
+    const ImageFacts& image = *facts.image;
+    for (NamedFile& named : names) {
         std::vector<std::string> parts;
         ForEachField(named.name, "\\/", [&](std::string_view part, std::size_t) {
             if (!part.empty() && part != ".")
                 parts.emplace_back(part);
         });
-        const std::string quoted = Quote(named.name);
-        const std::string line = Number(static_cast<std::size_t>(named.line));
-        if (image.fileSystem != ImageFileSystem::Udf && parts.size() > kIsoLevels) {
-            found.push_back({FindingId::ImagePathTooDeep,
-                             named.line,
-                             {quoted, line, Number(parts.size() - 1)}});
-            continue;
-        }
-        bool differs = false;
-        const std::string shown = ShownName(image, parts, differs);
+        named.levels = parts.size() - 1;
         const bool iso = image.fileSystem == ImageFileSystem::Iso9660;
-        if (!shown.empty() && differs)
-            found.push_back({iso ? FindingId::ImageName83 : FindingId::ImageNameCut64,
-                             named.line,
-                             {quoted, line, Quote(shown)}});
-        else if (shown.empty() && iso &&
+        bool differs = false;
+        if (image.fileSystem != ImageFileSystem::Udf && parts.size() > kIsoLevels)
+            named.kind = ImageName::TooDeep;
+        else if (named.shown = ShownName(image, parts, differs); !named.shown.empty() && differs)
+            named.kind = iso ? ImageName::Iso83 : ImageName::Cut64;
+        else if (named.shown.empty() && iso &&
                  std::any_of(parts.begin(), parts.end(),
                              [](const std::string& part) { return Iso83(part) != part; }))
-            found.push_back({FindingId::ImageName83Unmatched, named.line, {quoted, line}});
+            named.kind = ImageName::Iso83Unmatched;
     }
+    return names;
 }
 
-void ImageTrees(const ImageReport& image, std::vector<Found>& found)
+template <ImageName kind>
+void ImageNameIs(const DiscFacts& facts, Out& out)
 {
-    if (!image.udfOnly.empty() || !image.isoOnly.empty()) {
-        std::string what;
-        if (!image.udfOnly.empty())
-            what = Number(image.udfOnly.size()) + " only in UDF, the first " +
-                   Quote(image.udfOnly.front());
-        if (!image.isoOnly.empty())
-            what += (what.empty() ? "" : "; ") + Number(image.isoOnly.size()) +
-                    " only in ISO 9660, the first " + Quote(image.isoOnly.front());
-        found.push_back({FindingId::ImageUdfDiffers, 0, {what}});
-    }
+    const std::vector<NamedFile> names = ImageNames(facts);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i].kind == kind)
+            out.push_back({names[i].line,
+                           {{"name", Quote(names[i].name)},
+                            {"line", Number(names[i].line)},
+                            {"shown", Quote(names[i].shown)},
+                            {"levels", Number(names[i].levels)},
+                            {"deepest", Number(kIsoLevels)},
+                            {"length", Number(kJolietLength)}},
+                           i});
+}
+
+void ImageUdfDiffers(const DiscFacts& facts, Out& out)
+{
+    const ImageFacts& image = *facts.image;
+    if (image.udfOnly.empty() && image.isoOnly.empty())
+        return;
+    std::string what;
+    if (!image.udfOnly.empty())
+        what = Number(image.udfOnly.size()) + " only in UDF, the first " +
+               Quote(image.udfOnly.front());
+    if (!image.isoOnly.empty())
+        what += (what.empty() ? "" : "; ") + Number(image.isoOnly.size()) +
+                " only in ISO 9660, the first " + Quote(image.isoOnly.front());
+    out.push_back({0, {{"what", what}}});
+}
+
+void ImageNamesLeftOut(const DiscFacts& facts, Out& out)
+{
+    const ImageFacts& image = *facts.image;
     if (!image.leftOut.empty())
-        found.push_back({FindingId::ImageNamesLeftOut,
-                         0,
-                         {Number(image.leftOut.size()), Quote(image.leftOut.front())}});
+        out.push_back(
+            {0,
+             {{"count", Number(image.leftOut.size())}, {"first", Quote(image.leftOut.front())}}});
 }
 
 // --- This machine's registry -----------------------------------------------------------
 
-/// The key does not open in the launcher's view, or not at all. Ends the machine's checks
-/// when it finds something, since nothing was asked of the key then.
-Check ProductKeyOnMachine(const Disc& disc)
+void KeyInOtherView(const DiscFacts& facts, Out& out)
 {
-    const LaunchDecision& decision = disc.Decision();
-    const CheckReport& report = disc.report;
-    const int line = disc.SettingLine(SettingKey::AppKey);
-    if (decision.openStatus != ERROR_SUCCESS && report.otherView) {
-        const autorun::RegistryViewEntry& other = autorun::RegistryViewOf(*report.otherView);
-        return Found{FindingId::KeyInOtherView,
-                     line,
-                     {autorun::RegistryViewOf(decision.access).name, other.name, other.setting}};
-    }
-    if (decision.openStatus != ERROR_SUCCESS && decision.openStatus != ERROR_FILE_NOT_FOUND &&
-        decision.openStatus != ERROR_BAD_PATHNAME)
-        return Found{FindingId::KeyOpenFailed, line, {ErrorText(decision.openStatus)}};
-    return std::nullopt;
+    if (facts.decision.openStatus == ERROR_SUCCESS || !facts.otherView)
+        return;
+    const RegistryViewEntry& other = RegistryViewOf(*facts.otherView);
+    out.push_back({LineOf(facts, SettingKey::AppKey),
+                   {{"view", RegistryViewOf(facts.decision.access).name},
+                    {"other", other.name},
+                    {"setting", other.setting}}});
 }
 
-Check InstalledVersionOnMachine(const Disc& disc)
+void KeyOpenFailed(const DiscFacts& facts, Out& out)
 {
-    const LaunchQuery* query = disc.Decision().Query(QueryRole::Version);
-    if (query == nullptr)
-        return std::nullopt;
-    const autorun::VersionComparison& versions = disc.Decision().versions;
-    const int line = disc.SettingLine(SettingKey::AppVersionValueName);
-    const std::string name = Quote(disc.Settings().appVersionValueName);
-    if (query->status == ERROR_FILE_NOT_FOUND)
-        return Found{FindingId::InstalledVersionMissing, line, {name}};
-    if (query->status != ERROR_SUCCESS)
-        return Found{FindingId::InstalledVersionUnreadable, line, {name, ErrorText(query->status)}};
-    if (versions.installed.count == 0)
-        return Found{
-            FindingId::InstalledVersionUnparsable, line, {name, Quote(WideToUtf8(query->data))}};
-    if (versions.order != autorun::VersionOrder::Newer)
-        return std::nullopt;
-    return Found{FindingId::InstalledVersionNewer,
-                 disc.SettingLine(SettingKey::AppVersion),
-                 {VersionText(versions.installed), VersionText(versions.disc)}};
+    const LONG status = facts.decision.openStatus;
+    if (status != ERROR_SUCCESS && !facts.otherView && status != ERROR_FILE_NOT_FOUND &&
+        status != ERROR_BAD_PATHNAME)
+        out.push_back({LineOf(facts, SettingKey::AppKey), {{"error", ErrorText(status)}}});
 }
 
-Check AutoStartOnMachine(const Disc& disc)
+/// A query's status, as the findings on it tell it apart: the value is missing (not
+/// found), cannot be read, or was read.
+enum class Read { Missing, Unreadable, Read };
+
+Read ReadAs(const QueryFacts& query)
 {
-    const LaunchQuery* query = disc.Decision().Query(QueryRole::AutoStart);
-    if (query == nullptr)
-        return std::nullopt;
-    const LaunchSettings& settings = disc.Settings();
-    const int line = disc.SettingLine(SettingKey::AutoStartValueName);
-    const std::string name = Quote(disc.Utf8(settings.autoStartValueName));
-    if (query->status == ERROR_FILE_NOT_FOUND)
-        return Found{FindingId::AutoStartValueMissing, line, {name}};
-    if (query->status != ERROR_SUCCESS)
-        return Found{FindingId::AutoStartValueUnreadable, line, {name, ErrorText(query->status)}};
-    if (query->matched)
-        return std::nullopt;
-    const std::string wanted = disc.Utf8(settings.autoStartValue);
-    const std::string data = WideToUtf8(query->data);
-    const bool byBlanks = Trim(wanted) == data;
-    return Found{byBlanks ? FindingId::AutoStartValueDiffersByBlanks
-                          : FindingId::AutoStartValueDiffers,
-                 disc.SettingLine(SettingKey::AutoStartValue),
-                 {name, Quote(data), Quote(wanted)}};
+    return query.status == ERROR_FILE_NOT_FOUND ? Read::Missing
+           : query.status != ERROR_SUCCESS      ? Read::Unreadable
+                                                : Read::Read;
 }
 
-Check AppPathOnMachine(const Disc& disc)
+Fields QueryFields(const QueryFacts& query)
 {
-    const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
-    if (query == nullptr || query->status == ERROR_SUCCESS)
-        return std::nullopt;
-    const int line = disc.SettingLine(SettingKey::AppPathValueName);
-    const std::string name = Quote(disc.Utf8(disc.Settings().appPathValueName));
-    if (query->status == ERROR_FILE_NOT_FOUND)
-        return Found{FindingId::AppPathMissing, line, {name}};
-    if (query->status == ERROR_MORE_DATA) {
-        // Text counts in UTF-16 units, other data in bytes, one character each.
-        const std::size_t characters = autorun::IsTextType(query->valType)
-                                           ? query->lenKeyValue / sizeof(WCHAR)
-                                           : query->lenKeyValue;
-        return Found{FindingId::AppPathTooLong,
-                     line,
-                     {name, Number(characters), Number(autorun::kDataLength)}};
-    }
-    return Found{FindingId::AppPathUnreadable, line, {name, ErrorText(query->status)}};
+    return {{"name", Quote(query.name)},
+            {"error", ErrorText(query.status)},
+            {"data", Quote(query.data)}};
 }
 
-Check InstalledProgramOnMachine(const Disc& disc)
+/// The installed version's value cannot tell the launcher how old the installation is;
+/// `kind` says why.
+template <VersionCause cause, Read kind>
+void InstalledVersionUnknown(const DiscFacts& facts, Out& out)
 {
-    const CheckReport& report = disc.report;
-    if (report.decision.action != autorun::LaunchAction::Installed || !report.program ||
-        report.program->path)
-        return std::nullopt;
-    return Found{FindingId::InstalledProgramNotFound, 0, {Quote(report.program->name)}};
+    const QueryFacts* query = facts.Query(QueryRole::Version);
+    if (query != nullptr && facts.decision.versions.cause == cause &&
+        (cause != VersionCause::ValueUnread || ReadAs(*query) == kind))
+        out.push_back({LineOf(facts, SettingKey::AppVersionValueName), QueryFields(*query)});
 }
 
-// --- Unquoted program paths ----------------------------------------------------------
-
-/// `texts` joined as a list in words: "a", "a or b", "a, b or c".
-std::string OneOf(const std::vector<std::string>& texts)
+void InstalledVersionNewer(const DiscFacts& facts, Out& out)
 {
-    std::string out;
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        out += (i == 0 ? "" : i + 1 == texts.size() ? " or " : ", ") + Quote(texts[i]);
-    return out;
+    const VersionComparison& versions = facts.decision.versions;
+    if (versions.cause == VersionCause::Compared && versions.order == VersionOrder::Newer)
+        out.push_back({LineOf(facts, SettingKey::AppVersion),
+                       {{"installed", VersionText(versions.installed)},
+                        {"disc", VersionText(versions.disc)}}});
 }
 
-Check UnquotedPathIn(const Disc& disc, const std::string& commandLine, const char* which,
-                     const char* fix, int line)
+/// The auto-start value does not let the installed program start: it is missing, cannot
+/// be read, or differs (`byBlanks`: only by the blanks around AutoStartValue=).
+template <Read kind, bool byBlanks = false>
+void AutoStartOnMachine(const DiscFacts& facts, Out& out)
 {
-    std::optional<UnquotedPath> path = FindUnquotedPath(commandLine, disc.report.readFolder);
-    if (!path)
-        return std::nullopt;
-    for (std::string& existing : path->existing)
-        existing = ShownPath(disc.report, existing);
-    std::vector<std::string> texts = {which, Quote(path->program), OneOf(path->earlier), fix};
-    if (path->existing.empty())
-        return Found{FindingId::UnquotedPath, line, std::move(texts)};
-    texts.push_back(OneOf(path->existing));
-    return Found{FindingId::UnquotedPathTaken, line, std::move(texts)};
+    const QueryFacts* query = facts.Query(QueryRole::AutoStart);
+    if (query == nullptr || ReadAs(*query) != kind || query->matched)
+        return;
+    const std::string& wanted = ValueOf(facts, SettingKey::AutoStartValue);
+    if (kind == Read::Read && (Trim(wanted) == query->data) != byBlanks)
+        return;
+    Fields fields = QueryFields(*query);
+    fields.push_back({"wanted", Quote(wanted)});
+    out.push_back({LineOf(facts, kind == Read::Read ? SettingKey::AutoStartValue
+                                                    : SettingKey::AutoStartValueName),
+                   std::move(fields)});
 }
 
-Check SetupUnquoted(const Disc& disc)
+/// The program-path value cannot be read: it is missing, too long, or unreadable otherwise.
+template <Read kind, bool tooLong = false>
+void AppPathOnMachine(const DiscFacts& facts, Out& out)
 {
-    return UnquotedPathIn(disc, disc.Utf8(disc.Settings().setupName), "setup",
-                          " in SetupName=", disc.SettingLine(SettingKey::SetupName));
+    const QueryFacts* query = facts.Query(QueryRole::AppPath);
+    if (query == nullptr || ReadAs(*query) != kind || (query->status == ERROR_MORE_DATA) != tooLong)
+        return;
+    // Text counts in UTF-16 units, other data in bytes, one character each.
+    const std::size_t characters =
+        IsTextType(query->type) ? query->size / sizeof(WCHAR) : query->size;
+    Fields fields = QueryFields(*query);
+    fields.push_back({"characters", Number(characters)});
+    fields.push_back({"limit", Number(std::size_t{kDataLength})});
+    out.push_back({LineOf(facts, SettingKey::AppPathValueName), std::move(fields)});
 }
 
-Check InstalledUnquoted(const Disc& disc)
+void InstalledProgramNotFound(const DiscFacts& facts, Out& out)
 {
-    const LaunchQuery* query = disc.Decision().Query(QueryRole::AppPath);
-    if (query == nullptr || query->status != ERROR_SUCCESS)
-        return std::nullopt;
-    return UnquotedPathIn(disc, WideToUtf8(query->data), "installed",
-                          " where the product's installer writes it", 0);
+    if (facts.decision.action == LaunchAction::Installed && facts.program && !facts.program->path)
+        out.push_back({0, {{"program", Quote(facts.program->name)}}});
 }
 
-// --- All of them, in the order they are reported ---------------------------------------
+// --- The catalogue ---------------------------------------------------------------------
 
-using KeyCheck = Check (*)(const Disc&, const SettingReport&, const std::vector<KeyLineFound>&);
-using ValueCheck = Check (*)(const Disc&, const SettingReport&);
-using DiscCheck = Check (*)(const Disc&);
+constexpr const char* kRootUnknown =
+    "AppRegistry= is {value}, which is not exactly a root's name, so the current user's root "
+    "(HKEY_CURRENT_USER) is used instead";
+constexpr const char* kViewUnknown = "AppRegistryView= is {value}, which is neither 64 nor 32, so "
+                                     "the launcher opens the key in its own view";
+constexpr const char* kUnquoted =
+    "the {which} program's path {program} holds a blank and has no quotes, so Windows tries "
+    "{earlier} first; a program put there later would start instead";
+constexpr const char* kUnquotedTaken =
+    "the {which} program's path {program} holds a blank and has no quotes, so Windows tries "
+    "{earlier} first, and {existing} exists here: that program starts instead";
+constexpr const char* kUnquotedFix = "put the program's path in double quotes{where}";
+constexpr const char* kUnquotedTakenFix =
+    "put the program's path in double quotes{where}, and remove {existing}";
+constexpr const char* kAutoStartDiffers = "on this machine the value {name} holds {data}, not "
+                                          "{wanted}, so the installed program does not start";
+constexpr const char* kIso83Fix =
+    "make the image with Joliet names (genisoimage -J, xorriso -as mkisofs -J) or with UDF";
 
-constexpr ValueCheck kValueChecks[] = {ValueCut, ValueTrailingBlank, ValueLeadingBlank};
-constexpr DiscCheck kSettingChecks[] = {
-    RootName,         ViewSetting,  ProductKey,    AutoStartDefault,  AutoStartAnyValue,
-    AppPathDefault,   SetupProgram, SetupUnquoted, AppVersionSetting, AppVersionValueNameAlone,
-    AppVersionDefault};
-constexpr DiscCheck kMachineChecks[] = {InstalledVersionOnMachine, AutoStartOnMachine,
-                                        AppPathOnMachine, InstalledProgramOnMachine,
-                                        InstalledUnquoted};
-constexpr DiscCheck kShellChecks[] = {ShellSection, ShellStart,  ShellIcon,
-                                      ShellLabel,   ShellAction, ShellUseAutoPlay};
-
-class Findings {
-public:
-    explicit Findings(CheckReport& report) : fReport(report) {}
-
-    void Add(const Check& check)
-    {
-        if (check)
-            fReport.findings.push_back(MakeFinding(*check));
-    }
-
-private:
-    CheckReport& fReport;
+/// Every finding, in the order the reports give them within their phase and item.
+const Entry kCatalogue[] = {
+    {Phase::Missing, "no-autorun-inf", E, NoAutorunInf,
+     "there is no autorun.inf in {folder}, so the launcher does nothing",
+     "put autorun.inf beside the launcher, at the disc's root"},
+    {Phase::Missing, "autorun-inf-unreadable", E, AutorunInfUnreadable,
+     "{path} exists but cannot be read (a folder, or no permission), so the launcher does "
+     "nothing, as without the file",
+     "make autorun.inf a plain file that every user can read"},
+    // What Windows' shell reads, before the launcher runs.
+    {Phase::Shell, "autorun-section-missing", E, ShellSectionMissing,
+     "the file has no [autorun] section, so no version of Windows offers to start anything from "
+     "the disc",
+     "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line [autorun]"},
+    {Phase::Shell, "autorun-open-missing", E, ShellStartIs<ShellStart::NoProgram>,
+     "the [autorun] section on line {line} has neither open= nor shellexecute= (or an empty "
+     "one), so Windows has nothing to start",
+     "add the line open=autorun.exe to the [autorun] section"},
+    {Phase::Shell, "autorun-open-not-found", E, ShellStartIs<ShellStart::NotFound>,
+     "{key}= on line {line} names {program}, which is not on the disc, so AutoRun starts nothing "
+     "(every version of Windows)",
+     "copy the program to the disc, or correct {key}="},
+    {Phase::Shell, "autorun-open-not-on-disc", W, ShellStartIs<ShellStart::NotOnDisc>,
+     "{key}= on line {line} names {program}, which is not on the disc but was found on this "
+     "machine ({path}); another machine may not have it",
+     "put the program on the disc and name it from the disc's root"},
+    {Phase::Shell, "autorun-open-other-program", W, ShellStartIs<ShellStart::OtherProgram>,
+     "{key}= on line {line} starts {program}, not the launcher, so Windows starts that program "
+     "and the launcher's settings are never read",
+     "write open=autorun.exe, if the launcher is to decide what starts"},
+    {Phase::Shell, "autorun-icon-not-found", W, ShellIcon<false>,
+     "icon= on line {line} names {file}, which is not on the disc, so Explorer shows the drive's "
+     "usual icon",
+     "copy the icon file to the disc, or correct icon="},
+    {Phase::Shell, "autorun-icon-not-beside-open", W, ShellIcon<true>,
+     "icon= on line {line} names {file}, which is not in the folder of the program {key}= "
+     "starts ({folder}); Windows looks for the icon beside that program and shows the drive's "
+     "usual icon",
+     "put the icon file in the folder of the program open= names, and name it from there"},
+    {Phase::Shell, "autorun-label-too-long", W, ShellLabel,
+     "label= on line {line} has {characters} characters; Windows shows only the first {limit}: "
+     "{shown}",
+     "shorten the label to {limit} characters or fewer"},
+    {Phase::Shell, "autorun-action-missing", W, ShellActionMissing,
+     "the [autorun] section has no action= line: on Windows XP (Service Pack 2 and later) and "
+     "Windows Vista, AutoPlay then offers no entry to start the program from a removable drive",
+     "add action= with the words AutoPlay shows, for example action=Install or run the product"},
+    {Phase::Shell, "autorun-useautoplay", W, ShellUseAutoPlay,
+     "UseAutoPlay= on line {line} is {value}: since Windows Vista, AutoPlay then leaves the "
+     "AutoRun entry out of its dialog on CD and DVD drives",
+     "remove the UseAutoPlay= line"},
+    {Phase::Shell, "autorun-text-ansi", W, ShellTextAnsi,
+     "{key}= on line {line} is {meant} in this UTF-8 file, but Windows' shell reads the "
+     "[autorun] section in the machine's ANSI code page and shows {shown}",
+     "save the file as UTF-16 LE with its byte-order mark, which Windows' shell and the launcher "
+     "both read"},
+    // How the launcher reads the file.
+    {Phase::Encoding, "utf16-not-read", E, Utf16NotRead,
+     "autorun.inf is UTF-16 text, {form}; the launcher reads UTF-16 only little-endian and with "
+     "its byte-order mark, and finds no key in this file",
+     "save the file as UTF-8, or as UTF-16 LE with its byte-order mark"},
+    {Phase::Text, "ansi-non-ascii", W, AnsiNonAscii,
+     "autorun.inf is 8-bit text with a letter beyond ASCII at byte {byte}; the launcher reads it "
+     "in the machine's own code page, so it reads differently on a machine with another one",
+     "save the file as UTF-8"},
+    {Phase::Text, "utf8-bom-hides-section", W, Utf8BomHidesSection,
+     "the UTF-8 byte-order mark stands directly before \"[autorun]\"; Windows' own reader of "
+     "such files has been reported not to see a section on the mark's line, so AutoPlay may not "
+     "offer the launcher",
+     "leave the first line empty, or save the file as UTF-8 without the mark"},
+    {Phase::Text, "zero-byte", W, ZeroByte,
+     "a zero byte at byte {byte} ends the text the launcher searches; nothing after it is seen",
+     "remove the zero byte"},
+    // Each key, the findings of one key together.
+    {Phase::Key, "key-first-occurrence", E, KeyFirstOccurrence,
+     "{key} first occurs {where} on line {line}; the launcher reads {value} from there, not the "
+     "line {meant} that looks right",
+     "reword the earlier text so that it does not contain {key}"},
+    {Phase::Key, "key-inside-line", W, KeyInsideLine,
+     "{key} stands {where} on line {line}; the launcher reads it all the same",
+     "put the key at the start of a line of its own, or remove it"},
+    {Phase::Key, "key-repeated", W, KeyRepeated,
+     "line {line} sets {key} again; the launcher reads only its first occurrence, on line {first}",
+     "keep one line for {key}"},
+    {Phase::Key, "key-beyond-32000", E, KeyUnseen<Unseen::BeyondLimit>,
+     "{key} begins at byte {byte}, beyond the first {limit} bytes, which are all the launcher "
+     "reads",
+     "move the key to the start of the file"},
+    {Phase::Key, "key-after-zero-byte", E, KeyUnseen<Unseen::AfterZeroByte>,
+     "{key} on line {line} comes after a zero byte (byte {zero}), where the launcher's text ends",
+     "remove the zero byte"},
+    {Phase::Key, "key-wrong-case", E, KeyUnseen<Unseen::WrongCase>,
+     "{written} on line {line} is not read: keys are case-sensitive, and the launcher looks for "
+     "{key}",
+     "write it as {key}"},
+    {Phase::Key, "key-blank-before-equals", E, KeyUnseen<Unseen::BlankBeforeEquals>,
+     "{written} on line {line} is not read: the launcher looks for {key}, with nothing between "
+     "the name and \"=\"",
+     "remove the blanks before \"=\""},
+    {Phase::Key, "value-cut-at-32000", E, ValueCut<Cut::AtLimit>,
+     "the value of {key} runs past byte {limit}; the launcher reads only {value}",
+     "move the key to the start of the file"},
+    {Phase::Key, "value-cut-at-zero-byte", E, ValueCut<Cut::AtZeroByte>,
+     "the value of {key} ends at a zero byte; the launcher reads only {value}",
+     "remove the zero byte"},
+    {Phase::Key, "value-too-long", E, ValueCut<Cut::TooLong>,
+     "the value of {key} has {characters} characters; the launcher keeps only the first {limit}",
+     "shorten the value to {limit} characters or fewer"},
+    {Phase::Key, "value-trailing-blank", W, ValueBlank<true>,
+     "the value of {key} ends in blanks or tabs, which are part of it: {value}",
+     "remove the blanks at the end of line {line}"},
+    {Phase::Key, "value-leading-blank", W, ValueBlank<false>,
+     "the value of {key} begins with blanks or tabs, which are part of it: {value}",
+     "remove the blanks after \"=\""},
+    // The settings together.
+    {Phase::Setting, "root-unknown", E, RootUnknown<0>, kRootUnknown,
+     "write HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS, HKEY_CLASSES_ROOT or "
+     "HKEY_CURRENT_CONFIG exactly"},
+    {Phase::Setting, "root-unknown", E, RootUnknown<1>, kRootUnknown,
+     "write AppRegistry={meant} exactly"},
+    {Phase::Setting, "root-unknown", W, RootUnknown<2>, kRootUnknown,
+     "write AppRegistry={meant} exactly"},
+    {Phase::Setting, "view-unknown", W, ViewUnknown<false>, kViewUnknown,
+     "write AppRegistryView=64 or AppRegistryView=32, or remove the line"},
+    {Phase::Setting, "view-unknown", W, ViewUnknown<true>, kViewUnknown,
+     "write AppRegistryView={meant} exactly"},
+    {Phase::Setting, "appkey-empty", E, ProductKey<KeyPath::Empty>,
+     "AppKey= is empty or missing: the root itself opens, so the product always counts as "
+     "installed and setup never starts",
+     "set AppKey= to the product's key, e.g. Software\\Maker\\Product"},
+    {Phase::Setting, "appkey-leading-backslash", E, ProductKey<KeyPath::LeadingBackslash>,
+     "AppKey= begins with a backslash; Windows does not open such a path, so the product always "
+     "counts as absent and setup starts every time",
+     "remove the leading backslash"},
+    {Phase::Setting, "appkey-repeats-root", E, ProductKey<KeyPath::RepeatsRoot>,
+     "AppKey= begins with a root's name; the key is looked for below the root that AppRegistry= "
+     "names, so it never opens and setup starts every time",
+     "give the root in AppRegistry= and only the path below it in AppKey="},
+    {Phase::Setting, "autostart-default-value", W, AutoStartDefault,
+     "neither AutoStart= nor AutoStartValueName= is set: the installed program starts only if "
+     "the key's default value equals AutoStartValue= ({value})",
+     "set AutoStartValueName= and AutoStartValue=, or AutoStart=1"},
+    {Phase::Setting, "autostart-any-value", W, AutoStartAnyValue,
+     "AutoStart= is {value}: any value that is not empty forces the start of the installed "
+     "program, this one too",
+     "remove the AutoStart= line to let the registry decide"},
+    {Phase::Setting, "apppath-default-value", W, AppPathDefault,
+     "AppPathValueName= is not set: the installed program's command line is read from the key's "
+     "default value",
+     "set AppPathValueName= to the value that holds the program's command line"},
+    {Phase::Setting, "setup-not-set", W, SetupNotSet,
+     "SetupName= is not set: on a machine without the product nothing starts",
+     "set SetupName= to the setup program on the disc"},
+    {Phase::Setting, "setup-not-found", E, SetupNotFound,
+     "SetupName= names {program}, which is not on the disc (nor anywhere else the launcher looks)",
+     "copy the setup program to the disc, or correct SetupName="},
+    {Phase::Setting, "unquoted-path", W, SetupUnquoted<false>, kUnquoted, kUnquotedFix},
+    {Phase::Setting, "unquoted-path", E, SetupUnquoted<true>, kUnquotedTaken, kUnquotedTakenFix},
+    {Phase::Setting, "app-version-unparsable", E, AppVersionUnparsable,
+     "AppVersion= is {value}, which is not a version (one to four numbers separated by dots, as "
+     "2.1 or 2.1.0.417), so the launcher compares no versions and never upgrades an older "
+     "installation",
+     "write the disc's version as numbers separated by dots, e.g. AppVersion=2.1.0"},
+    {Phase::Setting, "app-version-value-name-ignored", W, AppVersionValueNameAlone,
+     "AppVersionValueName= is set, but AppVersion= is not, so the launcher reads no installed "
+     "version and never upgrades an older installation",
+     "add AppVersion= with the version of the product on this disc, or remove "
+     "AppVersionValueName="},
+    {Phase::Setting, "app-version-default-value", W, AppVersionDefault,
+     "AppVersionValueName= is not set: the installed version is read from the key's default "
+     "value",
+     "set AppVersionValueName= to the value in which the installer writes its version "
+     "(DisplayVersion, say)"},
+    // A disc image: the names autorun.inf uses, then the image's trees.
+    {Phase::Image, "image-path-too-deep", E, ImageNameIs<ImageName::TooDeep>,
+     "{name} (line {line}) lies {levels} folders below the root; an ISO 9660 image holds "
+     "folders only {deepest} levels deep, the root being the first, so the file is not where "
+     "Windows looks",
+     "move the file nearer the root, or make the image with UDF"},
+    {Phase::Image, "image-name-iso9660", E, ImageNameIs<ImageName::Iso83>,
+     "{name} (line {line}) is {shown} on the image: the image has only ISO 9660 names (upper "
+     "case, 8 characters and an extension of 3), no Joliet names, so Windows shows no file "
+     "{name}",
+     kIso83Fix},
+    {Phase::Image, "image-name-iso9660", E, ImageNameIs<ImageName::Iso83Unmatched>,
+     "{name} (line {line}) is not on the image under that name: the image has only ISO 9660 "
+     "names (upper case, 8 characters and an extension of 3), no Joliet names, and this name is "
+     "not one of them",
+     kIso83Fix},
+    {Phase::Image, "image-name-cut-64", E, ImageNameIs<ImageName::Cut64>,
+     "{name} (line {line}) is {shown} on the image: Joliet names hold {length} characters, so "
+     "the image maker cut it, and Windows shows no file {name}",
+     "shorten the name to {length} characters or fewer (and autorun.inf with it), or make the "
+     "image with UDF"},
+    {Phase::Image, "image-udf-iso-differ", W, ImageUdfDiffers,
+     "the image holds UDF and ISO 9660 names, and they differ ({what}); Windows reads the UDF "
+     "names, older systems and other readers the ISO 9660 ones",
+     "make both from the one folder, with the same names"},
+    {Phase::Image, "image-names-unusable", W, ImageNamesLeftOut,
+     "the image holds {count} entries under names no Windows file can have ({first}); they were "
+     "left out of the check",
+     "rename them in the folder the image is made from"},
+    // This machine's registry.
+    {Phase::Machine, "key-in-other-view", E, KeyInOtherView,
+     "on this machine the product's key is not in {view} but in {other} (a 64-bit installer "
+     "writes there), so setup starts although the product is installed",
+     "add the line AppRegistryView={setting}"},
+    {Phase::Machine, "key-open-failed", W, KeyOpenFailed,
+     "on this machine the product's key does not open ({error}), so the product counts as absent "
+     "even if it is installed",
+     "check the key's permissions, or choose a key every user can read"},
+    {Phase::Machine, "installed-version-unknown", W,
+     InstalledVersionUnknown<VersionCause::ValueUnread, Read::Missing>,
+     "on this machine the product's key has no value {name}, so the launcher cannot tell an "
+     "older installation from a newer one and does not upgrade it",
+     "have the installer write its version there, or correct AppVersionValueName="},
+    {Phase::Machine, "installed-version-unknown", W,
+     InstalledVersionUnknown<VersionCause::ValueUnread, Read::Unreadable>,
+     "on this machine the value {name} cannot be read ({error}), so the launcher cannot tell an "
+     "older installation from a newer one and does not upgrade it",
+     "keep the installed version a short text"},
+    {Phase::Machine, "installed-version-unknown", W,
+     InstalledVersionUnknown<VersionCause::InstalledUnparsable, Read::Read>,
+     "on this machine the value {name} holds {data}, which is not a version, so the launcher "
+     "cannot tell an older installation from a newer one and does not upgrade it",
+     "have the installer write the version as numbers separated by dots (2.1.0), or name "
+     "another value in AppVersionValueName="},
+    {Phase::Machine, "installed-version-newer", I, InstalledVersionNewer,
+     "on this machine the installed version {installed} is newer than the disc's {disc}, so the "
+     "launch goes on as for any installed product: the disc never downgrades it",
+     "nothing to change, unless the disc should carry a newer version"},
+    {Phase::Machine, "autostart-value-missing", W, AutoStartOnMachine<Read::Missing>,
+     "on this machine the product's key has no value {name}, so the installed program does not "
+     "start",
+     "have the installer write that value, or correct AutoStartValueName="},
+    {Phase::Machine, "autostart-value-unreadable", W, AutoStartOnMachine<Read::Unreadable>,
+     "on this machine the value {name} cannot be read ({error}), so the installed program does "
+     "not start",
+     "keep the value a short text"},
+    {Phase::Machine, "autostart-value-differs", W, AutoStartOnMachine<Read::Read>,
+     kAutoStartDiffers, "make AutoStartValue= what the installer writes"},
+    {Phase::Machine, "autostart-value-differs", W, AutoStartOnMachine<Read::Read, true>,
+     kAutoStartDiffers, "remove the blanks around AutoStartValue='s value"},
+    {Phase::Machine, "app-path-missing", E, AppPathOnMachine<Read::Missing>,
+     "on this machine the product's key has no value {name}, so the installed program cannot "
+     "start",
+     "have the installer write that value, or correct AppPathValueName="},
+    {Phase::Machine, "app-path-too-long", E, AppPathOnMachine<Read::Unreadable, true>,
+     "on this machine the value {name} holds {characters} characters, more than the {limit} the "
+     "launcher's buffer takes, so the installed program cannot start",
+     "keep the program's command line under {limit} characters"},
+    {Phase::Machine, "app-path-unreadable", E, AppPathOnMachine<Read::Unreadable>,
+     "on this machine the value {name} cannot be read ({error})",
+     "check the value in the registry"},
+    {Phase::Machine, "installed-program-not-found", E, InstalledProgramNotFound,
+     "on this machine the installed program {program} does not exist, so the launcher starts "
+     "nothing",
+     "correct the command line the installer writes, or reinstall the product"},
+    {Phase::Machine, "unquoted-path", W, InstalledUnquoted<false>, kUnquoted, kUnquotedFix},
+    {Phase::Machine, "unquoted-path", E, InstalledUnquoted<true>, kUnquotedTaken,
+     kUnquotedTakenFix},
 };
 
-void CheckKey(const Disc& disc, const SettingReport& setting, Findings& findings)
+/// Whether the checks of a phase look at these facts at all.
+bool Runs(Phase phase, const DiscFacts& facts)
 {
-    const std::string_view name = setting.name;
-    const std::vector<KeyLineFound> lines = KeyLines(disc.bytes, name.substr(0, name.size() - 1));
-    if (!setting.set) {
-        findings.Add(UnseenKey(disc, setting, lines));
-        return;
+    switch (phase) {
+    case Phase::Missing:
+        return true;
+    case Phase::Shell:
+    case Phase::Encoding:
+        return facts.file.readable;
+    case Phase::Image:
+        return facts.image && (!facts.file.found || facts.file.Searched());
+    case Phase::Text:
+    case Phase::Key:
+    case Phase::Setting:
+    case Phase::Machine:
+        break;
     }
-    const Check placement = KeyPlacement(disc, setting, lines);
-    findings.Add(placement);
-    if (!placement)
-        findings.Add(KeyRepeated(disc, setting, lines));
-    for (const ValueCheck check : kValueChecks)
-        findings.Add(check(disc, setting));
+    return facts.file.Searched();
 }
 
 } // namespace
 
-int LineOf(std::string_view bytes, std::size_t offset)
+const char* SeverityName(Severity severity)
 {
-    int line = 1;
-    offset = std::min(offset, bytes.size());
-    for (std::size_t i = 0; i < offset; ++i)
-        if (bytes[i] == '\n' ||
-            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
-            ++line;
-    return line;
+    static constexpr std::array<const char*, 3> kNames = {"info", "warning", "error"};
+    return kNames[static_cast<std::size_t>(severity)];
 }
 
-void FindTraps(CheckReport& report)
+std::vector<Finding> FindTraps(const DiscFacts& facts)
 {
-    Findings findings(report);
-    if (!report.fileFound) {
-        findings.Add(Found{FindingId::NoAutorunInf, 0, {CommandLineToUtf8(report.folder)}});
-        if (report.image) {
-            std::vector<Found> found;
-            ImageTrees(*report.image, found);
-            for (const Found& one : found)
-                findings.Add(one);
-        }
-        return;
-    }
-    if (!report.fileReadable) {
-        findings.Add(Found{FindingId::AutorunInfUnreadable,
-                           0,
-                           {CommandLineToUtf8(report.path), "a folder, or no permission"}});
-        return;
-    }
-    const Disc disc(report);
-    // Windows' shell reads the file, UTF-16 too, before the launcher runs.
-    for (const DiscCheck check : kShellChecks)
-        findings.Add(check(disc));
-    if (const std::optional<const char*> form = UnreadUtf16(report)) {
-        findings.Add(Found{FindingId::Utf16NotRead, 1, {*form}});
-        return;
-    }
-    findings.Add(AnsiNonAscii(disc));
-    findings.Add(Utf8BomBeforeSection(disc));
-    findings.Add(ZeroByte(disc));
-    for (const SettingReport& setting : report.settings)
-        CheckKey(disc, setting, findings);
-    for (const DiscCheck check : kSettingChecks)
-        findings.Add(check(disc));
-    if (report.image) {
-        std::vector<Found> found;
-        ImageNames(disc, found);
-        ImageTrees(*report.image, found);
+    struct Placed {
+        Phase phase;
+        std::size_t item;
+        std::size_t entry;
+        Finding finding;
+    };
+    std::vector<Placed> placed;
+    for (std::size_t i = 0; i < std::size(kCatalogue); ++i) {
+        const Entry& entry = kCatalogue[i];
+        if (!Runs(entry.phase, facts))
+            continue;
+        Out found;
+        entry.check(facts, found);
         for (const Found& one : found)
-            findings.Add(one);
+            placed.push_back({entry.phase,
+                              one.item,
+                              i,
+                              {entry.code, entry.severity, one.line,
+                               Fill(entry.message, one.fields), Fill(entry.fix, one.fields)}});
     }
-    const Check key = ProductKeyOnMachine(disc);
-    findings.Add(key);
-    if (key || report.decision.openStatus != ERROR_SUCCESS)
-        return;
-    for (const DiscCheck check : kMachineChecks)
-        findings.Add(check(disc));
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return std::tie(a.phase, a.item, a.entry) < std::tie(b.phase, b.item, b.entry);
+    });
+    std::vector<Finding> findings;
+    for (Placed& one : placed)
+        findings.push_back(std::move(one.finding));
+    return findings;
 }
 
-} // namespace kova::check
+std::vector<FindingCode> FindingCodes()
+{
+    std::vector<FindingCode> codes;
+    for (const Entry& entry : kCatalogue)
+        if (std::none_of(codes.begin(), codes.end(), [&](const FindingCode& code) {
+                return std::string_view(code.code) == entry.code;
+            }))
+            codes.push_back({entry.code, entry.severity});
+    return codes;
+}
+
+} // namespace autorun::check

@@ -1,20 +1,42 @@
-/// The traps of an "autorun.inf" and of this machine's registry that autorun-check tells
-/// a disc author about.
+/// The traps autorun-check tells a disc author about, found in the record of facts: every
+/// finding is one entry of one table, with its code (scripts rely on it), its severity, its
+/// check (a pure function of the facts) and its wording.
 #ifndef KOVA_CHECKER_FINDINGS_H
 #define KOVA_CHECKER_FINDINGS_H
 
-#include "checker/CheckReport.h"
+#include "checker/DiscFacts.h"
 
-#include <string_view>
+#include <string>
+#include <vector>
 
-namespace kova::check {
+namespace autorun::check {
 
-/// The 1-based line of a byte offset: CR LF, LF and a lone CR each end a line.
-int LineOf(std::string_view bytes, std::size_t offset);
+/// Info tells what the launcher does on this machine and needs no change; it does not make
+/// the check fail.
+enum class Severity { Info, Warning, Error };
 
-/// Adds to `report.findings` every trap in its file, settings and registry answers.
-void FindTraps(CheckReport& report);
+/// A severity as the reports write it: "info", "warning" or "error".
+const char* SeverityName(Severity severity);
 
-} // namespace kova::check
+struct Finding {
+    std::string code;
+    Severity severity;
+    int line;            ///< 1-based, or 0 when the finding has no line
+    std::string message; ///< what the launcher will do, in a sentence
+    std::string fix;     ///< what to change, in a few words
+};
+
+/// Every finding the facts hold, in the order the reports give them.
+std::vector<Finding> FindTraps(const DiscFacts& facts);
+
+/// A code of the catalogue, with the severity of its first entry (a code with two wordings
+/// has an entry for each), in the catalogue's order, each code once.
+struct FindingCode {
+    const char* code;
+    Severity severity;
+};
+std::vector<FindingCode> FindingCodes();
+
+} // namespace autorun::check
 
 #endif

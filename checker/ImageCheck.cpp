@@ -1,7 +1,8 @@
 #include "checker/ImageCheck.h"
 
 #include "checker/DiscImage.h"
-#include "checker/Quote.h"
+#include "checker/Gather.h"
+#include "checker/Text.h"
 
 #include <windows.h>
 
@@ -15,7 +16,7 @@
 #include <fstream>
 #include <set>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
 
@@ -28,29 +29,11 @@ constexpr std::size_t kHeadSize = 16 * 1024 * 1024;
 /// All the starts together, so that a disc of many programs does not fill the machine.
 constexpr std::uint64_t kHeadBudget = 256 * 1024 * 1024;
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view end)
-{
-    return text.size() >= end.size() &&
-           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
-                      [](char a, char b) {
-                          return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) ==
-                                 (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
-                      });
-}
-
 /// The files whose contents a check reads: autorun.inf and the programs.
 bool ContentMatters(std::string_view name)
 {
     return EndsWithIgnoringCase(name, ".inf") || EndsWithIgnoringCase(name, ".exe") ||
            EndsWithIgnoringCase(name, ".com");
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 /// A folder of this process's own, removed with everything in it at the end of the check.
@@ -116,7 +99,7 @@ private:
 /// Lays the tree out below `folder` and notes each name in `image`.
 class Layout {
 public:
-    Layout(const fs::path& folder, ImageReport& image) : fFolder(folder), fImage(image) {}
+    Layout(const fs::path& folder, ImageFacts& image) : fFolder(folder), fImage(image) {}
 
     ImageVisit Visit()
     {
@@ -141,14 +124,14 @@ private:
     {
         const std::optional<std::string> path = WindowsPath(entry.name);
         if (!path) {
-            fImage.leftOut.push_back(Utf8ToAnsi(entry.name));
+            fImage.leftOut.push_back(ToUtf8(entry.name, TextEncoding::Utf8));
             return;
         }
         // Windows holds one of two names that differ only in case; the first stays.
-        if (!fNames.insert(Upper(*path)).second)
+        if (!fNames.insert(UpperAscii(*path)).second)
             return;
         std::error_code error;
-        const fs::path target = fFolder / fs::path(*path);
+        const fs::path target = fFolder / PathOf(*path);
         fs::create_directories(entry.folder ? target : target.parent_path(), error);
         if (!entry.folder && !error) {
             std::ofstream(target, std::ios::binary)
@@ -158,11 +141,11 @@ private:
                 fs::resize_file(target, std::min<std::uint64_t>(entry.size, std::uint64_t{1} << 40),
                                 error);
         }
-        fImage.files.push_back(Utf8ToAnsi(*path));
+        fImage.files.push_back(ToUtf8(*path, TextEncoding::Utf8));
     }
 
     const fs::path& fFolder;
-    ImageReport& fImage;
+    ImageFacts& fImage;
     std::uint64_t fHeads = 0;
     std::set<std::string> fNames;
 };
@@ -175,14 +158,14 @@ std::set<std::string> TreeNames(const ImageInput& input, ImageFileSystem system)
                   {[](const ImageEntry&) { return std::size_t{0}; },
                    [&](const ImageEntry& entry, std::string_view) {
                        if (const std::optional<std::string> path = WindowsPath(entry.name))
-                           names.insert(Upper(Utf8ToAnsi(*path)));
+                           names.insert(UpperAscii(ToUtf8(*path, TextEncoding::Utf8)));
                    }});
     return names;
 }
 
 } // namespace
 
-CheckReport CheckImage(const std::string& path)
+DiscFacts GatherImage(const std::string& path)
 {
     const ImageFile file(path);
     const ImageInput input = file.Input();
@@ -192,7 +175,7 @@ CheckReport CheckImage(const std::string& path)
     } catch (const CheckFailure& failure) {
         throw CheckFailure{path + ": " + failure.message};
     }
-    ImageReport image;
+    ImageFacts image;
     image.path = path;
     image.hasIso9660 = volumes.iso9660;
     image.hasJoliet = volumes.joliet;
@@ -208,7 +191,7 @@ CheckReport CheckImage(const std::string& path)
                 input, volumes.joliet ? ImageFileSystem::Joliet : ImageFileSystem::Iso9660);
             std::set<std::string> udf;
             for (const std::string& name : image.files)
-                udf.insert(Upper(name));
+                udf.insert(UpperAscii(name));
             std::set_difference(udf.begin(), udf.end(), iso.begin(), iso.end(),
                                 std::back_inserter(image.udfOnly));
             std::set_difference(iso.begin(), iso.end(), udf.begin(), udf.end(),
@@ -217,7 +200,7 @@ CheckReport CheckImage(const std::string& path)
     } catch (const CheckFailure& failure) {
         throw CheckFailure{path + ": " + failure.message};
     }
-    return CheckImageTree(folder.Path().string(), std::move(image));
+    return GatherImageTree(Utf8Of(folder.Path()), std::move(image));
 }
 
-} // namespace kova::check
+} // namespace autorun::check

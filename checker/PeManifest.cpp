@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
 
@@ -351,4 +351,4 @@ std::optional<bool> NeedsElevation(const PeInfo& info, std::string_view fileName
     });
 }
 
-} // namespace kova::check
+} // namespace autorun::check

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace kova::check {
+namespace autorun::check {
 
 /// Reads `size` bytes at `offset` of a file into `buffer`; false when the file has fewer.
 using PeRead = std::function<bool(std::uint64_t offset, std::size_t size, void* buffer)>;
@@ -50,6 +50,6 @@ std::string ManifestLevel(std::string_view manifest);
 /// ("setup", "instal", "update", "patch"). Empty when the file is not a Windows program.
 std::optional<bool> NeedsElevation(const PeInfo& info, std::string_view fileName);
 
-} // namespace kova::check
+} // namespace autorun::check
 
 #endif

@@ -1,40 +1,28 @@
 #include "checker/ProgramSearch.h"
 
 #include "checker/PeManifest.h"
-#include "checker/Quote.h"
 #include "checker/Signature.h"
-#include "checker/TextFields.h"
+#include "checker/Text.h"
 #include "launcher/CommandProgram.h"
 
 #include <windows.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
 
 #ifdef _WIN32
 constexpr std::string_view kPathSeparator = ";";
+constexpr char kFolderSeparator = '\\';
 #else
 constexpr std::string_view kPathSeparator = ":";
+constexpr char kFolderSeparator = '/';
 #endif
-
-/// Whether the UTF-8 `path` names a program file, asked in UTF-16 as the launcher asks.
-bool IsProgramFile(const std::string& path)
-{
-    return autorun::IsProgramFile(Utf8ToWide(path).c_str());
-}
-
-struct Place {
-    std::string folder;
-    std::string where;
-};
 
 bool IsSeparator(char c)
 {
@@ -50,198 +38,206 @@ std::string Join(const std::string& folder, std::string_view name)
 {
     if (folder.empty() || IsSeparator(folder.back()))
         return folder + std::string(name);
-#ifdef _WIN32
-    return folder + '\\' + std::string(name);
-#else
-    return folder + '/' + std::string(name);
-#endif
+    return folder + kFolderSeparator + std::string(name);
 }
 
-/// The forms a name is tried in. Windows adds ".exe" to a name without an extension; the
-/// Linux build tries the name as it stands too, so that host programs can be started.
-std::vector<std::string> Forms(const std::string& name)
-{
-    std::vector<std::string> forms;
-    if (autorun::AddsProgramExtension(name.c_str())) {
-        forms.push_back(name + autorun::kProgramExtension);
+/// The folders a bare name is looked for in, in Windows' order: the launcher's, the
+/// system's, then PATH's.
+class SearchPlaces {
+public:
+    explicit SearchPlaces(const std::string& discFolder)
+    {
+        fFolders.push_back({discFolder, ProgramPlace::LauncherFolder});
 #ifdef _WIN32
-        return forms;
+        WCHAR folder[MAX_PATH + 1];
+        if (const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+            length > 0 && length < MAX_PATH)
+            fFolders.push_back({WideToUtf8(folder), ProgramPlace::SystemFolder});
+        if (const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+            length > 0 && length < MAX_PATH)
+            fFolders.push_back({WideToUtf8(folder), ProgramPlace::WindowsFolder});
 #endif
+        const char* variable = std::getenv("PATH");
+        ForEachField(variable != nullptr ? variable : "", kPathSeparator,
+                     [&](std::string_view folder, std::size_t) {
+                         if (!folder.empty())
+                             fFolders.push_back({std::string(folder), ProgramPlace::PathFolder});
+                     });
+        std::string path;
+        for (const auto& [folder, place] : fFolders)
+            path += (path.empty() ? "" : ";") + folder;
+        fPath = Utf8ToWide(path);
     }
-    forms.emplace_back(name);
-    return forms;
-}
 
-std::vector<Place> SearchPlaces(const std::string& discFolder)
-{
-    std::vector<Place> places{{discFolder, "the launcher's folder"}};
-#ifdef _WIN32
-    char folder[MAX_PATH + 1];
-    if (const UINT length = GetSystemDirectoryA(folder, sizeof folder);
-        length > 0 && length <= MAX_PATH)
-        places.push_back({AnsiToUtf8(folder), "the system folder"});
-    if (const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
-        length > 0 && length <= MAX_PATH)
-        places.push_back({AnsiToUtf8(folder), "the Windows folder"});
-#endif
-    const char* variable = std::getenv("PATH");
-    ForEachField(variable != nullptr ? variable : "", kPathSeparator,
-                 [&](std::string_view folder, std::size_t) {
-                     if (!folder.empty())
-                         places.push_back({std::string(folder), "a folder on PATH"});
-                 });
-    return places;
-}
+    const WCHAR* Path() const
+    {
+        return fPath.c_str();
+    }
 
-std::optional<Place> Locate(const std::string& name, const std::string& discFolder)
+    /// Which of the folders holds `found`, the path the search gave.
+    ProgramPlace PlaceOf(const std::string& found) const
+    {
+        const std::size_t slash = found.find_last_of("\\/");
+        const std::string folder = found.substr(0, slash == std::string::npos ? 0 : slash);
+        for (const auto& [candidate, place] : fFolders)
+            if (EqualIgnoringCase(Trim(candidate, IsSeparator), Trim(folder, IsSeparator)))
+                return place;
+        return ProgramPlace::PathFolder;
+    }
+
+private:
+    std::vector<std::pair<std::string, ProgramPlace>> fFolders;
+    std::basic_string<WCHAR> fPath;
+};
+
+struct Located {
+    std::string path;
+    ProgramPlace place;
+};
+
+/// The launcher's look-up, from the disc's root.
+std::optional<Located> Locate(const std::string& name, const std::string& discFolder,
+                              const SearchPlaces& places)
 {
     if (name.empty())
         return std::nullopt;
-    if (autorun::HasFolderPart(name.c_str())) {
+    WCHAR path[MAX_PATH];
+    if (HasFolderPart(name.c_str())) {
         const bool absolute = IsAbsolute(name);
-        for (const std::string& form : Forms(name)) {
-            std::string path = absolute ? form : Join(discFolder, form);
-            if (IsProgramFile(path))
-                return Place{std::move(path), absolute ? "where the command line names it"
-                                                       : "below the disc's root"};
-        }
-        return std::nullopt;
+        const std::string named = absolute ? name : Join(discFolder, name);
+        if (!FindProgramFile(Utf8ToWide(named).c_str(), nullptr, path))
+            return std::nullopt;
+        return Located{WideToUtf8(path),
+                       absolute ? ProgramPlace::AsNamed : ProgramPlace::BelowDiscRoot};
     }
-    const std::vector<Place> places = SearchPlaces(discFolder);
-    for (const std::string& form : Forms(name))
-        for (const Place& place : places)
-            if (std::string path = Join(place.folder, form); IsProgramFile(path))
-                return Place{std::move(path), place.where};
-    return std::nullopt;
+    if (!FindProgramFile(Utf8ToWide(name).c_str(), places.Path(), path))
+        return std::nullopt;
+    std::string found = WideToUtf8(path);
+    const ProgramPlace place = places.PlaceOf(found);
+    return Located{std::move(found), place};
 }
 
 struct SearchContext {
     const std::string* discFolder;
-    std::optional<Place> found;
+    const SearchPlaces* places;
+    std::optional<Located> found;
 };
 
 bool Exists(const char* name, void* context)
 {
     auto& search = *static_cast<SearchContext*>(context);
-    search.found = Locate(name, *search.discFolder);
+    search.found = Locate(name, *search.discFolder, *search.places);
     return search.found.has_value();
 }
 
-/// What the program's file says about the rights it needs.
-void LookAtProgram(ProgramReport& report)
+/// What the program's file says about itself.
+void ReadProgramFile(ProgramFacts& program)
 {
-    const std::string& path = *report.path;
-    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())),
-                       std::ios::binary);
-    const PeInfo info = ReadPeInfo([&file](std::uint64_t offset, std::size_t size, void* buffer) {
+    std::ifstream file(PathOf(*program.path), std::ios::binary);
+    const PeRead read = [&file](std::uint64_t offset, std::size_t size, void* buffer) {
         file.clear();
         file.seekg(static_cast<std::streamoff>(offset));
         file.read(static_cast<char*>(buffer), static_cast<std::streamsize>(size));
         return file && static_cast<std::size_t>(file.gcount()) == size;
-    });
-    const std::size_t slash = report.path->find_last_of("\\/");
-    const std::string fileName =
-        slash == std::string::npos ? *report.path : report.path->substr(slash + 1);
-    report.needsElevation = NeedsElevation(info, fileName);
-    report.description = WideToAnsi(info.description);
-    report.originalName = WideToAnsi(info.originalName);
-    report.isSigned = info.isSigned;
+    };
+    const PeInfo info = ReadPeInfo(read);
+    const std::size_t slash = program.path->find_last_of("\\/");
+    const std::string fileName = program.path->substr(slash == std::string::npos ? 0 : slash + 1);
+    program.needsElevation = NeedsElevation(info, fileName);
+    program.level = info.level;
+    program.elevation = !program.needsElevation   ? ElevationCause::NotAProgram
+                        : !info.level.empty()     ? ElevationCause::Manifest
+                        : *program.needsElevation ? ElevationCause::InstallerDetection
+                        : info.is32Bit            ? ElevationCause::NoLevel32
+                                                  : ElevationCause::NoLevel64;
+    program.description = WideToUtf8(reinterpret_cast<const WCHAR*>(info.description.c_str()));
+    program.originalName = WideToUtf8(reinterpret_cast<const WCHAR*>(info.originalName.c_str()));
+    program.isSigned = info.isSigned;
     if (info.isSigned && info.signatureSize <= kMaxSignature) {
         std::string der(info.signatureSize, '\0');
-        file.clear();
-        file.seekg(static_cast<std::streamoff>(info.signatureOffset));
-        if (file.read(der.data(), static_cast<std::streamsize>(der.size())))
-            report.signer = SignerName(der);
+        if (read(info.signatureOffset, der.size(), der.data()))
+            program.signer = SignerName(der);
     }
-    if (!report.needsElevation)
-        report.elevationReason =
-            "it is not a Windows program, so whether it needs administrator rights is unknown";
-    else if (!info.level.empty())
-        report.elevationReason = "its manifest asks for \"" + info.level + "\"";
-    else if (*report.needsElevation)
-        report.elevationReason =
-            "it is a 32-bit program without an execution level whose name Windows' "
-            "installer detection takes for a setup program's";
-    else if (info.is32Bit)
-        report.elevationReason =
-            "it asks for no execution level and its name is not a setup program's";
-    else
-        report.elevationReason = "it is a 64-bit program without an execution level";
+    const std::string built =
+        LowerAscii(!program.originalName.empty() ? program.originalName : fileName);
+    program.isLauncher = built == "autorun.exe";
 }
 
-bool EndsWithExe(std::string_view name)
-{
-    constexpr std::string_view kExe = autorun::kProgramExtension;
-    if (name.size() < kExe.size())
-        return false;
-    const std::string_view tail = name.substr(name.size() - kExe.size());
-    return std::equal(tail.begin(), tail.end(), kExe.begin(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
-    });
-}
-
-} // namespace
-
-std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine,
-                                             const std::string& folder)
+/// The unquoted path in `commandLine`, if it has one. The name meant is the longest that
+/// names a program where the launcher looks, or else the one up to the first blank after a
+/// ".exe"; a line where neither is found is not judged.
+std::optional<UnquotedPath> FindUnquotedPath(const std::string& commandLine, const DiscPlace& disc,
+                                             const SearchPlaces& places)
 {
     if (commandLine.empty() || commandLine.front() == '"')
         return std::nullopt;
-    // Paths are UTF-8 here, as the command line is.
-    const std::string discFolder = CommandLineToUtf8(folder);
     // The names Windows tries, in its order: the text up to each blank or tab, then the line.
     std::vector<std::string> names;
     for (std::size_t end = commandLine.find_first_of(" \t"); end != std::string::npos;
          end = commandLine.find_first_of(" \t", end + 1))
-        if (end > 0 && end <= autorun::kMaxCommandLine)
+        if (end > 0 && end <= kMaxCommandLine)
             names.push_back(commandLine.substr(0, end));
-    if (commandLine.size() <= autorun::kMaxCommandLine)
+    if (commandLine.size() <= kMaxCommandLine)
         names.push_back(commandLine);
+    std::vector<std::optional<Located>> found;
+    for (const std::string& name : names)
+        found.push_back(Locate(name, disc.readFolder, places));
     std::size_t meant = names.size();
     for (std::size_t i = names.size(); i-- > 0 && meant == names.size();)
-        if (Locate(names[i], discFolder))
+        if (found[i])
             meant = i;
     for (std::size_t i = 0; i < names.size() && meant == names.size(); ++i)
-        if (EndsWithExe(names[i]))
+        if (EndsWithIgnoringCase(names[i], kProgramExtension))
             meant = i;
     if (meant == names.size() || meant == 0)
         return std::nullopt;
     UnquotedPath path{names[meant], {}, {}};
     for (std::size_t i = 0; i < meant; ++i) {
-        const std::string& name = names[i];
-        path.earlier.push_back(
-            autorun::AddsProgramExtension(name.c_str()) ? name + autorun::kProgramExtension : name);
-        if (std::optional<Place> found = Locate(name, discFolder))
-            path.existing.push_back(found->folder);
+        path.earlier.push_back(AddsProgramExtension(names[i].c_str()) ? names[i] + kProgramExtension
+                                                                      : names[i]);
+        if (found[i])
+            path.existing.push_back(disc.Shown(found[i]->path));
     }
     return path;
 }
 
-std::optional<std::string> FindDiscFile(const std::string& name, const std::string& discFolder)
+} // namespace
+
+std::string DiscPlace::Shown(const std::string& path) const
+{
+    if (readFolder == shownFolder || !path.starts_with(readFolder))
+        return path;
+    return shownFolder + path.substr(readFolder.size());
+}
+
+ProgramFacts FindProgram(const std::string& commandLine, const DiscPlace& disc)
+{
+    const SearchPlaces places(disc.readFolder);
+    SearchContext search{&disc.readFolder, &places, std::nullopt};
+    CommandProgram<char> split;
+    SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
+    ProgramFacts program;
+    program.commandLine = commandLine;
+    program.name = split.program;
+    if (split.found && search.found) {
+        program.path = std::move(search.found->path);
+        program.place = search.found->place;
+        program.onDisc = program.path->starts_with(disc.readFolder);
+        ReadProgramFile(program);
+        program.path = disc.Shown(*program.path);
+    }
+    program.unquoted = FindUnquotedPath(commandLine, disc, places);
+    return program;
+}
+
+std::optional<std::string> FindDiscFile(const std::string& name, const DiscPlace& disc)
 {
     if (name.empty() || IsAbsolute(name))
         return std::nullopt;
-    std::string path = Join(discFolder, name);
-    if (!IsProgramFile(path))
+    std::string path = Join(disc.readFolder, name);
+    if (!IsProgramFile(Utf8ToWide(path).c_str()))
         return std::nullopt;
     return path;
 }
 
-ProgramReport FindCommandProgram(const std::string& commandLine, const std::string& folder)
-{
-    // Paths are UTF-8 here, as the command line is.
-    const std::string discFolder = CommandLineToUtf8(folder);
-    SearchContext search{&discFolder, std::nullopt};
-    autorun::CommandProgram<char> split;
-    autorun::SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
-    ProgramReport report;
-    report.name = split.program;
-    if (split.found && search.found) {
-        report.path = std::move(search.found->folder);
-        report.where = std::move(search.found->where);
-        LookAtProgram(report);
-    }
-    return report;
-}
-
-} // namespace kova::check
+} // namespace autorun::check

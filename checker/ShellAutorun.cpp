@@ -1,54 +1,36 @@
 #include "checker/ShellAutorun.h"
 
-#include "checker/Quote.h"
-#include "checker/TextFields.h"
+#include "checker/Text.h"
 
 #include <algorithm>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
 
-bool IsBlank(char c)
+bool IsIniBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::string_view Trim(std::string_view text)
-{
-    return TrimIf(text, IsBlank);
-}
-
-/// The file's text in the ANSI code page.
-std::string AnsiText(std::string_view bytes, bool& utf16)
-{
-    utf16 = bytes.starts_with("\xFF\xFE");
-    if (!utf16)
-        return std::string(bytes);
-    std::u16string wide;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-        wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return WideToAnsi(wide);
-}
-
 } // namespace
 
-ShellAutorun ReadShellAutorun(std::string_view bytes)
+void ReadShellAutorun(std::string_view bytes, ShellFacts& shell, bool asUtf8)
 {
-    ShellAutorun shell;
-    const std::string text = AnsiText(bytes, shell.utf16);
+    shell.utf16 = bytes.starts_with("\xFF\xFE");
+    const std::string text = shell.utf16
+                                 ? ToUtf8(bytes.substr(2), TextEncoding::Utf16Le)
+                                 : ToUtf8(bytes, asUtf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
     enum class Section { Before, Autorun, After } section = Section::Before;
     int number = 0;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
-        start = end + 1;
+    ForEachField(text, "\n", [&](std::string_view line, std::size_t) {
+        line = Trim(line, IsIniBlank);
         ++number;
         if (line.starts_with('[')) {
             const std::size_t close = line.find(']');
             const std::string_view name =
-                Trim(line.substr(1, close == std::string_view::npos ? line.size() : close - 1));
+                Trim(line.substr(1, close == std::string_view::npos ? line.size() : close - 1),
+                     IsIniBlank);
             if (section == Section::Autorun)
                 section = Section::After;
             else if (section == Section::Before && EqualIgnoringCase(name, "autorun")) {
@@ -57,21 +39,18 @@ ShellAutorun ReadShellAutorun(std::string_view bytes)
             }
         } else if (section == Section::Autorun && !line.starts_with(';')) {
             const std::size_t equals = line.find('=');
-            const std::string_view key = Trim(line.substr(0, equals));
+            const std::string_view key = Trim(line.substr(0, equals), IsIniBlank);
             std::string_view value = equals == std::string_view::npos
                                          ? std::string_view()
-                                         : Trim(line.substr(equals + 1));
+                                         : Trim(line.substr(equals + 1), IsIniBlank);
             if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                 value.back() == value.front())
                 value = value.substr(1, value.size() - 2);
-            for (const ShellKey& shellKey : kShellKeys)
-                if (EqualIgnoringCase(key, shellKey.name) && !(shell.*shellKey.line))
-                    shell.*shellKey.line = ShellLine{std::string(value), number};
+            for (std::size_t i = 0; i < std::size(kShellKeys); ++i)
+                if (EqualIgnoringCase(key, kShellKeys[i]) && !shell.lines[i])
+                    shell.lines[i] = ShellLine{std::string(value), number, std::string(value)};
         }
-        if (end == text.size())
-            break;
-    }
-    return shell;
+    });
 }
 
-} // namespace kova::check
+} // namespace autorun::check

@@ -1,6 +1,6 @@
 #include "checker/Signature.h"
 
-#include "checker/Quote.h"
+#include "checker/Text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kova::check {
+namespace autorun::check {
 
 #ifdef _WIN32
 
@@ -44,7 +44,7 @@ std::string SignerName(std::string_view der)
                 WCHAR text[256];
                 if (CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, text,
                                        256) > 1)
-                    name = WideToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+                    name = WideToUtf8(text);
                 CertFreeCertificateContext(certificate);
             }
         }
@@ -77,8 +77,9 @@ std::string SignerName(std::string_view der)
             const int length = ASN1_STRING_to_UTF8(
                 &text, X509_NAME_ENTRY_get_data(X509_NAME_get_entry(subject, at)));
             if (length > 0)
-                name = Utf8ToAnsi(std::string_view(reinterpret_cast<const char*>(text),
-                                                   static_cast<std::size_t>(length)));
+                name = ToUtf8(std::string_view(reinterpret_cast<const char*>(text),
+                                               static_cast<std::size_t>(length)),
+                              TextEncoding::Utf8);
             OPENSSL_free(text);
         }
     }
@@ -88,4 +89,4 @@ std::string SignerName(std::string_view der)
 
 #endif
 
-} // namespace kova::check
+} // namespace autorun::check

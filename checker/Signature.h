@@ -7,15 +7,15 @@
 #include <string>
 #include <string_view>
 
-namespace kova::check {
+namespace autorun::check {
 
 /// The most bytes of a signature that are read; real ones hold a few certificates.
 constexpr std::size_t kMaxSignature = 1024 * 1024;
 
 /// The simple name (the common name, as Windows shows a publisher) of the certificate
-/// that signed `der`, in the ANSI code page; empty when the bytes do not tell it.
+/// that signed `der`, in UTF-8; empty when the bytes do not tell it.
 std::string SignerName(std::string_view der);
 
-} // namespace kova::check
+} // namespace autorun::check
 
 #endif

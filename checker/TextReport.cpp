@@ -1,18 +1,14 @@
-#include "checker/Quote.h"
 #include "checker/ReportWriters.h"
-#include "checker/Words.h"
+#include "checker/Text.h"
+#include "checker/Wording.h"
 #include "launcher/RegistryRoot.h"
 #include "launcher/RegistryView.h"
 
 #include <cstdio>
 
-namespace kova::check {
+namespace autorun::check {
 
 namespace {
-
-using autorun::LaunchAction;
-using autorun::LaunchDecision;
-using autorun::LaunchQuery;
 
 std::string Hex(DWORD value)
 {
@@ -31,35 +27,34 @@ std::string Padded(std::string text, std::size_t width)
 /// How an access is quoted: "the 64-bit view, with access 0x101 (KEY_QUERY_VALUE | ...)".
 std::string ViewAndAccess(REGSAM access)
 {
-    return std::string(autorun::RegistryViewOf(access).name) + ", with access " + Hex(access) +
-           " (" + AccessName(access) + ")";
+    return std::string(RegistryViewOf(access).name) + ", with access " + Hex(access) + " (" +
+           AccessName(access) + ")";
 }
 
-void FileSection(const CheckReport& report, std::string& out)
+void FileSection(const FileFacts& file, std::string& out)
 {
     out += "File\n";
-    if (!report.fileFound) {
-        out += "  " + CommandLineToUtf8(report.path) + ": not found.\n";
+    if (!file.found) {
+        out += "  " + file.path + ": not found.\n";
         return;
     }
-    if (!report.fileReadable) {
-        out += "  " + CommandLineToUtf8(report.path) + ": cannot be read.\n";
+    if (!file.readable) {
+        out += "  " + file.path + ": cannot be read.\n";
         return;
     }
-    out += "  " + CommandLineToUtf8(report.path) + ": " + std::to_string(report.fileSize) +
-           " bytes, " + autorun::EncodingOf(report.encoding).name + ". ";
-    if (report.bytesSeen == report.fileSize)
+    out += "  " + file.path + ": " + std::to_string(file.size) + " bytes, " +
+           EncodingOf(file.encoding).name + ". ";
+    if (file.bytesSeen == file.size)
         out += "The launcher sees all of them.\n";
-    else if (report.bytesSeen < report.bytesRead)
-        out += "The launcher reads " + std::to_string(report.bytesRead) + " and sees the first " +
-               std::to_string(report.bytesSeen) + ", up to a zero byte.\n";
+    else if (file.bytesSeen < file.bytesRead)
+        out += "The launcher reads " + std::to_string(file.bytesRead) + " and sees the first " +
+               std::to_string(file.bytesSeen) + ", up to a zero byte.\n";
     else
-        out += "The launcher sees the first " + std::to_string(report.bytesSeen) + ".\n";
+        out += "The launcher sees the first " + std::to_string(file.bytesSeen) + ".\n";
 }
 
-void ImageSection(const CheckReport& report, std::string& out)
+void ImageSection(const ImageFacts& image, std::string& out)
 {
-    const ImageReport& image = *report.image;
     out += "Image\n  " + image.path + ": " + FileSystemName(image.fileSystem) +
            ", as Windows reads it";
     std::string others;
@@ -81,33 +76,33 @@ void ImageSection(const CheckReport& report, std::string& out)
     out += "\n";
 }
 
-void ShellSection(const CheckReport& report, std::string& out)
+void ShellSection(const DiscFacts& facts, std::string& out)
 {
     out += "\nAutoRun, as Windows' shell reads the file before the launcher runs\n";
-    if (report.fileReadable) {
-        const ShellAutorun& lines = report.shell.lines;
+    if (facts.file.readable) {
+        const ShellFacts& shell = facts.shell;
         out +=
             "  " + Padded("[autorun]", 22) +
-            (lines.sectionLine != 0 ? Padded("", 36) + " line " + std::to_string(lines.sectionLine)
+            (shell.sectionLine != 0 ? Padded("", 36) + " line " + std::to_string(shell.sectionLine)
                                     : "not found") +
-            (lines.utf16 ? " (UTF-16 text)" : "") + "\n";
-        for (const ShellKey& key : kShellKeys) {
-            const std::optional<ShellLine>& line = lines.*key.line;
-            out += "  " + Padded(std::string(key.name) + "=", 22);
+            (shell.utf16 ? " (UTF-16 text)" : "") + "\n";
+        for (std::size_t key = 0; key < std::size(kShellKeys); ++key) {
+            const std::optional<ShellLine>& line = shell.lines[key];
+            out += "  " + Padded(std::string(kShellKeys[key]) + "=", 22);
             out +=
                 line ? Padded(Quote(line->value), 36) + " line " + std::to_string(line->line) + "\n"
                      : "not set\n";
         }
     }
-    out += "  " + ShellStartText(report) + "\n";
-    out += "  " + AutoPlayNameText(report) + "\n";
-    out += "  " + RemovableDriveText(report) + "\n";
+    out += "  " + ShellStartSentence(facts) + "\n";
+    out += "  " + AutoPlaySentence(facts) + "\n";
+    out += "  " + RemovableDriveSentence(facts) + "\n";
 }
 
-void SettingsSection(const CheckReport& report, std::string& out)
+void SettingsSection(const DiscFacts& facts, std::string& out)
 {
     out += "\nSettings, as the launcher reads them\n";
-    for (const SettingReport& setting : report.settings) {
+    for (const SettingFacts& setting : facts.settings) {
         out += "  " + Padded(setting.name, 22);
         if (setting.set)
             out +=
@@ -117,40 +112,37 @@ void SettingsSection(const CheckReport& report, std::string& out)
     }
 }
 
-void RegistrySection(const CheckReport& report, std::string& out)
+void RegistrySection(const DiscFacts& facts, std::string& out)
 {
-    const LaunchDecision& decision = report.decision;
+    const LaunchDecision& decision = facts.decision;
     out += "\nRegistry\n";
-    std::string key = autorun::RootName(decision.root);
-    if (report.launch.appKey[0] != '\0')
-        key += "\\" + report.Setting(autorun::SettingKey::AppKey).value;
+    std::string key = RootName(decision.root);
+    if (facts.launch.appKey[0] != '\0')
+        key += "\\" + facts.Setting(SettingKey::AppKey).value;
     out += "  Opens " + Quote(key) + " in " + ViewAndAccess(decision.access) + ": ";
     if (decision.openStatus == ERROR_SUCCESS)
         out += "opened.\n";
     else
         out += "not opened, " + ErrorText(decision.openStatus) + ".\n";
-    if (report.otherView)
-        out += "  It opens in " + ViewAndAccess(*report.otherView) +
+    if (facts.otherView)
+        out += "  It opens in " + ViewAndAccess(*facts.otherView) +
                ", where the launcher does not look.\n";
-    for (int i = 0; i < decision.queryCount; ++i) {
-        const LaunchQuery& query = decision.queries[i];
-        const std::string name = WideToUtf8(query.wideValueName);
-        out +=
-            "  Queries " + (!name.empty() ? Quote(name) : std::string("the default value")) + ": ";
+    for (const QueryFacts& query : facts.queries) {
+        out += "  Queries " +
+               (!query.name.empty() ? Quote(query.name) : std::string("the default value")) + ": ";
         if (query.status != ERROR_SUCCESS) {
             out += ErrorText(query.status) + ".\n";
             continue;
         }
-        const std::string type = TypeName(query.valType);
-        out += (type.empty() ? "type " + std::to_string(query.valType) : type) + ", " +
-               Quote(WideToUtf8(query.data));
-        if (query.role == autorun::QueryRole::AutoStart)
+        const std::string type = TypeName(query.type);
+        out +=
+            (type.empty() ? "type " + std::to_string(query.type) : type) + ", " + Quote(query.data);
+        if (query.role == QueryRole::AutoStart)
             out += query.matched
                        ? ", equal to AutoStartValue=.\n"
                        : ", not equal to AutoStartValue= (" +
-                             Quote(report.Setting(autorun::SettingKey::AutoStartValue).value) +
-                             ").\n";
-        else if (query.role == autorun::QueryRole::Version)
+                             Quote(facts.Setting(SettingKey::AutoStartValue).value) + ").\n";
+        else if (query.role == QueryRole::Version)
             out += decision.versions.installed.count > 0
                        ? ", version " + VersionText(decision.versions.installed) + ".\n"
                        : ", not a version.\n";
@@ -159,52 +151,52 @@ void RegistrySection(const CheckReport& report, std::string& out)
     }
 }
 
-void DecisionSection(const CheckReport& report, std::string& out)
+void DecisionSection(const DiscFacts& facts, std::string& out)
 {
     out += "\nDecision\n  ";
-    switch (report.decision.action) {
+    switch (facts.decision.action) {
     case LaunchAction::Installed:
-        out += "Starts the installed program: " + *report.commandLine + "\n";
+        out += "Starts the installed program: " + *facts.commandLine + "\n";
         break;
     case LaunchAction::Setup:
-        out += "Starts the setup program: " + *report.commandLine + "\n";
+        out += "Starts the setup program: " + *facts.commandLine + "\n";
         break;
     case LaunchAction::Nothing:
         out += "Starts nothing.\n";
         break;
     }
-    std::string reason = ReasonText(report);
-    reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    std::string reason = ReasonSentence(facts);
+    reason[0] = UpperAscii(reason[0]);
     out += "  " + reason + "\n";
-    if (const std::string versions = VersionSentence(report); !versions.empty())
+    if (const std::string versions = VersionSentence(facts); !versions.empty())
         out += "  " + versions + "\n";
-    if (report.program) {
-        if (report.program->path) {
-            out += "  The program is found: " + *report.program->path + " (" +
-                   report.program->where + ").\n";
-            const std::optional<bool> elevation = report.program->needsElevation;
-            out += elevation && *elevation
-                       ? "  It needs administrator rights: " + report.program->elevationReason +
-                             ". Windows asks the user for consent before it starts.\n"
-                       : "  Administrator rights: " +
-                             std::string(elevation ? "not needed" : "unknown") + " (" +
-                             report.program->elevationReason + ").\n";
-        } else
-            out += "  The program " + Quote(report.program->name) +
-                   " is not found where the launcher looks (its own folder, then the system's "
-                   "folders and PATH), so nothing will start.\n";
+    if (!facts.program)
+        return;
+    const ProgramFacts& program = *facts.program;
+    if (!program.path) {
+        out += "  The program " + Quote(program.name) +
+               " is not found where the launcher looks (its own folder, then the system's "
+               "folders and PATH), so nothing will start.\n";
+        return;
     }
+    out += "  The program is found: " + *program.path + " (" + PlaceWords(program.place) + ").\n";
+    const std::optional<bool> elevation = program.needsElevation;
+    out += elevation && *elevation
+               ? "  It needs administrator rights: " + ElevationSentence(program) +
+                     ". Windows asks the user for consent before it starts.\n"
+               : "  Administrator rights: " + std::string(elevation ? "not needed" : "unknown") +
+                     " (" + ElevationSentence(program) + ").\n";
 }
 
-void FindingsSection(const CheckReport& report, std::string& out)
+void FindingsSection(const std::vector<Finding>& findings, std::string& out)
 {
     out += "\nFindings";
-    if (report.findings.empty()) {
+    if (findings.empty()) {
         out += ": none.\n";
         return;
     }
-    out += " (" + std::to_string(report.findings.size()) + ")\n";
-    for (const Finding& finding : report.findings) {
+    out += " (" + std::to_string(findings.size()) + ")\n";
+    for (const Finding& finding : findings) {
         out += std::string("  ") + SeverityName(finding.severity);
         if (finding.line > 0)
             out += ", line " + std::to_string(finding.line);
@@ -215,20 +207,20 @@ void FindingsSection(const CheckReport& report, std::string& out)
 
 } // namespace
 
-std::string TextReport(const CheckReport& report)
+std::string TextReport(const DiscFacts& facts, const std::vector<Finding>& findings)
 {
     std::string out;
-    if (report.image)
-        ImageSection(report, out);
-    FileSection(report, out);
-    ShellSection(report, out);
-    if (report.fileReadable) {
-        SettingsSection(report, out);
-        RegistrySection(report, out);
+    if (facts.image)
+        ImageSection(*facts.image, out);
+    FileSection(facts.file, out);
+    ShellSection(facts, out);
+    if (facts.file.readable) {
+        SettingsSection(facts, out);
+        RegistrySection(facts, out);
     }
-    DecisionSection(report, out);
-    FindingsSection(report, out);
+    DecisionSection(facts, out);
+    FindingsSection(findings, out);
     return out;
 }
 
-} // namespace kova::check
+} // namespace autorun::check

@@ -28,7 +28,7 @@ constexpr std::size_t kWanted = 4096;
 
 void CheckPath(const std::string& path)
 {
-    Check(!path.empty() && path.size() <= kova::check::kMaxImagePath,
+    Check(!path.empty() && path.size() <= autorun::check::kMaxImagePath,
           "a path of no or too great a length");
     Check(path.front() != '/' && path.back() != '/', "a path that is not relative");
     Check(path.find("//") == std::string::npos, "an empty part");
@@ -43,7 +43,7 @@ void CheckPath(const std::string& path)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace kova::check;
+    using namespace autorun::check;
     const std::unique_ptr<std::uint8_t[]> image(new std::uint8_t[size]);
     std::memcpy(image.get(), data, size);
     const ImageInput input{size, [&](std::uint64_t offset, std::size_t count, void* buffer) {

@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::unique_ptr<std::uint8_t[]> file(new std::uint8_t[size]);
     std::memcpy(file.get(), data, size);
     std::size_t reads = 0;
-    const kova::check::PeInfo info =
-        kova::check::ReadPeInfo([&](std::uint64_t offset, std::size_t count, void* buffer) {
+    const autorun::check::PeInfo info =
+        autorun::check::ReadPeInfo([&](std::uint64_t offset, std::size_t count, void* buffer) {
             ++reads;
             if (offset > size || count > size - offset)
                 return false;
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!info.hasManifest || info.isPe, "a manifest outside a PE file");
     Check(info.level.empty() || info.hasManifest, "a level without a manifest");
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const std::string level = kova::check::ManifestLevel(text);
+    const std::string level = autorun::check::ManifestLevel(text);
     Check(level.size() <= size, "a level longer than the text");
     return 0;
 }

@@ -98,6 +98,25 @@ bool IsProgramFile(const WCHAR* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FindProgramFile(const WCHAR* name, const WCHAR* searchPath, WCHAR* path)
+{
+    static constexpr WCHAR kWideExtension[] = {'.', 'e', 'x', 'e', 0};
+    static_assert(sizeof kWideExtension / sizeof(WCHAR) == sizeof kProgramExtension);
+    if (!HasFolderPart(name)) {
+        const DWORD length = SearchPathW(searchPath, name, kWideExtension, MAX_PATH, path, NULL);
+        return length > 0 && length < MAX_PATH && IsProgramFile(path);
+    }
+    const std::size_t length = Length(name);
+    const std::size_t extension = AddsProgramExtension(name) ? sizeof kProgramExtension - 1 : 0;
+    if (length + extension >= MAX_PATH) {
+        return false;
+    }
+    std::memcpy(path, name, length * sizeof(WCHAR));
+    std::memcpy(path + length, kWideExtension, extension * sizeof(WCHAR));
+    path[length + extension] = 0;
+    return IsProgramFile(path);
+}
+
 template <class Char>
 bool HasFolderPart(const Char* name)
 {

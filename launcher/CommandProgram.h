@@ -29,6 +29,13 @@ struct CommandProgram {
 /// True when `path` names a file, not a folder, as GetFileAttributesW sees it.
 bool IsProgramFile(const WCHAR* path);
 
+/// Finds the file of the program `name`, as CreateProcess does: a name with a folder part
+/// where it stands (relative to the current folder), a bare name in the ';'-separated
+/// folders of `searchPath` (null: where Windows looks for this process, its own folder
+/// first); kProgramExtension is added to a name without one. True when it is a file, whose
+/// path is then in `path` (room for MAX_PATH units).
+bool FindProgramFile(const WCHAR* name, const WCHAR* searchPath, WCHAR* path);
+
 /// What Windows adds to a program name whose file part has no extension.
 constexpr char kProgramExtension[] = ".exe";
 

@@ -84,13 +84,16 @@ bool Upgrades(const LaunchSettings& settings, LaunchDecision& decision, HKEY ske
     }
     const LaunchQuery& query =
         QueryText(skey, QueryRole::Version, SettingKey::AppVersionValueName, settings, decision);
+    versions.cause = VersionCause::ValueUnread;
     if (query.status != ERROR_SUCCESS) {
         return false;
     }
     ReadInstalledVersion(query, versions.installed);
+    versions.cause = VersionCause::InstalledUnparsable;
     if (versions.installed.count == 0) {
         return false;
     }
+    versions.cause = VersionCause::Compared;
     const int order = CompareVersions(versions.installed, versions.disc);
     versions.order = static_cast<VersionOrder>(static_cast<int>(VersionOrder::Equal) + order);
     return versions.order == VersionOrder::Older && settings.setupName[0] != '\0';
@@ -178,7 +181,14 @@ void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, Laun
     std::memset(&decision, 0, sizeof decision);
     decision.root = RegistryRoot(settings.appReg);
     decision.access = RegistryAccess(settings.appRegistryView);
-    ParseVersion(settings.appVersion, decision.versions.disc);
+    // Until the key opens and the installed version is asked for, the cause is the disc's.
+    if (!ParseVersion(settings.appVersion, decision.versions.disc)) {
+        decision.versions.cause = settings.IsSet(SettingKey::AppVersion)
+                                      ? VersionCause::DiscUnparsable
+                                      : VersionCause::NotSet;
+    } else {
+        decision.versions.cause = VersionCause::KeyClosed;
+    }
     HKEY skey = NULL;
     decision.openStatus =
         RegOpenKeyExW(decision.root, settings.Wide(SettingKey::AppKey), 0, decision.access, &skey);

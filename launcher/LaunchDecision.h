@@ -84,12 +84,23 @@ enum class VersionOrder {
     Newer,
 };
 
+/// Whether the versions were compared, and when not, why not.
+enum class VersionCause {
+    NotSet,              ///< there is no "AppVersion=": no version is asked for
+    DiscUnparsable,      ///< "AppVersion=" is not a version
+    KeyClosed,           ///< the product's key did not open: nothing is installed to compare
+    ValueUnread,         ///< the installed version's value could not be read (its query says why)
+    InstalledUnparsable, ///< the installed version's value is not a version
+    Compared,            ///< both are versions; `order` says how they stand
+};
+
 /// The versions the decision compared: the disc's "AppVersion=" and the installed one (a
 /// count of 0 where there is none, or it does not parse), and how they stand.
 struct VersionComparison {
     Version disc;
     Version installed;
     VersionOrder order;
+    VersionCause cause;
 };
 
 struct LaunchDecision {

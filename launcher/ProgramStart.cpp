@@ -20,8 +20,6 @@ namespace {
 /// The shell's verb, spelled out so that it is UTF-16 whatever WCHAR is.
 constexpr WCHAR kOpen[] = {'o', 'p', 'e', 'n', 0};
 
-constexpr WCHAR kWideProgramExtension[] = {'.', 'e', 'x', 'e', 0};
-
 std::size_t Length(const WCHAR* text)
 {
     std::size_t length = 0;
@@ -31,25 +29,11 @@ std::size_t Length(const WCHAR* text)
     return length;
 }
 
-/// Whether CreateProcess would find a program by this name: a bare name where SearchPathW
-/// looks (the launcher's folder first), a name with a folder part where it stands; ".exe"
-/// is added to a name without an extension.
+/// Whether CreateProcess would find a program by this name.
 bool IsStartable(const WCHAR* name, void*)
 {
     WCHAR path[MAX_PATH];
-    if (!HasFolderPart(name)) {
-        return SearchPathW(NULL, name, kWideProgramExtension, MAX_PATH, path, NULL) != 0;
-    }
-    if (!AddsProgramExtension(name)) {
-        return IsProgramFile(name);
-    }
-    const std::size_t length = Length(name);
-    if (length + sizeof kWideProgramExtension / sizeof(WCHAR) > MAX_PATH) {
-        return false;
-    }
-    std::memcpy(path, name, length * sizeof(WCHAR));
-    std::memcpy(path + length, kWideProgramExtension, sizeof kWideProgramExtension);
-    return IsProgramFile(path);
+    return FindProgramFile(name, NULL, path);
 }
 
 } // namespace

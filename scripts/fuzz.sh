@@ -5,7 +5,7 @@
 #                                             (the test command: --runs 20000 --seed 1)
 #   fuzz.sh --seconds T [TARGET...]           T seconds each (default 60); what is found is
 #                                             kept in build/fuzz/corpus/TARGET for the next run
-# Targets: getvalue text launch version kformat regfile commandline pe image (default: all). A crash leaves its
+# Targets: getvalue text launch version kformat regfile commandline pe image checker (default: all). A crash leaves its
 # input in build/fuzz/artifacts/TARGET/ and makes the script fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(getvalue text launch version kformat regfile commandline pe image)
+[ ${#targets[@]} -gt 0 ] || targets=(getvalue text launch version kformat regfile commandline pe image checker)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(( $(nproc) < 2 ? $(nproc) : 2 ))" >/dev/null
@@ -38,7 +38,7 @@ for target in "${targets[@]}"; do
   [ -f "fuzz/$target.dict" ] && options+=("-dict=fuzz/$target.dict")
   # The launch and text targets must be able to reach keys past the 32000 bytes the
   # launcher reads.
-  case $target in launch | text) options+=(-max_len=33000) ;; esac
+  case $target in launch | text | checker) options+=(-max_len=33000) ;; esac
   # Disc images begin 32 KB in, and a UDF image's anchor lies 512 KB in.
   [ "$target" = image ] && options+=(-max_len=600000)
   if [ -n "$runs" ]; then

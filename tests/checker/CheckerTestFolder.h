@@ -2,13 +2,18 @@
 #ifndef KOVA_TESTS_CHECKER_CHECKERTESTFOLDER_H
 #define KOVA_TESTS_CHECKER_CHECKERTESTFOLDER_H
 
+#include "checker/Findings.h"
+#include "checker/Gather.h"
+#include "checker/ReportWriters.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
-namespace kova::check::test {
+namespace autorun::check::test {
 
 class CheckerTestFolder {
 public:
@@ -36,6 +41,22 @@ private:
     std::filesystem::path fPath;
 };
 
-} // namespace kova::check::test
+/// A folder checked as autorun-check checks it: its facts and their findings.
+struct Checked {
+    DiscFacts facts;
+    std::vector<Finding> findings;
+
+    std::string Text() const { return TextReport(facts, findings); }
+    std::string Json() const { return JsonReport(facts, findings); }
+};
+
+inline Checked Check(const std::string& folder)
+{
+    Checked checked{GatherFolder(folder), {}};
+    checked.findings = FindTraps(checked.facts);
+    return checked;
+}
+
+} // namespace autorun::check::test
 
 #endif

@@ -7,10 +7,10 @@
 
 namespace {
 
-using kova::check::CheckFailure;
-using kova::check::FindVolumes;
-using kova::check::ImageInput;
-using kova::check::WindowsPath;
+using autorun::check::CheckFailure;
+using autorun::check::FindVolumes;
+using autorun::check::ImageInput;
+using autorun::check::WindowsPath;
 
 TEST(DiscImage, TakesOnlyNamesWindowsCanShowAndTheCheckCanLayOut)
 {
@@ -30,7 +30,7 @@ TEST(DiscImage, TakesOnlyNamesWindowsCanShowAndTheCheckCanLayOut)
         {"what?.exe", nullptr},
         {"", nullptr},
         {"/", nullptr},
-        {std::string(kova::check::kMaxImagePath + 1, 'a'), nullptr},
+        {std::string(autorun::check::kMaxImagePath + 1, 'a'), nullptr},
     };
     for (const auto& c : cases) {
         const std::optional<std::string> path = WindowsPath(c.name);
@@ -40,7 +40,7 @@ TEST(DiscImage, TakesOnlyNamesWindowsCanShowAndTheCheckCanLayOut)
         }
     }
     std::string deep;
-    for (std::size_t i = 0; i <= kova::check::kMaxImageDepth; ++i)
+    for (std::size_t i = 0; i <= autorun::check::kMaxImageDepth; ++i)
         deep += "d/";
     EXPECT_FALSE(WindowsPath(deep + "f")) << "deeper than the layout goes";
 }
@@ -66,7 +66,7 @@ TEST(DiscImage, TellsTheFileSystemsByTheirDescriptors)
                                      "CD001",
                                      6) +
                          std::string(82, '\0') + "%/E";
-    const kova::check::ImageVolumes all = FindVolumes(Image(
+    const autorun::check::ImageVolumes all = FindVolumes(Image(
         bytes, {std::string("\x01"
                             "CD001",
                             6),
@@ -76,16 +76,16 @@ TEST(DiscImage, TellsTheFileSystemsByTheirDescriptors)
                             6),
                 std::string("\0BEA01", 6), std::string("\0NSR02", 6), std::string("\0TEA01", 6)}));
     EXPECT_TRUE(all.iso9660 && all.joliet && all.udf);
-    EXPECT_EQ(kova::check::WindowsFileSystem(all), kova::check::ImageFileSystem::Udf);
+    EXPECT_EQ(autorun::check::WindowsFileSystem(all), autorun::check::ImageFileSystem::Udf);
 
     joliet[88 + 2] = 'Z'; // a supplementary descriptor of another kind
-    const kova::check::ImageVolumes plain = FindVolumes(Image(bytes, {std::string("\x01"
-                                                                                  "CD001",
-                                                                                  6),
-                                                                      joliet}));
+    const autorun::check::ImageVolumes plain = FindVolumes(Image(bytes, {std::string("\x01"
+                                                                                     "CD001",
+                                                                                     6),
+                                                                         joliet}));
     EXPECT_TRUE(plain.iso9660);
     EXPECT_FALSE(plain.joliet || plain.udf);
-    EXPECT_EQ(kova::check::WindowsFileSystem(plain), kova::check::ImageFileSystem::Iso9660);
+    EXPECT_EQ(autorun::check::WindowsFileSystem(plain), autorun::check::ImageFileSystem::Iso9660);
 
     EXPECT_THROW(FindVolumes(Image(bytes, {"not an image"})), CheckFailure);
     // A descriptor after something else is not believed.

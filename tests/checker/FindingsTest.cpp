@@ -1,6 +1,5 @@
-#include "checker/CheckReport.h"
-#include "checker/FindingCatalogue.h"
 #include "checker/Findings.h"
+#include "checker/Wording.h"
 #include "tests/checker/CheckerTestFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +14,9 @@ namespace {
 
 using namespace autorun;
 
-using kova::check::CheckFolder;
-using kova::check::CheckReport;
-using kova::check::test::CheckerTestFolder;
+using autorun::check::test::Check;
+using autorun::check::test::Checked;
+using autorun::check::test::CheckerTestFolder;
 
 /// A disc that is right in every way; each case below spoils one thing. No machine has its
 /// product key, so the launcher would start the setup program.
@@ -38,10 +37,10 @@ std::string Replace(std::string text, const std::string& from, const std::string
 }
 
 /// The findings as "code:line" ("code" alone when a finding has no line).
-std::vector<std::string> Findings(const CheckReport& report)
+std::vector<std::string> Findings(const Checked& report)
 {
     std::vector<std::string> codes;
-    for (const kova::check::Finding& finding : report.findings)
+    for (const autorun::check::Finding& finding : report.findings)
         codes.push_back(finding.line > 0 ? finding.code + ":" + std::to_string(finding.line)
                                          : finding.code);
     return codes;
@@ -212,7 +211,7 @@ TEST(Findings, EachTrapOfTheFile)
         disc.Write("autorun.inf", c.text);
         disc.Write("autorun.exe", "");
         disc.Write("setup.exe", "");
-        const CheckReport report = CheckFolder(disc.Path());
+        const Checked report = Check(disc.Path());
         auto findings = Findings(report);
         auto expected = c.findings;
         std::sort(findings.begin(), findings.end());
@@ -224,62 +223,53 @@ TEST(Findings, EachTrapOfTheFile)
 TEST(Findings, FolderWithoutAutorunInf)
 {
     CheckerTestFolder disc;
-    const CheckReport report = CheckFolder(disc.Path());
+    const Checked report = Check(disc.Path());
     ASSERT_EQ(Findings(report), std::vector<std::string>{"no-autorun-inf"});
-    EXPECT_EQ(report.decision.action, LaunchAction::Nothing);
-    EXPECT_FALSE(report.commandLine.has_value());
+    EXPECT_EQ(report.facts.decision.action, LaunchAction::Nothing);
+    EXPECT_FALSE(report.facts.commandLine.has_value());
 }
 
 TEST(Findings, MissingFolderCannotBeChecked)
 {
-    EXPECT_THROW(CheckFolder("kova-no-such-folder"), kova::check::CheckFailure);
+    EXPECT_THROW(Check("kova-no-such-folder"), autorun::check::CheckFailure);
 }
 
 TEST(Findings, LinesEndAtEveryKindOfLineBreak)
 {
-    using kova::check::LineOf;
-    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 0), 1);
-    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 3), 2);
-    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 5), 3);
-    EXPECT_EQ(LineOf("a\r\nb\nc\rd", 7), 4);
-    EXPECT_EQ(LineOf("a\r", 2), 2);
+    const autorun::check::LineTable lines("a\r\nb\nc\rd");
+    EXPECT_EQ(lines.LineOf(0), 1);
+    EXPECT_EQ(lines.LineOf(3), 2);
+    EXPECT_EQ(lines.LineOf(5), 3);
+    EXPECT_EQ(lines.LineOf(7), 4);
+    EXPECT_EQ(autorun::check::LineTable("a\r").LineOf(2), 2);
 }
 
 } // namespace
 
 namespace {
 
-using kova::check::FindingCatalogue;
-using kova::check::FindingEntry;
-
 TEST(Findings, AnUnreadableFileIsAFindingAndStartsNothing)
 {
     CheckerTestFolder disc;
     std::filesystem::create_directory(std::filesystem::path(disc.Path()) / "autorun.inf");
-    const CheckReport report = CheckFolder(disc.Path());
+    const Checked report = Check(disc.Path());
     EXPECT_EQ(Findings(report), std::vector<std::string>{"autorun-inf-unreadable"});
-    EXPECT_FALSE(report.fileReadable);
-    EXPECT_EQ(report.decision.action, autorun::LaunchAction::Nothing);
-    EXPECT_EQ(report.decision.queryCount, 0);
+    EXPECT_FALSE(report.facts.file.readable);
+    EXPECT_EQ(report.facts.decision.action, autorun::LaunchAction::Nothing);
+    EXPECT_EQ(report.facts.decision.queryCount, 0);
 }
 
-TEST(FindingCatalogue, EntriesStandInTheOrderOfTheirIds)
+TEST(Wording, FillsInNamedFieldsAndRefusesAMissingOne)
 {
-    // MakeFinding looks an entry up by its id's number.
-    const std::vector<FindingEntry>& catalogue = FindingCatalogue();
-    for (std::size_t i = 0; i < catalogue.size(); ++i)
-        EXPECT_EQ(static_cast<std::size_t>(catalogue[i].id), i) << catalogue[i].code;
-}
-
-TEST(FindingCatalogue, FillsInTheChecksTexts)
-{
-    EXPECT_EQ(kova::check::FillIn("{1} on line {2}, {1} again; {3} stays", {"a", "7"}),
-              "a on line 7, a again; {3} stays");
-    EXPECT_EQ(kova::check::FillIn("{0} and {x}", {"a"}), "{0} and {x}");
+    using autorun::check::Fill;
+    EXPECT_EQ(Fill("{key} on line {line}, {key} again", {{"key", "a"}, {"line", "7"}, {"x", "-"}}),
+              "a on line 7, a again");
+    EXPECT_EQ(Fill("no field, a lone { and }", {}), "no field, a lone { and }");
+    EXPECT_THROW(Fill("{key} on line {lnie}", {{"key", "a"}, {"line", "7"}}), std::logic_error);
 }
 
 /// The codes are a public interface: the README lists every one of them, each once.
-TEST(FindingCatalogue, TheReadmeListsEveryCode)
+TEST(Findings, TheReadmeListsEveryCode)
 {
     std::ifstream readme(KOVA_README);
     ASSERT_TRUE(readme) << KOVA_README;
@@ -293,8 +283,8 @@ TEST(FindingCatalogue, TheReadmeListsEveryCode)
         }
     }
     std::set<std::string> codes;
-    for (const FindingEntry& entry : FindingCatalogue())
-        codes.insert(entry.code);
+    for (const autorun::check::FindingCode& code : autorun::check::FindingCodes())
+        codes.insert(code.code);
     EXPECT_EQ(documented, codes);
 }
 
@@ -304,7 +294,7 @@ namespace {
 
 TEST(Findings, UnquotedProgramPaths)
 {
-    using kova::check::Severity;
+    using autorun::check::Severity;
     const struct {
         const char* setupName;
         std::vector<const char*> files;
@@ -332,7 +322,7 @@ TEST(Findings, UnquotedProgramPaths)
         std::filesystem::create_directory(std::filesystem::path(disc.Path()) / "Setup Files");
         for (const char* file : c.files)
             disc.Write(file, "");
-        const CheckReport report = CheckFolder(disc.Path());
+        const Checked report = Check(disc.Path());
         EXPECT_EQ(Findings(report), c.findings) << c.setupName;
         if (!report.findings.empty()) {
             EXPECT_EQ(report.findings[0].severity, c.severity)

@@ -1,5 +1,3 @@
-#include "checker/CheckReport.h"
-#include "checker/ReportWriters.h"
 #include "tests/checker/CheckerTestFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +8,13 @@
 
 namespace {
 
-using kova::check::CheckFolder;
-using kova::check::JsonReport;
-using kova::check::test::CheckerTestFolder;
+using autorun::check::test::Check;
+using autorun::check::test::CheckerTestFolder;
 using Json = nlohmann::json;
 
 Json Report(const CheckerTestFolder& disc)
 {
-    return Json::parse(JsonReport(CheckFolder(disc.Path())));
+    return Json::parse(Check(disc.Path()).Json());
 }
 
 TEST(JsonReport, HoldsTheWholeDecision)

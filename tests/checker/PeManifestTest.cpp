@@ -9,10 +9,10 @@
 
 namespace {
 
-using kova::check::ManifestLevel;
-using kova::check::NeedsElevation;
-using kova::check::PeInfo;
-using kova::check::ReadPeInfo;
+using autorun::check::ManifestLevel;
+using autorun::check::NeedsElevation;
+using autorun::check::PeInfo;
+using autorun::check::ReadPeInfo;
 
 void Put16(std::string& bytes, std::size_t at, std::uint16_t value)
 {
@@ -224,20 +224,20 @@ TEST(PeManifest, ReadsTheVersionResourcesNames)
                      VersionBlock(u"VarFileInfo", "", false, "") +
                          VersionBlock(u"StringFileInfo", "", false, table));
     PeInfo info;
-    kova::check::ReadVersionStrings(resource, info);
+    autorun::check::ReadVersionStrings(resource, info);
     EXPECT_EQ(info.description, u"Starts it");
     EXPECT_EQ(info.originalName, u"autorun.exe");
     // Cut anywhere, or with a block that claims more than there is, it yields no more
     // than what it holds whole.
     for (std::size_t size = 0; size < resource.size(); ++size) {
         PeInfo cut;
-        kova::check::ReadVersionStrings(resource.substr(0, size), cut);
+        autorun::check::ReadVersionStrings(resource.substr(0, size), cut);
         EXPECT_TRUE(cut.description.empty() || cut.description == u"Starts it") << size;
     }
     std::string spoilt = resource;
     Put16(spoilt, 0, 0xFFFF);
     PeInfo none;
-    kova::check::ReadVersionStrings(spoilt, none);
+    autorun::check::ReadVersionStrings(spoilt, none);
     EXPECT_TRUE(none.description.empty());
 }
 

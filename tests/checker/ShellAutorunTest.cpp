@@ -1,5 +1,3 @@
-#include "checker/CheckReport.h"
-#include "checker/ReportWriters.h"
 #include "checker/ShellAutorun.h"
 #include "tests/checker/CheckerTestFolder.h"
 
@@ -12,11 +10,11 @@
 
 namespace {
 
-using kova::check::CheckFolder;
-using kova::check::CheckReport;
-using kova::check::ReadShellAutorun;
-using kova::check::ShellAutorun;
-using kova::check::test::CheckerTestFolder;
+using autorun::check::ReadShellAutorun;
+using autorun::check::ShellFacts;
+using autorun::check::test::Check;
+using autorun::check::test::Checked;
+using autorun::check::test::CheckerTestFolder;
 
 /// The text in UTF-16LE, with its byte-order mark when `mark`.
 std::string Utf16(const std::string& text, bool mark)
@@ -56,24 +54,30 @@ TEST(ShellAutorun, ReadsTheSectionAsWindowsIniReaderDoes)
          "-", 0},
         {"empty", "", 0, "-", 0},
     };
+    using autorun::check::kOpen;
     for (const auto& c : cases) {
-        const ShellAutorun shell = ReadShellAutorun(c.bytes);
+        ShellFacts shell;
+        ReadShellAutorun(c.bytes, shell);
         EXPECT_EQ(shell.sectionLine, c.section) << c.what;
-        EXPECT_EQ(shell.open ? shell.open->value : "-", c.open) << c.what;
-        EXPECT_EQ(shell.open ? shell.open->line : 0, c.openLine) << c.what;
+        EXPECT_EQ(shell.lines[kOpen] ? shell.lines[kOpen]->value : "-", c.open) << c.what;
+        EXPECT_EQ(shell.lines[kOpen] ? shell.lines[kOpen]->line : 0, c.openLine) << c.what;
     }
-    const ShellAutorun all = ReadShellAutorun(
-        "[autorun]\nshellexecute=index.htm\nicon=a.ico,1\nlabel=L\naction=A\nuseautoplay=1\n");
-    ASSERT_TRUE(all.shellExecute && all.icon && all.label && all.action && all.useAutoPlay);
-    EXPECT_EQ(all.icon->value, "a.ico,1");
-    EXPECT_EQ(all.useAutoPlay->line, 6);
+    ShellFacts all;
+    ReadShellAutorun(
+        "[autorun]\nshellexecute=index.htm\nicon=a.ico,1\nlabel=L\naction=A\nuseautoplay=1\n", all);
+    for (const int key :
+         {autorun::check::kShellExecute, autorun::check::kIcon, autorun::check::kLabel,
+          autorun::check::kAction, autorun::check::kUseAutoPlay})
+        ASSERT_TRUE(all.lines[key].has_value()) << autorun::check::kShellKeys[key];
+    EXPECT_EQ(all.lines[autorun::check::kIcon]->value, "a.ico,1");
+    EXPECT_EQ(all.lines[autorun::check::kUseAutoPlay]->line, 6);
 }
 
 /// The findings' codes, sorted.
-std::vector<std::string> Codes(const CheckReport& report)
+std::vector<std::string> Codes(const Checked& report)
 {
     std::vector<std::string> codes;
-    for (const kova::check::Finding& finding : report.findings)
+    for (const autorun::check::Finding& finding : report.findings)
         codes.push_back(finding.code);
     std::sort(codes.begin(), codes.end());
     return codes;
@@ -149,7 +153,7 @@ TEST(ShellAutorun, EachTrapOfTheShellsLines)
         for (const char* file :
              {"autorun.exe", "other.exe", "setup.exe", "app.ico", "bin/autorun.exe", "bin/app.ico"})
             disc.Write(file, "");
-        EXPECT_EQ(Codes(CheckFolder(disc.Path())), c.findings) << c.what;
+        EXPECT_EQ(Codes(Check(disc.Path())), c.findings) << c.what;
     }
 }
 
@@ -160,15 +164,13 @@ TEST(ShellAutorun, EveryReportTellsTheUsbRule)
     withFile.Write("autorun.exe", "");
     CheckerTestFolder withoutFile;
     for (const CheckerTestFolder* disc : {&withFile, &withoutFile}) {
-        const CheckReport report = CheckFolder(disc->Path());
-        EXPECT_NE(kova::check::TextReport(report).find("USB stick"), std::string::npos)
-            << disc->Path();
-        const nlohmann::json json = nlohmann::json::parse(kova::check::JsonReport(report));
+        const Checked report = Check(disc->Path());
+        EXPECT_NE(report.Text().find("USB stick"), std::string::npos) << disc->Path();
+        const nlohmann::json json = nlohmann::json::parse(report.Json());
         EXPECT_NE(json["autorun"]["removableDrives"].get<std::string>().find("Windows 7"),
                   std::string::npos);
     }
-    const nlohmann::json json =
-        nlohmann::json::parse(kova::check::JsonReport(CheckFolder(withFile.Path())));
+    const nlohmann::json json = nlohmann::json::parse(Check(withFile.Path()).Json());
     EXPECT_EQ(json["autorun"]["keys"]["open"]["value"], "autorun.exe");
     EXPECT_EQ(json["autorun"]["keys"]["open"]["line"], 2);
     EXPECT_TRUE(json["autorun"]["keys"]["icon"].is_null());

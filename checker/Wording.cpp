@@ -1,0 +1,374 @@
+#include "checker/Wording.h"
+
+#include "checker/Text.h"
+#include "launcher/RegistryView.h"
+
+#include <stdexcept>
+
+namespace autorun::check {
+
+namespace {
+
+/// One row of a table of names or wordings, found by its key.
+template <typename Key>
+struct Row {
+    Key key;
+    const char* text;
+};
+
+template <typename Key, std::size_t N>
+const char* Lookup(const Row<Key> (&rows)[N], Key key, const char* otherwise = "")
+{
+    for (const Row<Key>& row : rows)
+        if (row.key == key)
+            return row.text;
+    return otherwise;
+}
+
+constexpr Row<LONG> kErrors[] = {
+    {ERROR_SUCCESS, "success"},
+    {ERROR_FILE_NOT_FOUND, "not found"},
+    {ERROR_PATH_NOT_FOUND, "path not found"},
+    {ERROR_ACCESS_DENIED, "access denied"},
+    {ERROR_INVALID_HANDLE, "invalid handle"},
+    {ERROR_BAD_FORMAT, "not a program Windows can start"},
+    {ERROR_INVALID_PARAMETER, "invalid parameter"},
+    {ERROR_BAD_PATHNAME, "bad path name"},
+    {ERROR_KEY_DELETED, "key deleted"},
+};
+
+constexpr Row<DWORD> kTypes[] = {
+    {REG_NONE, "REG_NONE"},     {REG_SZ, "REG_SZ"},       {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_BINARY, "REG_BINARY"}, {REG_DWORD, "REG_DWORD"}, {REG_MULTI_SZ, "REG_MULTI_SZ"},
+    {REG_QWORD, "REG_QWORD"},
+};
+
+constexpr Row<LaunchAction> kActions[] = {
+    {LaunchAction::Installed, "installed"},
+    {LaunchAction::Setup, "setup"},
+    {LaunchAction::Nothing, "nothing"},
+};
+
+/// Each reason's name for scripts, and its sentence.
+struct ReasonRow {
+    LaunchReason reason;
+    const char* name;
+    const char* sentence;
+};
+
+constexpr ReasonRow kReasons[] = {
+    {LaunchReason::SetupKeyClosed, "setup-key-closed",
+     "the product's key does not open ({error}), so the product counts as not installed."},
+    {LaunchReason::NoSetupKeyClosed, "no-setup-key-closed",
+     "the product's key does not open ({error}), so the product counts as not installed, and "
+     "SetupName= is not set."},
+    {LaunchReason::SetupUpgrade, "setup-upgrade",
+     "the product's key opens, but the installed version is older than the disc's, so the setup "
+     "program starts, whatever the auto-start settings say."},
+    {LaunchReason::InstalledForced, "installed-forced",
+     "the product's key opens and AutoStart= is set, so the installed program starts without "
+     "asking the registry whether it should."},
+    {LaunchReason::InstalledWanted, "installed-wanted",
+     "the product's key opens and its auto-start value equals AutoStartValue=."},
+    {LaunchReason::AutoStartQueryFailed, "autostart-query-failed",
+     "the product's key opens, but its auto-start value cannot be read ({autoStartError}), so "
+     "nothing starts; setup never starts for an installed product."},
+    {LaunchReason::AutoStartDiffers, "autostart-differs",
+     "the product's key opens, but its auto-start value differs from AutoStartValue=, so nothing "
+     "starts; setup never starts for an installed product."},
+    {LaunchReason::AppPathQueryFailed, "app-path-query-failed",
+     "the installed program is due, but the program-path value cannot be read ({appPathError}), "
+     "so nothing starts."},
+};
+
+const ReasonRow& ReasonOf(LaunchReason reason)
+{
+    for (const ReasonRow& row : kReasons)
+        if (row.reason == reason)
+            return row;
+    return kReasons[0];
+}
+
+constexpr Row<CommandSource> kCommandSources[] = {
+    {CommandSource::SetupName, "setupName"},
+    {CommandSource::AppPath, "appPath"},
+};
+
+constexpr Row<QueryRole> kRoles[] = {
+    {QueryRole::Version, "version"},
+    {QueryRole::AutoStart, "autoStart"},
+    {QueryRole::AppPath, "appPath"},
+};
+
+constexpr Row<VersionOrder> kOrders[] = {
+    {VersionOrder::Older, "older"},
+    {VersionOrder::Equal, "equal"},
+    {VersionOrder::Newer, "newer"},
+};
+
+/// What the versions mean for the launch, by why they were or were not compared; a
+/// comparison by how they stand.
+constexpr Row<VersionCause> kVersionCauses[] = {
+    {VersionCause::NotSet, ""},
+    {VersionCause::DiscUnparsable,
+     "AppVersion= ({setting}) is not a version, so no versions are compared."},
+    {VersionCause::KeyClosed, "The disc's version is {disc}; with the product not installed "
+                              "there is nothing to compare."},
+    {VersionCause::ValueUnread, "The disc's version is {disc}; the installed version cannot be "
+                                "read ({error}), so the launch goes on as for any installed "
+                                "product."},
+    {VersionCause::InstalledUnparsable, "The disc's version is {disc}; the installed version "
+                                        "{data} is not a version, so the launch goes on as for "
+                                        "any installed product."},
+};
+
+/// A comparison: Older only when there is no setup program to upgrade with; the upgrade
+/// stands for itself.
+constexpr Row<VersionOrder> kVersionOrders[] = {
+    {VersionOrder::Unknown, "The installed version {installed} is older than the disc's {disc}: "
+                            "the setup program upgrades it."},
+    {VersionOrder::Older, "The installed version {installed} is older than the disc's {disc}, "
+                          "but SetupName= is not set, so the launch goes on as for any installed "
+                          "product."},
+    {VersionOrder::Equal, "The installed version {installed} equals the disc's {disc}, so the "
+                          "launch goes on as for any installed product."},
+    {VersionOrder::Newer, "The installed version {installed} is newer than the disc's {disc}, so "
+                          "the launch goes on as for any installed product (the disc never "
+                          "downgrades it)."},
+};
+
+constexpr Row<ShellStart> kShellStarts[] = {
+    {ShellStart::NoSection, "Windows starts nothing from the disc: there is no [autorun] section."},
+    {ShellStart::NoProgram,
+     "Windows starts nothing from the disc: the [autorun] section names no program."},
+    {ShellStart::NotFound, "Windows would start {program}, which is not on the disc: nothing "
+                           "starts."},
+    {ShellStart::NotOnDisc,
+     "Windows starts {program}, found not on the disc but on this machine: {path}."},
+    {ShellStart::Launcher, "Windows starts {program}: {path}, the launcher."},
+    {ShellStart::OtherProgram, "Windows starts {program}: {path}, another program than the "
+                               "launcher."},
+};
+
+constexpr Row<ElevationCause> kElevations[] = {
+    {ElevationCause::NotAProgram,
+     "it is not a Windows program, so whether it needs administrator rights is unknown"},
+    {ElevationCause::Manifest, "its manifest asks for {level}"},
+    {ElevationCause::InstallerDetection,
+     "it is a 32-bit program without an execution level whose name Windows' installer detection "
+     "takes for a setup program's"},
+    {ElevationCause::NoLevel32,
+     "it asks for no execution level and its name is not a setup program's"},
+    {ElevationCause::NoLevel64, "it is a 64-bit program without an execution level"},
+};
+
+constexpr Row<ProgramPlace> kPlaces[] = {
+    {ProgramPlace::LauncherFolder, "the launcher's folder"},
+    {ProgramPlace::SystemFolder, "the system folder"},
+    {ProgramPlace::WindowsFolder, "the Windows folder"},
+    {ProgramPlace::PathFolder, "a folder on PATH"},
+    {ProgramPlace::AsNamed, "where the command line names it"},
+    {ProgramPlace::BelowDiscRoot, "below the disc's root"},
+};
+
+constexpr Row<ImageFileSystem> kFileSystemIds[] = {
+    {ImageFileSystem::Udf, "udf"},
+    {ImageFileSystem::Joliet, "joliet"},
+    {ImageFileSystem::Iso9660, "iso9660"},
+};
+
+constexpr Row<ImageFileSystem> kFileSystemNames[] = {
+    {ImageFileSystem::Udf, "UDF"},
+    {ImageFileSystem::Joliet, "ISO 9660 with Joliet names"},
+    {ImageFileSystem::Iso9660, "ISO 9660 without Joliet names (upper-case 8.3)"},
+};
+
+} // namespace
+
+std::string Fill(std::string_view wording, const Fields& fields)
+{
+    static constexpr std::string_view kNameCharacters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string out;
+    for (std::size_t at = 0; at < wording.size(); ++at) {
+        // A field's name is a word: a brace around anything else is text.
+        const std::size_t close =
+            wording[at] == '{' ? wording.find_first_not_of(kNameCharacters, at + 1) : at;
+        if (close == at || close == at + 1 || close == std::string::npos || wording[close] != '}') {
+            out += wording[at];
+            continue;
+        }
+        const std::string_view name = wording.substr(at + 1, close - at - 1);
+        const auto field = std::find_if(fields.begin(), fields.end(),
+                                        [&](const Field& given) { return given.name == name; });
+        if (field == fields.end())
+            throw std::logic_error("the wording \"" + std::string(wording) + "\" names {" +
+                                   std::string(name) + "}, which it is not given");
+        out += field->text;
+        at = close;
+    }
+    return out;
+}
+
+const char* ErrorMeaning(LONG error)
+{
+    if (error == ERROR_MORE_DATA) {
+        // The one number in a meaning comes from the launcher's buffer.
+        static const std::string meaning =
+            "longer than the launcher's " + std::to_string(kDataSize) + "-byte buffer";
+        return meaning.c_str();
+    }
+    return Lookup(kErrors, error, "unexpected error");
+}
+
+std::string ErrorText(LONG error)
+{
+    return "error " + std::to_string(error) + ": " + ErrorMeaning(error);
+}
+
+const char* TypeName(DWORD type)
+{
+    return Lookup(kTypes, type);
+}
+
+std::string AccessName(REGSAM access)
+{
+    std::string name = "KEY_QUERY_VALUE";
+    for (const RegistryViewEntry& view : kRegistryViews)
+        if (view.flag != 0 && (access & view.flag) != 0)
+            name += std::string(" | ") + view.flagName;
+    return name;
+}
+
+const char* ActionName(LaunchAction action)
+{
+    return Lookup(kActions, action);
+}
+
+const char* ReasonName(LaunchReason reason)
+{
+    return ReasonOf(reason).name;
+}
+
+const char* CommandSourceName(CommandSource source)
+{
+    return Lookup(kCommandSources, source, nullptr);
+}
+
+const char* RoleName(QueryRole role)
+{
+    return Lookup(kRoles, role);
+}
+
+const char* VersionOrderName(VersionOrder order)
+{
+    return Lookup(kOrders, order, nullptr);
+}
+
+std::string VersionText(const Version& version)
+{
+    std::string text;
+    for (int i = 0; i < version.count; ++i)
+        text += (i > 0 ? "." : "") + std::to_string(version.parts[i]);
+    return text;
+}
+
+const char* FileSystemId(ImageFileSystem system)
+{
+    return Lookup(kFileSystemIds, system);
+}
+
+const char* FileSystemName(ImageFileSystem system)
+{
+    return Lookup(kFileSystemNames, system);
+}
+
+const char* PlaceWords(ProgramPlace place)
+{
+    return Lookup(kPlaces, place);
+}
+
+std::string ReasonSentence(const DiscFacts& facts)
+{
+    if (!facts.file.found)
+        return "there is no autorun.inf, so the launcher does nothing.";
+    if (!facts.file.readable)
+        return "autorun.inf cannot be read, so the launcher does nothing.";
+    const LaunchDecision& decision = facts.decision;
+    const auto queryError = [&](QueryRole role) {
+        const QueryFacts* query = facts.Query(role);
+        return query != nullptr ? ErrorText(query->status) : std::string();
+    };
+    return Fill(ReasonOf(decision.reason).sentence,
+                {{"error", ErrorText(decision.openStatus)},
+                 {"autoStartError", queryError(QueryRole::AutoStart)},
+                 {"appPathError", queryError(QueryRole::AppPath)}});
+}
+
+std::string VersionSentence(const DiscFacts& facts)
+{
+    const VersionComparison& versions = facts.decision.versions;
+    const QueryFacts* query = facts.Query(QueryRole::Version);
+    const Fields fields = {
+        {"setting", Quote(facts.Setting(SettingKey::AppVersion).value)},
+        {"disc", VersionText(versions.disc)},
+        {"installed", VersionText(versions.installed)},
+        {"error", query != nullptr ? ErrorText(query->status) : ""},
+        {"data", query != nullptr ? Quote(query->data) : ""},
+    };
+    if (versions.cause != VersionCause::Compared)
+        return Fill(Lookup(kVersionCauses, versions.cause), fields);
+    const bool upgrade = facts.decision.reason == LaunchReason::SetupUpgrade;
+    return Fill(Lookup(kVersionOrders, upgrade ? VersionOrder::Unknown : versions.order), fields);
+}
+
+std::string ShellStartSentence(const DiscFacts& facts)
+{
+    const ShellFacts& shell = facts.shell;
+    Fields fields = {{"program", ""}, {"path", ""}};
+    if (shell.program) {
+        fields[0].text = Quote(shell.program->name) + " (" + kShellKeys[shell.startKey] +
+                         "=, line " + std::to_string(shell.lines[shell.startKey]->line) + ")";
+        fields[1].text = shell.program->path.value_or("");
+    }
+    return Fill(Lookup(kShellStarts, shell.start), fields);
+}
+
+std::string AutoPlaySentence(const DiscFacts& facts)
+{
+    const ShellFacts& shell = facts.shell;
+    if (!shell.program || !shell.program->path)
+        return "AutoPlay has no program to name.";
+    const ProgramFacts& program = *shell.program;
+    const char* name = program.description.empty()
+                           ? "AutoPlay has no description to name the program by (it has no "
+                             "version resource's FileDescription)"
+                           : "AutoPlay names the program {description} (its version resource's "
+                             "FileDescription)";
+    const char* publisher = !program.isSigned ? "; publisher: not signed, so Windows names none."
+                            : !program.signer.empty()
+                                ? "; publisher: {signer}, the signer."
+                                : "; publisher: the file is signed, but its signature names no "
+                                  "signer the checker can read.";
+    const Fields fields = {{"description", Quote(program.description)},
+                           {"signer", Quote(program.signer)}};
+    return Fill(name, fields) + Fill(publisher, fields);
+}
+
+std::string RemovableDriveSentence(const DiscFacts& facts)
+{
+    const ShellFacts& shell = facts.shell;
+    return Fill("From a USB stick or an external hard disc, Windows 7 and later (and Windows XP "
+                "and Vista since the 2011 update) offer no AutoRun entry, whatever autorun.inf "
+                "says; only CD and DVD drives do. There the person opens the drive in Explorer "
+                "and starts {program} themselves.",
+                {{"program", shell.program && shell.program->path ? Quote(shell.program->name)
+                                                                  : "\"autorun.exe\""}});
+}
+
+std::string ElevationSentence(const ProgramFacts& program)
+{
+    return Fill(Lookup(kElevations, program.elevation), {{"level", Quote(program.level)}});
+}
+
+} // namespace autorun::check
