@@ -29,10 +29,9 @@ struct FileFacts {
     std::size_t bytesRead = 0; ///< at most autorun::kMaxRead
     std::size_t bytesSeen = 0; ///< up to the first zero byte (or zero unit)
     TextEncoding encoding = TextEncoding::Ansi;
-    /// The text as far as the checker reads it (beyond the launcher's limit, to tell of keys
-    /// the launcher never sees), in which offsets are counted: the file's bytes, or a UTF-16
-    /// file's UTF-8. `textRead` of it is what the launcher reads, `textSeen` what it searches.
-    std::size_t textSize = 0;
+    /// Of the text as far as the checker reads it (beyond the launcher's limit, to tell of
+    /// keys the launcher never sees), in which offsets are counted (the file's bytes, or a
+    /// UTF-16 file's UTF-8): what the launcher reads, and what it searches.
     std::size_t textRead = 0;
     std::size_t textSeen = 0;
     UnreadUtf16 unreadUtf16 = UnreadUtf16::None;
@@ -113,7 +112,6 @@ struct UnquotedPath {
 
 /// A program the disc names, looked for as the launcher looks for it.
 struct ProgramFacts {
-    std::string commandLine;
     std::string name; ///< the program's name as the command line gives it
     std::optional<std::string> path;
     ProgramPlace place = ProgramPlace::LauncherFolder;

@@ -43,12 +43,8 @@ constexpr Severity I = Severity::Info;
 constexpr Severity W = Severity::Warning;
 constexpr Severity E = Severity::Error;
 
-std::string Number(std::size_t number)
-{
-    return std::to_string(number);
-}
-
-std::string Number(int number)
+template <typename Integer>
+std::string Number(Integer number)
 {
     return std::to_string(number);
 }
@@ -129,32 +125,20 @@ bool Misplaced(const SettingFacts& setting)
     return setting.set && (!setting.standsAlone || setting.inComment);
 }
 
-Fields PlacementFields(const SettingFacts& setting)
-{
-    return {{"key", QuotedKey(setting.name)},
-            {"where", setting.inComment ? "inside a comment" : "inside another line"},
-            {"line", Number(setting.line)},
-            {"value", Quote(setting.value)}};
-}
-
-void KeyFirstOccurrence(const DiscFacts& facts, Out& out)
+/// A misplaced key: `withMeant` when a later line looks like the one meant.
+template <bool withMeant>
+void KeyPlacement(const DiscFacts& facts, Out& out)
 {
     ForEachSetting(facts, out, [](const SettingFacts& setting) -> std::optional<Found> {
         const KeyLine* meant = MeantLine(setting);
-        if (!Misplaced(setting) || meant == nullptr)
+        if (!Misplaced(setting) || (meant != nullptr) != withMeant)
             return std::nullopt;
-        Fields fields = PlacementFields(setting);
-        fields.push_back({"meant", Number(meant->line)});
-        return Found{setting.line, std::move(fields)};
-    });
-}
-
-void KeyInsideLine(const DiscFacts& facts, Out& out)
-{
-    ForEachSetting(facts, out, [](const SettingFacts& setting) -> std::optional<Found> {
-        if (!Misplaced(setting) || MeantLine(setting) != nullptr)
-            return std::nullopt;
-        return Found{setting.line, PlacementFields(setting)};
+        return Found{setting.line,
+                     {{"key", QuotedKey(setting.name)},
+                      {"where", setting.inComment ? "inside a comment" : "inside another line"},
+                      {"line", Number(setting.line)},
+                      {"value", Quote(setting.value)},
+                      {"meant", Number(meant != nullptr ? meant->line : 0)}}};
     });
 }
 
@@ -887,11 +871,11 @@ const Entry kCatalogue[] = {
      "a zero byte at byte {byte} ends the text the launcher searches; nothing after it is seen",
      "remove the zero byte"},
     // Each key, the findings of one key together.
-    {Phase::Key, "key-first-occurrence", E, KeyFirstOccurrence,
+    {Phase::Key, "key-first-occurrence", E, KeyPlacement<true>,
      "{key} first occurs {where} on line {line}; the launcher reads {value} from there, not the "
      "line {meant} that looks right",
      "reword the earlier text so that it does not contain {key}"},
-    {Phase::Key, "key-inside-line", W, KeyInsideLine,
+    {Phase::Key, "key-inside-line", W, KeyPlacement<false>,
      "{key} stands {where} on line {line}; the launcher reads it all the same",
      "put the key at the start of a line of its own, or remove it"},
     {Phase::Key, "key-repeated", W, KeyRepeated,

@@ -77,99 +77,6 @@ void StartNothing(const WCHAR*)
 {
 }
 
-/// Everything the checks need to know of the file's text, read in one pass per question.
-class TextScan {
-public:
-    TextScan(std::string_view text, TextEncoding encoding)
-        : fText(text),
-          fEncoding(encoding == TextEncoding::Utf16Le ? TextEncoding::Utf8 : encoding),
-          fLines(text)
-    {
-    }
-
-    int LineOf(std::size_t offset) const { return fLines.LineOf(offset); }
-
-    std::size_t LineStart(std::size_t offset) const
-    {
-        while (offset > 0 && fText[offset - 1] != '\n' && fText[offset - 1] != '\r')
-            --offset;
-        return offset;
-    }
-
-    std::size_t LineEnd(std::size_t offset) const
-    {
-        while (offset < fText.size() && fText[offset] != '\0' && fText[offset] != '\n' &&
-               fText[offset] != '\r')
-            ++offset;
-        return offset;
-    }
-
-    bool StandsAlone(std::size_t offset) const
-    {
-        const std::string_view before = fText.substr(LineStart(offset), offset - LineStart(offset));
-        return std::all_of(before.begin(), before.end(), IsBlank);
-    }
-
-    bool InComment(std::size_t offset) const
-    {
-        return Trim(fText.substr(LineStart(offset))).starts_with(';');
-    }
-
-    /// Part of the text, as UTF-8.
-    std::string Text(std::string_view part) const { return ToUtf8(part, fEncoding); }
-
-    /// The value a key standing just before `start` would have, by the launcher's rule.
-    std::string ValueAt(std::size_t start) const
-    {
-        SettingValue value;
-        CopyValue(fText.data() + start, value, fEncoding);
-        return Text(value);
-    }
-
-    /// Every line whose first word is `name` in any case, followed by "=" perhaps after
-    /// blanks.
-    std::vector<KeyLine> KeyLines(std::string_view name) const
-    {
-        std::vector<KeyLine> found;
-        ForEachField(fText, "\r\n", [&](std::string_view line, std::size_t start) {
-            std::size_t at = 0;
-            while (at < line.size() && IsBlank(line[at]))
-                ++at;
-            line.remove_prefix(at);
-            if (!StartsWithIgnoringCase(line, name))
-                return;
-            std::size_t equals = name.size();
-            while (equals < line.size() && IsBlank(line[equals]))
-                ++equals;
-            if (equals >= line.size() || line[equals] != '=')
-                return;
-            const bool sameCase = line.substr(0, name.size()) == name;
-            const std::size_t offset = start + at;
-            found.push_back({!sameCase              ? KeyLineKind::OtherCase
-                             : equals > name.size() ? KeyLineKind::BlankBeforeEquals
-                                                    : KeyLineKind::Exact,
-                             offset, LineOf(offset), InComment(offset),
-                             Text(line.substr(0, equals + 1)), ValueAt(offset + equals + 1)});
-        });
-        return found;
-    }
-
-    std::size_t Characters(std::size_t start, std::size_t end) const
-    {
-        std::size_t characters = 0;
-        for (std::size_t at = start; at < end; at += CharacterLength(fText.data() + at, fEncoding))
-            ++characters;
-        return characters;
-    }
-
-private:
-    /// A std::string's characters, so that a zero byte always follows them: the launcher's
-    /// rules read a terminated text.
-    std::string_view fText;
-    TextEncoding fEncoding; ///< of the text: a UTF-16 file's is UTF-8
-    LineTable fLines;
-};
-
 std::optional<UnreadUtf16> FindUnreadUtf16(std::string_view bytes)
 {
     if (bytes.starts_with("\xFE\xFF"))
@@ -249,8 +156,8 @@ private:
             file.bytesSeen = file.textSeen;
             fText = bytes;
         }
-        file.textSize = fText.size();
-        fScan = std::make_unique<TextScan>(fText, file.encoding);
+        fTextEncoding = file.encoding == TextEncoding::Utf16Le ? TextEncoding::Utf8 : file.encoding;
+        fLines.emplace(fText);
 
         ReadLaunchSettings(text->Text(), file.encoding, fFacts.launch);
         LaunchDecision& decision = fFacts.decision;
@@ -283,25 +190,25 @@ private:
         if (!fFacts.file.readable)
             return setting;
         const std::string_view name = key.name;
-        setting.lines = fScan->KeyLines(name.substr(0, name.size() - 1));
+        setting.lines = KeyLines(name.substr(0, name.size() - 1));
         setting.set = setting.offset != kNotFound;
         if (!setting.set) {
             setting.unseenAt = fText.find(name);
             if (setting.unseenAt != std::string::npos)
-                setting.unseenLine = fScan->LineOf(setting.unseenAt);
+                setting.unseenLine = LineOf(setting.unseenAt);
             else
                 setting.unseenAt = kNotFound;
             return setting;
         }
         setting.value = WideToUtf8(fFacts.launch.Wide(key.key));
-        setting.line = fScan->LineOf(setting.offset);
-        setting.standsAlone = fScan->StandsAlone(setting.offset);
-        setting.inComment = fScan->InComment(setting.offset);
+        setting.line = LineOf(setting.offset);
+        setting.standsAlone = StandsAlone(setting.offset);
+        setting.inComment = InComment(setting.offset);
         const std::size_t start = setting.offset + name.size();
         // Where the launcher's value ends in the text: its bytes as the file holds them.
         setting.valueEnd = start + std::strlen(fFacts.launch.Value(key.key));
-        setting.lineEnd = fScan->LineEnd(start);
-        setting.writtenCharacters = fScan->Characters(start, setting.lineEnd);
+        setting.lineEnd = LineEnd(start);
+        setting.writtenCharacters = Characters(start, setting.lineEnd);
         return setting;
     }
 
@@ -321,10 +228,10 @@ private:
                                  [](char c) { return static_cast<unsigned char>(c) > 127; });
                 high != seen.end()) {
                 file.firstNonAscii = static_cast<std::size_t>(high - seen.begin());
-                file.firstNonAsciiLine = fScan->LineOf(*file.firstNonAscii);
+                file.firstNonAsciiLine = LineOf(*file.firstNonAscii);
             }
         if (file.textSeen < file.textRead)
-            file.zeroByteLine = fScan->LineOf(file.textSeen);
+            file.zeroByteLine = LineOf(file.textSeen);
     }
 
     /// What Windows' shell reads of the file, from its bytes as they stand, and what its
@@ -368,10 +275,92 @@ private:
         }
     }
 
+    // What the checks need to know of the file's text, each in one pass.
+
+    int LineOf(std::size_t offset) const { return fLines->LineOf(offset); }
+
+    std::size_t LineStart(std::size_t offset) const
+    {
+        while (offset > 0 && fText[offset - 1] != '\n' && fText[offset - 1] != '\r')
+            --offset;
+        return offset;
+    }
+
+    std::size_t LineEnd(std::size_t offset) const
+    {
+        while (offset < fText.size() && fText[offset] != '\0' && fText[offset] != '\n' &&
+               fText[offset] != '\r')
+            ++offset;
+        return offset;
+    }
+
+    bool StandsAlone(std::size_t offset) const
+    {
+        const std::string_view before =
+            std::string_view(fText).substr(LineStart(offset), offset - LineStart(offset));
+        return std::all_of(before.begin(), before.end(), IsBlank);
+    }
+
+    bool InComment(std::size_t offset) const
+    {
+        return Trim(std::string_view(fText).substr(LineStart(offset))).starts_with(';');
+    }
+
+    /// Part of the text, as UTF-8.
+    std::string Text(std::string_view part) const { return ToUtf8(part, fTextEncoding); }
+
+    /// The value a key standing just before `start` would have, by the launcher's rule.
+    std::string ValueAt(std::size_t start) const
+    {
+        SettingValue value;
+        CopyValue(fText.data() + start, value, fTextEncoding);
+        return Text(value);
+    }
+
+    /// Every line whose first word is `name` in any case, followed by "=" perhaps after
+    /// blanks.
+    std::vector<KeyLine> KeyLines(std::string_view name) const
+    {
+        std::vector<KeyLine> found;
+        ForEachField(fText, "\r\n", [&](std::string_view line, std::size_t start) {
+            std::size_t at = 0;
+            while (at < line.size() && IsBlank(line[at]))
+                ++at;
+            line.remove_prefix(at);
+            if (!StartsWithIgnoringCase(line, name))
+                return;
+            std::size_t equals = name.size();
+            while (equals < line.size() && IsBlank(line[equals]))
+                ++equals;
+            if (equals >= line.size() || line[equals] != '=')
+                return;
+            const bool sameCase = line.substr(0, name.size()) == name;
+            const std::size_t offset = start + at;
+            found.push_back({!sameCase              ? KeyLineKind::OtherCase
+                             : equals > name.size() ? KeyLineKind::BlankBeforeEquals
+                                                    : KeyLineKind::Exact,
+                             offset, LineOf(offset), InComment(offset),
+                             Text(line.substr(0, equals + 1)), ValueAt(offset + equals + 1)});
+        });
+        return found;
+    }
+
+    std::size_t Characters(std::size_t start, std::size_t end) const
+    {
+        std::size_t characters = 0;
+        for (std::size_t at = start; at < end;
+             at += CharacterLength(fText.data() + at, fTextEncoding))
+            ++characters;
+        return characters;
+    }
+
     DiscPlace fDisc;
     DiscFacts fFacts;
+    /// The text offsets are counted in, always followed by a zero byte (the launcher's rules
+    /// read a terminated text), and its encoding: a UTF-16 file's is UTF-8.
     std::string fText;
-    std::unique_ptr<TextScan> fScan;
+    TextEncoding fTextEncoding = TextEncoding::Ansi;
+    std::optional<LineTable> fLines;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "checker/PeManifest.h"
 
+#include "checker/Text.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -261,11 +263,6 @@ std::u16string TextValue(std::string_view data, const VersionBlock& block)
     return text;
 }
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 PeInfo ReadPeInfo(const PeRead& read)
@@ -342,8 +339,7 @@ std::optional<bool> NeedsElevation(const PeInfo& info, std::string_view fileName
         return info.level == "requireAdministrator" || info.level == "highestAvailable";
     if (!info.is32Bit)
         return false;
-    std::string lower(fileName);
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
+    const std::string lower = LowerAscii(std::string(fileName));
     static constexpr std::array<std::string_view, 4> kWords = {"setup", "instal", "update",
                                                                "patch"};
     return std::any_of(kWords.begin(), kWords.end(), [&](std::string_view word) {

@@ -42,60 +42,34 @@ std::string Join(const std::string& folder, std::string_view name)
 }
 
 /// The folders a bare name is looked for in, in Windows' order: the launcher's, the
-/// system's, then PATH's.
-class SearchPlaces {
-public:
-    explicit SearchPlaces(const std::string& discFolder)
-    {
-        fFolders.push_back({discFolder, ProgramPlace::LauncherFolder});
+/// system's, then PATH's; each in UTF-16, as the look-up takes it.
+using SearchPlaces = std::vector<std::pair<std::basic_string<WCHAR>, ProgramPlace>>;
+
+SearchPlaces PlacesFor(const std::string& discFolder)
+{
+    SearchPlaces places = {{Utf8ToWide(discFolder), ProgramPlace::LauncherFolder}};
 #ifdef _WIN32
-        WCHAR folder[MAX_PATH + 1];
-        if (const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-            length > 0 && length < MAX_PATH)
-            fFolders.push_back({WideToUtf8(folder), ProgramPlace::SystemFolder});
-        if (const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-            length > 0 && length < MAX_PATH)
-            fFolders.push_back({WideToUtf8(folder), ProgramPlace::WindowsFolder});
+    WCHAR folder[MAX_PATH + 1];
+    if (const UINT length = GetSystemDirectoryW(folder, MAX_PATH); length > 0 && length < MAX_PATH)
+        places.push_back({folder, ProgramPlace::SystemFolder});
+    if (const UINT length = GetWindowsDirectoryW(folder, MAX_PATH); length > 0 && length < MAX_PATH)
+        places.push_back({folder, ProgramPlace::WindowsFolder});
 #endif
-        const char* variable = std::getenv("PATH");
-        ForEachField(variable != nullptr ? variable : "", kPathSeparator,
-                     [&](std::string_view folder, std::size_t) {
-                         if (!folder.empty())
-                             fFolders.push_back({std::string(folder), ProgramPlace::PathFolder});
-                     });
-        std::string path;
-        for (const auto& [folder, place] : fFolders)
-            path += (path.empty() ? "" : ";") + folder;
-        fPath = Utf8ToWide(path);
-    }
-
-    const WCHAR* Path() const
-    {
-        return fPath.c_str();
-    }
-
-    /// Which of the folders holds `found`, the path the search gave.
-    ProgramPlace PlaceOf(const std::string& found) const
-    {
-        const std::size_t slash = found.find_last_of("\\/");
-        const std::string folder = found.substr(0, slash == std::string::npos ? 0 : slash);
-        for (const auto& [candidate, place] : fFolders)
-            if (EqualIgnoringCase(Trim(candidate, IsSeparator), Trim(folder, IsSeparator)))
-                return place;
-        return ProgramPlace::PathFolder;
-    }
-
-private:
-    std::vector<std::pair<std::string, ProgramPlace>> fFolders;
-    std::basic_string<WCHAR> fPath;
-};
+    const char* variable = std::getenv("PATH");
+    ForEachField(variable != nullptr ? variable : "", kPathSeparator,
+                 [&](std::string_view folder, std::size_t) {
+                     if (!folder.empty())
+                         places.push_back({Utf8ToWide(folder), ProgramPlace::PathFolder});
+                 });
+    return places;
+}
 
 struct Located {
     std::string path;
     ProgramPlace place;
 };
 
-/// The launcher's look-up, from the disc's root.
+/// The launcher's look-up, from the disc's root: a bare name in each place in turn.
 std::optional<Located> Locate(const std::string& name, const std::string& discFolder,
                               const SearchPlaces& places)
 {
@@ -110,11 +84,10 @@ std::optional<Located> Locate(const std::string& name, const std::string& discFo
         return Located{WideToUtf8(path),
                        absolute ? ProgramPlace::AsNamed : ProgramPlace::BelowDiscRoot};
     }
-    if (!FindProgramFile(Utf8ToWide(name).c_str(), places.Path(), path))
-        return std::nullopt;
-    std::string found = WideToUtf8(path);
-    const ProgramPlace place = places.PlaceOf(found);
-    return Located{std::move(found), place};
+    for (const auto& [folder, place] : places)
+        if (FindProgramFile(Utf8ToWide(name).c_str(), folder.c_str(), path))
+            return Located{WideToUtf8(path), place};
+    return std::nullopt;
 }
 
 struct SearchContext {
@@ -212,12 +185,11 @@ std::string DiscPlace::Shown(const std::string& path) const
 
 ProgramFacts FindProgram(const std::string& commandLine, const DiscPlace& disc)
 {
-    const SearchPlaces places(disc.readFolder);
+    const SearchPlaces places = PlacesFor(disc.readFolder);
     SearchContext search{&disc.readFolder, &places, std::nullopt};
     CommandProgram<char> split;
     SplitCommandProgram(commandLine.c_str(), Exists, &search, split);
     ProgramFacts program;
-    program.commandLine = commandLine;
     program.name = split.program;
     if (split.found && search.found) {
         program.path = std::move(search.found->path);

@@ -9,7 +9,7 @@ namespace autorun::check {
 
 namespace {
 
-/// One row of a table of names or wordings, found by its key.
+/// One row of a table of names, found by its key.
 template <typename Key>
 struct Row {
     Key key;
@@ -23,6 +23,14 @@ const char* Lookup(const Row<Key> (&rows)[N], Key key, const char* otherwise = "
         if (row.key == key)
             return row.text;
     return otherwise;
+}
+
+/// The entry of a table in the order of an enumeration for `value`.
+template <typename Entry, std::size_t N, typename Enum>
+const Entry& Of(const Entry (&entries)[N], Enum value)
+{
+    const auto at = static_cast<std::size_t>(value);
+    return entries[at < N ? at : 0];
 }
 
 constexpr Row<LONG> kErrors[] = {
@@ -43,144 +51,96 @@ constexpr Row<DWORD> kTypes[] = {
     {REG_QWORD, "REG_QWORD"},
 };
 
-constexpr Row<LaunchAction> kActions[] = {
-    {LaunchAction::Installed, "installed"},
-    {LaunchAction::Setup, "setup"},
-    {LaunchAction::Nothing, "nothing"},
-};
+// The names and wordings below stand in the order of their enumeration.
+constexpr const char* kActions[] = {"nothing", "installed", "setup"};
+constexpr const char* kCommandSources[] = {nullptr, "setupName", "appPath"};
+constexpr const char* kRoles[] = {"version", "autoStart", "appPath"};
+constexpr const char* kOrders[] = {nullptr, "older", "equal", "newer"};
+constexpr const char* kPlaces[] = {"the launcher's folder",
+                                   "the system folder",
+                                   "the Windows folder",
+                                   "a folder on PATH",
+                                   "where the command line names it",
+                                   "below the disc's root"};
 
 /// Each reason's name for scripts, and its sentence.
-struct ReasonRow {
-    LaunchReason reason;
+constexpr struct {
     const char* name;
     const char* sentence;
-};
-
-constexpr ReasonRow kReasons[] = {
-    {LaunchReason::SetupKeyClosed, "setup-key-closed",
+} kReasons[] = {
+    {"setup-key-closed",
      "the product's key does not open ({error}), so the product counts as not installed."},
-    {LaunchReason::NoSetupKeyClosed, "no-setup-key-closed",
+    {"no-setup-key-closed",
      "the product's key does not open ({error}), so the product counts as not installed, and "
      "SetupName= is not set."},
-    {LaunchReason::SetupUpgrade, "setup-upgrade",
+    {"setup-upgrade",
      "the product's key opens, but the installed version is older than the disc's, so the setup "
      "program starts, whatever the auto-start settings say."},
-    {LaunchReason::InstalledForced, "installed-forced",
+    {"installed-forced",
      "the product's key opens and AutoStart= is set, so the installed program starts without "
      "asking the registry whether it should."},
-    {LaunchReason::InstalledWanted, "installed-wanted",
+    {"installed-wanted",
      "the product's key opens and its auto-start value equals AutoStartValue=."},
-    {LaunchReason::AutoStartQueryFailed, "autostart-query-failed",
+    {"autostart-query-failed",
      "the product's key opens, but its auto-start value cannot be read ({autoStartError}), so "
      "nothing starts; setup never starts for an installed product."},
-    {LaunchReason::AutoStartDiffers, "autostart-differs",
+    {"autostart-differs",
      "the product's key opens, but its auto-start value differs from AutoStartValue=, so nothing "
      "starts; setup never starts for an installed product."},
-    {LaunchReason::AppPathQueryFailed, "app-path-query-failed",
+    {"app-path-query-failed",
      "the installed program is due, but the program-path value cannot be read ({appPathError}), "
      "so nothing starts."},
 };
 
-const ReasonRow& ReasonOf(LaunchReason reason)
-{
-    for (const ReasonRow& row : kReasons)
-        if (row.reason == reason)
-            return row;
-    return kReasons[0];
-}
-
-constexpr Row<CommandSource> kCommandSources[] = {
-    {CommandSource::SetupName, "setupName"},
-    {CommandSource::AppPath, "appPath"},
+/// What the versions mean for the launch, by why they were or were not compared.
+constexpr const char* kVersionCauses[] = {
+    "",
+    "AppVersion= ({setting}) is not a version, so no versions are compared.",
+    "The disc's version is {disc}; with the product not installed there is nothing to compare.",
+    "The disc's version is {disc}; the installed version cannot be read ({error}), so the launch "
+    "goes on as for any installed product.",
+    "The disc's version is {disc}; the installed version {data} is not a version, so the launch "
+    "goes on as for any installed product.",
 };
 
-constexpr Row<QueryRole> kRoles[] = {
-    {QueryRole::Version, "version"},
-    {QueryRole::AutoStart, "autoStart"},
-    {QueryRole::AppPath, "appPath"},
+/// What compared versions mean, by how they stand; in place of "not compared", the upgrade.
+constexpr const char* kVersionOrders[] = {
+    "The installed version {installed} is older than the disc's {disc}: the setup program "
+    "upgrades it.",
+    "The installed version {installed} is older than the disc's {disc}, but SetupName= is not "
+    "set, so the launch goes on as for any installed product.",
+    "The installed version {installed} equals the disc's {disc}, so the launch goes on as for "
+    "any installed product.",
+    "The installed version {installed} is newer than the disc's {disc}, so the launch goes on as "
+    "for any installed product (the disc never downgrades it).",
 };
 
-constexpr Row<VersionOrder> kOrders[] = {
-    {VersionOrder::Older, "older"},
-    {VersionOrder::Equal, "equal"},
-    {VersionOrder::Newer, "newer"},
+constexpr const char* kShellStarts[] = {
+    "Windows starts nothing from the disc: there is no [autorun] section.",
+    "Windows starts nothing from the disc: the [autorun] section names no program.",
+    "Windows would start {program}, which is not on the disc: nothing starts.",
+    "Windows starts {program}, found not on the disc but on this machine: {path}.",
+    "Windows starts {program}: {path}, the launcher.",
+    "Windows starts {program}: {path}, another program than the launcher.",
 };
 
-/// What the versions mean for the launch, by why they were or were not compared; a
-/// comparison by how they stand.
-constexpr Row<VersionCause> kVersionCauses[] = {
-    {VersionCause::NotSet, ""},
-    {VersionCause::DiscUnparsable,
-     "AppVersion= ({setting}) is not a version, so no versions are compared."},
-    {VersionCause::KeyClosed, "The disc's version is {disc}; with the product not installed "
-                              "there is nothing to compare."},
-    {VersionCause::ValueUnread, "The disc's version is {disc}; the installed version cannot be "
-                                "read ({error}), so the launch goes on as for any installed "
-                                "product."},
-    {VersionCause::InstalledUnparsable, "The disc's version is {disc}; the installed version "
-                                        "{data} is not a version, so the launch goes on as for "
-                                        "any installed product."},
+constexpr const char* kElevations[] = {
+    "it is not a Windows program, so whether it needs administrator rights is unknown",
+    "its manifest asks for {level}",
+    "it is a 32-bit program without an execution level whose name Windows' installer detection "
+    "takes for a setup program's",
+    "it asks for no execution level and its name is not a setup program's",
+    "it is a 64-bit program without an execution level",
 };
 
-/// A comparison: Older only when there is no setup program to upgrade with; the upgrade
-/// stands for itself.
-constexpr Row<VersionOrder> kVersionOrders[] = {
-    {VersionOrder::Unknown, "The installed version {installed} is older than the disc's {disc}: "
-                            "the setup program upgrades it."},
-    {VersionOrder::Older, "The installed version {installed} is older than the disc's {disc}, "
-                          "but SetupName= is not set, so the launch goes on as for any installed "
-                          "product."},
-    {VersionOrder::Equal, "The installed version {installed} equals the disc's {disc}, so the "
-                          "launch goes on as for any installed product."},
-    {VersionOrder::Newer, "The installed version {installed} is newer than the disc's {disc}, so "
-                          "the launch goes on as for any installed product (the disc never "
-                          "downgrades it)."},
-};
-
-constexpr Row<ShellStart> kShellStarts[] = {
-    {ShellStart::NoSection, "Windows starts nothing from the disc: there is no [autorun] section."},
-    {ShellStart::NoProgram,
-     "Windows starts nothing from the disc: the [autorun] section names no program."},
-    {ShellStart::NotFound, "Windows would start {program}, which is not on the disc: nothing "
-                           "starts."},
-    {ShellStart::NotOnDisc,
-     "Windows starts {program}, found not on the disc but on this machine: {path}."},
-    {ShellStart::Launcher, "Windows starts {program}: {path}, the launcher."},
-    {ShellStart::OtherProgram, "Windows starts {program}: {path}, another program than the "
-                               "launcher."},
-};
-
-constexpr Row<ElevationCause> kElevations[] = {
-    {ElevationCause::NotAProgram,
-     "it is not a Windows program, so whether it needs administrator rights is unknown"},
-    {ElevationCause::Manifest, "its manifest asks for {level}"},
-    {ElevationCause::InstallerDetection,
-     "it is a 32-bit program without an execution level whose name Windows' installer detection "
-     "takes for a setup program's"},
-    {ElevationCause::NoLevel32,
-     "it asks for no execution level and its name is not a setup program's"},
-    {ElevationCause::NoLevel64, "it is a 64-bit program without an execution level"},
-};
-
-constexpr Row<ProgramPlace> kPlaces[] = {
-    {ProgramPlace::LauncherFolder, "the launcher's folder"},
-    {ProgramPlace::SystemFolder, "the system folder"},
-    {ProgramPlace::WindowsFolder, "the Windows folder"},
-    {ProgramPlace::PathFolder, "a folder on PATH"},
-    {ProgramPlace::AsNamed, "where the command line names it"},
-    {ProgramPlace::BelowDiscRoot, "below the disc's root"},
-};
-
-constexpr Row<ImageFileSystem> kFileSystemIds[] = {
-    {ImageFileSystem::Udf, "udf"},
-    {ImageFileSystem::Joliet, "joliet"},
-    {ImageFileSystem::Iso9660, "iso9660"},
-};
-
-constexpr Row<ImageFileSystem> kFileSystemNames[] = {
-    {ImageFileSystem::Udf, "UDF"},
-    {ImageFileSystem::Joliet, "ISO 9660 with Joliet names"},
-    {ImageFileSystem::Iso9660, "ISO 9660 without Joliet names (upper-case 8.3)"},
+/// A file system's name for scripts, and in words.
+constexpr struct {
+    const char* id;
+    const char* name;
+} kFileSystems[] = {
+    {"iso9660", "ISO 9660 without Joliet names (upper-case 8.3)"},
+    {"joliet", "ISO 9660 with Joliet names"},
+    {"udf", "UDF"},
 };
 
 } // namespace
@@ -242,27 +202,27 @@ std::string AccessName(REGSAM access)
 
 const char* ActionName(LaunchAction action)
 {
-    return Lookup(kActions, action);
+    return Of(kActions, action);
 }
 
 const char* ReasonName(LaunchReason reason)
 {
-    return ReasonOf(reason).name;
+    return Of(kReasons, reason).name;
 }
 
 const char* CommandSourceName(CommandSource source)
 {
-    return Lookup(kCommandSources, source, nullptr);
+    return Of(kCommandSources, source);
 }
 
 const char* RoleName(QueryRole role)
 {
-    return Lookup(kRoles, role);
+    return Of(kRoles, role);
 }
 
 const char* VersionOrderName(VersionOrder order)
 {
-    return Lookup(kOrders, order, nullptr);
+    return Of(kOrders, order);
 }
 
 std::string VersionText(const Version& version)
@@ -275,17 +235,17 @@ std::string VersionText(const Version& version)
 
 const char* FileSystemId(ImageFileSystem system)
 {
-    return Lookup(kFileSystemIds, system);
+    return Of(kFileSystems, system).id;
 }
 
 const char* FileSystemName(ImageFileSystem system)
 {
-    return Lookup(kFileSystemNames, system);
+    return Of(kFileSystems, system).name;
 }
 
 const char* PlaceWords(ProgramPlace place)
 {
-    return Lookup(kPlaces, place);
+    return Of(kPlaces, place);
 }
 
 std::string ReasonSentence(const DiscFacts& facts)
@@ -299,7 +259,7 @@ std::string ReasonSentence(const DiscFacts& facts)
         const QueryFacts* query = facts.Query(role);
         return query != nullptr ? ErrorText(query->status) : std::string();
     };
-    return Fill(ReasonOf(decision.reason).sentence,
+    return Fill(Of(kReasons, decision.reason).sentence,
                 {{"error", ErrorText(decision.openStatus)},
                  {"autoStartError", queryError(QueryRole::AutoStart)},
                  {"appPathError", queryError(QueryRole::AppPath)}});
@@ -317,9 +277,9 @@ std::string VersionSentence(const DiscFacts& facts)
         {"data", query != nullptr ? Quote(query->data) : ""},
     };
     if (versions.cause != VersionCause::Compared)
-        return Fill(Lookup(kVersionCauses, versions.cause), fields);
+        return Fill(Of(kVersionCauses, versions.cause), fields);
     const bool upgrade = facts.decision.reason == LaunchReason::SetupUpgrade;
-    return Fill(Lookup(kVersionOrders, upgrade ? VersionOrder::Unknown : versions.order), fields);
+    return Fill(Of(kVersionOrders, upgrade ? VersionOrder::Unknown : versions.order), fields);
 }
 
 std::string ShellStartSentence(const DiscFacts& facts)
@@ -331,7 +291,7 @@ std::string ShellStartSentence(const DiscFacts& facts)
                          "=, line " + std::to_string(shell.lines[shell.startKey]->line) + ")";
         fields[1].text = shell.program->path.value_or("");
     }
-    return Fill(Lookup(kShellStarts, shell.start), fields);
+    return Fill(Of(kShellStarts, shell.start), fields);
 }
 
 std::string AutoPlaySentence(const DiscFacts& facts)
@@ -368,7 +328,7 @@ std::string RemovableDriveSentence(const DiscFacts& facts)
 
 std::string ElevationSentence(const ProgramFacts& program)
 {
-    return Fill(Lookup(kElevations, program.elevation), {{"level", Quote(program.level)}});
+    return Fill(Of(kElevations, program.elevation), {{"level", Quote(program.level)}});
 }
 
 } // namespace autorun::check

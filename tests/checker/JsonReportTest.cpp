@@ -1,3 +1,4 @@
+#include "launcher/TextEncoding.h"
 #include "tests/checker/CheckerTestFolder.h"
 
 #include <gtest/gtest.h>
@@ -132,9 +133,97 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
     EXPECT_TRUE(report["decision"]["commandLine"].is_null());
     EXPECT_TRUE(report["decision"]["commandSource"].is_null());
     EXPECT_TRUE(report["decision"]["reasonCode"].is_null());
+    // Without a file there is no version to speak of.
+    EXPECT_TRUE(report["decision"]["versions"].is_null());
     EXPECT_TRUE(report["decision"]["programFound"].is_null());
     EXPECT_EQ(report["findings"][0]["code"], "no-autorun-inf");
     EXPECT_TRUE(report["findings"][0]["line"].is_null());
+}
+
+} // namespace
+
+namespace {
+
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = autorun::Utf8SequenceLength(text.data() + at, text.size() - at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+/// Whatever bytes a file holds, both reports are UTF-8 and the JSON report parses; a byte
+/// that is no text in the file's encoding shows as U+FFFD, never raw.
+TEST(JsonReport, EveryFileGivesValidUtf8)
+{
+    const std::string shell = "[autorun]\r\nopen=autorun.exe\r\nlabel=D\xE9mo\r\n"
+                              "action=Ex\xE9"
+                              "cuter\x85\r\n";
+    const std::string ansiSettings = "AppKey=Soci\xE9t\xE9\r\nAutoStartValue=\xE9\r\n"
+                                     "AppVersion=\xE9"
+                                     "2.1\r\nSetupName=\xE9.exe /s\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+    } files[] = {
+        {"ANSI, accented letters everywhere", shell + ansiSettings},
+        {"a UTF-8 mark before 8-bit text", "\xEF\xBB\xBF\r\n" + shell + ansiSettings},
+        {"invalid UTF-8", "AppKey=\xC3\x28\xED\xA0\x80\xF8\x88\x80\x80\x80\r\n"},
+        {"UTF-16 of odd length, lone surrogates",
+         std::string("\xFF\xFE"
+                     "A\0p\0p\0K\0e\0y\0=\0\x00\xD8x\0\x00\xDC\r\0\n\0l",
+                     24)},
+        {"NUL and control bytes", std::string("AppKey=a\x01\x1b[31m\x7f\0SetupName=x", 26)},
+        {"lines of thousands of bytes",
+         "label=" + std::string(5000, '\xE9') + "\r\nAppKey=" + std::string(3000, '\xC3')},
+    };
+    for (const auto& file : files) {
+        CheckerTestFolder disc;
+        disc.Write("autorun.inf", file.bytes);
+        const autorun::check::test::Checked checked = Check(disc.Path());
+        const std::string text = checked.Text();
+        const std::string json = checked.Json();
+        EXPECT_TRUE(IsUtf8(text)) << file.what;
+        EXPECT_TRUE(IsUtf8(json)) << file.what;
+        EXPECT_TRUE(Json::accept(json)) << file.what;
+    }
+    // An ANSI label reads as the letters it is, in both reports.
+    CheckerTestFolder disc;
+    disc.Write("autorun.inf", shell + ansiSettings);
+    const autorun::check::test::Checked checked = Check(disc.Path());
+    EXPECT_NE(checked.Text().find("\"D\u00E9mo\""), std::string::npos);
+    const Json report = Json::parse(checked.Json());
+    EXPECT_EQ(report["autorun"]["keys"]["label"]["value"], "D\u00E9mo");
+    EXPECT_EQ(report["autorun"]["keys"]["action"]["value"], "Ex\u00E9"
+                                                            "cuter\u2026");
+    EXPECT_EQ(report["settings"]["AppVersion"]["value"], "\u00E9"
+                                                         "2.1");
+    EXPECT_EQ(report["decision"]["versions"]["meaning"],
+              "AppVersion= (\"\u00E9"
+              "2.1\") is not a version, so no versions are compared.");
+}
+
+/// In a UTF-8 file the launcher reads UTF-8, but Windows' shell reads the [autorun] section in
+/// the ANSI code page: the report shows what the shell shows, and says so.
+TEST(JsonReport, TheShellReadsAUtf8FileAsAnsiText)
+{
+    CheckerTestFolder disc;
+    disc.Write("autorun.inf", "[autorun]\r\nopen=autorun.exe\r\naction=Go\r\n"
+                              "label=\xD0\x94\xD0\xB8\xD1\x81\xD0\xBA\r\n");
+    disc.Write("autorun.exe", "");
+    const Json report = Report(disc);
+    EXPECT_EQ(report["autorun"]["keys"]["label"]["value"],
+              "\u00D0\u201D\u00D0\u00B8\u00D1\u0081\u00D0\u00BA");
+    const Json& finding = report["findings"][0];
+    EXPECT_EQ(finding["code"], "autorun-text-ansi");
+    EXPECT_EQ(finding["line"], 4);
+    EXPECT_NE(finding["message"].get<std::string>().find("\"\u0414\u0438\u0441\u043A\""),
+              std::string::npos);
+    // The C1 control that a byte of the UTF-8 becomes shows as an escape.
+    EXPECT_NE(finding["message"].get<std::string>().find("\\u0081"), std::string::npos);
 }
 
 } // namespace
