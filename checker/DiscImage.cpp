@@ -33,6 +33,34 @@ bool IsJolietEscape(const std::uint8_t* descriptor)
            (escape[2] == '@' || escape[2] == 'C' || escape[2] == 'E');
 }
 
+std::uint32_t Le16(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8;
+}
+
+std::uint32_t Le32(const std::uint8_t* p)
+{
+    return Le16(p) | Le16(p + 2) << 16;
+}
+
+/// Hands `use` each volume descriptor from 32 KB in, with its standard identifier, up to
+/// the first of no kind an image holds or the image's end.
+template <typename Use>
+void ForEachDescriptor(const ImageInput& input, const Use& use)
+{
+    std::array<std::uint8_t, kSector> descriptor{};
+    for (std::uint64_t sector = kFirstDescriptor; sector < kFirstDescriptor + kMaxDescriptors;
+         ++sector) {
+        if (!input.read(sector * kSector, descriptor.size(), descriptor.data()))
+            return;
+        const std::string_view id(reinterpret_cast<const char*>(descriptor.data()) + 1, 5);
+        if (id != "CD001" && id != "NSR02" && id != "NSR03" && id != "BEA01" && id != "TEA01" &&
+            id != "BOOT2" && id != "CDW02")
+            return;
+        use(descriptor.data(), id);
+    }
+}
+
 // --- ISO 9660 and Joliet, through libarchive ------------------------------------------
 
 /// libarchive reads the image through these callbacks, from a buffer of its own.
@@ -95,8 +123,44 @@ struct ArchiveClose {
                        ")"};
 }
 
+/// libarchive believes the sizes in the primary and the Joliet volume descriptor: it reads
+/// the root folder in one piece of the size its record gives, and any other folder whole if
+/// it ends within the volume the descriptor declares, setting the memory aside before it
+/// reads a byte. Sizes no image of this size can hold would have it ask for up to 4 GB;
+/// they are refused here, before it starts. The volume must lie within the image (a
+/// folder, then, never exceeds the image), the root folder within the volume, and the
+/// blocks must be a disc's 2048 bytes, in which the extents are counted (libarchive finds
+/// the root folder by 2048-byte blocks whatever the field says). Descriptors past the set's
+/// terminator are none that libarchive reads.
+void CheckIsoSizes(const ImageInput& input, const char* system)
+{
+    bool ended = false;
+    ForEachDescriptor(input, [&](const std::uint8_t* descriptor, std::string_view id) {
+        ended = ended || (id == "CD001" && descriptor[0] == 255);
+        if (ended || id != "CD001" ||
+            !(descriptor[0] == 1 || (descriptor[0] == 2 && IsJolietEscape(descriptor))))
+            return;
+        const std::uint32_t block = Le16(descriptor + 128);
+        const std::uint64_t volume = std::uint64_t{Le32(descriptor + 80)} * kSector;
+        const std::uint8_t* root = descriptor + 156;
+        const std::uint64_t rootEnd = std::uint64_t{Le32(root + 2)} * kSector + Le32(root + 10);
+        std::string why;
+        if (block != kSector)
+            why = "blocks of " + std::to_string(block) + " bytes, where a disc's are 2048";
+        else if (volume > input.size)
+            why = "a volume of " + std::to_string(volume) + " bytes in an image of " +
+                  std::to_string(input.size);
+        else if (rootEnd > volume)
+            why = "a root folder that ends " + std::to_string(rootEnd) +
+                  " bytes in, past its volume's " + std::to_string(volume);
+        if (!why.empty())
+            Damaged(system, "its volume descriptor", why.c_str());
+    });
+}
+
 void ReadIsoTree(const ImageInput& input, bool joliet, const ImageVisit& visit)
 {
+    CheckIsoSizes(input, joliet ? "Joliet" : "ISO 9660");
     const std::unique_ptr<struct archive, ArchiveClose> archive(archive_read_new());
     if (!archive)
         throw CheckFailure{"out of memory"};
@@ -301,23 +365,16 @@ bool IsForbidden(char c)
 ImageVolumes FindVolumes(const ImageInput& input)
 {
     ImageVolumes volumes;
-    std::array<std::uint8_t, kSector> descriptor{};
-    for (std::uint64_t sector = kFirstDescriptor; sector < kFirstDescriptor + kMaxDescriptors;
-         ++sector) {
-        if (!input.read(sector * kSector, descriptor.size(), descriptor.data()))
-            break;
-        const std::string_view id(reinterpret_cast<const char*>(descriptor.data()) + 1, 5);
+    ForEachDescriptor(input, [&](const std::uint8_t* descriptor, std::string_view id) {
         if (id == "CD001") {
             if (descriptor[0] == 1)
                 volumes.iso9660 = true;
-            else if (descriptor[0] == 2 && IsJolietEscape(descriptor.data()))
+            else if (descriptor[0] == 2 && IsJolietEscape(descriptor))
                 volumes.joliet = true;
         } else if (id == "NSR02" || id == "NSR03") {
             volumes.udf = true;
-        } else if (id != "BEA01" && id != "TEA01" && id != "BOOT2" && id != "CDW02") {
-            break;
         }
-    }
+    });
     if (!volumes.iso9660 && !volumes.udf)
         throw CheckFailure{
             "it is not a disc image: it holds neither an ISO 9660 nor a UDF file system"};

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -97,6 +100,100 @@ TEST(DiscImage, TellsTheFileSystemsByTheirDescriptors)
     EXPECT_THROW(
         FindVolumes({bytes.size(), [](std::uint64_t, std::size_t, void*) { return false; }}),
         CheckFailure);
+}
+
+/// A primary (type 1) or Joliet (type 2) volume descriptor: a volume of `blocks` blocks of
+/// `blockSize` bytes, its root folder `rootSize` bytes long at block `rootExtent`.
+std::string Sized(char type, std::uint32_t blocks, std::uint32_t rootExtent, std::uint32_t rootSize,
+                  std::uint32_t blockSize = 2048)
+{
+    std::string d(2048, '\0');
+    d.replace(0, 6, std::string(1, type) + "CD001");
+    if (type == 2)
+        d.replace(88, 3, "%/E");
+    const auto put = [&d](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            d[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(80, blocks, 4);
+    put(128, blockSize, 2);
+    put(156 + 2, rootExtent, 4);
+    put(156 + 10, rootSize, 4);
+    return d;
+}
+
+/// The message with which the reader gives up `system`'s tree: it holds none.
+std::string Failure(const ImageInput& input, kova::check::ImageFileSystem system)
+{
+    try {
+        kova::check::ReadImageTree(input, system, {});
+    } catch (const CheckFailure& failure) {
+        return failure.message;
+    }
+    return "no failure";
+}
+
+TEST(DiscImage, RefusesSizesTheImageCannotHoldBeforeLibarchiveReadsIt)
+{
+    using kova::check::ImageFileSystem;
+    // Three descriptors make an image of 20 blocks.
+    const std::string pvd = Sized(1, 20, 18, 2048), joliet = Sized(2, 20, 19, 2048);
+    const std::string end("\xFF"
+                          "CD001\x01",
+                          7);
+    const struct {
+        const char* what;
+        std::vector<std::string> descriptors;
+        ImageFileSystem system;
+        bool refused;
+    } cases[] = {
+        {"sizes the image holds", {pvd, joliet, end}, ImageFileSystem::Joliet, false},
+        {"blocks of 512 bytes",
+         {Sized(1, 20, 18, 2048, 512), joliet, end},
+         ImageFileSystem::Joliet,
+         true},
+        {"a volume a block larger than the image",
+         {Sized(1, 21, 18, 2048), joliet, end},
+         ImageFileSystem::Iso9660,
+         true},
+        {"a root folder of 4 GB",
+         {Sized(1, 20, 18, 0xFFFFFFFF), joliet, end},
+         ImageFileSystem::Iso9660,
+         true},
+        {"a root folder 8 TB in",
+         {Sized(1, 20, 0xFFFFFF00, 2048), joliet, end},
+         ImageFileSystem::Iso9660,
+         true},
+        {"Joliet's root folder of 4 GB",
+         {pvd, Sized(2, 20, 19, 0xFFFFFFFF), end},
+         ImageFileSystem::Joliet,
+         true},
+        // libarchive takes the volume's size from Joliet's descriptor even for the other tree.
+        {"Joliet's volume of 4 TB",
+         {pvd, Sized(2, 0x7FFFFFFF, 19, 2048), end},
+         ImageFileSystem::Iso9660,
+         true},
+        {"a lying descriptor past the terminator, which no one reads",
+         {pvd, end, Sized(1, 0x7FFFFFFF, 0, 0xFFFFFFFF)},
+         ImageFileSystem::Iso9660,
+         false},
+    };
+    for (const auto& c : cases) {
+        std::string bytes;
+        const ImageInput image = Image(bytes, c.descriptors);
+        // libarchive reads an image from its first byte; the check reads only descriptors.
+        std::uint64_t lowest = UINT64_MAX;
+        const ImageInput watched{image.size, [&](std::uint64_t offset, std::size_t size, void* to) {
+                                     lowest = std::min(lowest, offset);
+                                     return image.read(offset, size, to);
+                                 }};
+        const std::string message = Failure(watched, c.system);
+        // The bare descriptors hold no tree, so libarchive, once it reads them, refuses too.
+        EXPECT_NE(message.find(c.refused ? "(its volume descriptor: " : "(libarchive: "),
+                  std::string::npos)
+            << c.what << ": " << message;
+        EXPECT_EQ(lowest == 0, !c.refused) << c.what;
+    }
 }
 
 } // namespace
