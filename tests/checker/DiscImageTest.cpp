@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -193,6 +194,57 @@ TEST(DiscImage, RefusesSizesTheImageCannotHoldBeforeLibarchiveReadsIt)
                   std::string::npos)
             << c.what << ": " << message;
         EXPECT_EQ(lowest == 0, !c.refused) << c.what;
+    }
+}
+
+/// A UDF descriptor with tag `id` (its tag's checksum right) and 32-bit `fields` at their
+/// offsets.
+std::string Tagged(std::uint16_t id, std::vector<std::pair<std::size_t, std::uint32_t>> fields)
+{
+    std::string d(2048, '\0');
+    fields.emplace_back(0, id);
+    for (const auto& [at, value] : fields)
+        for (std::size_t i = 0; i < 4; ++i)
+            d[at + i] = static_cast<char>(value >> (8 * i));
+    unsigned sum = 0;
+    for (int i = 0; i < 16; ++i)
+        sum += i == 4 ? 0 : static_cast<unsigned char>(d[i]);
+    d[4] = static_cast<char>(sum);
+    return d;
+}
+
+TEST(DiscImage, RefusesUdfDescriptorsThatWouldKeepLibudfreadGoing)
+{
+    const struct {
+        const char* what;
+        std::string first; ///< of the volume descriptor sequence, before its terminator
+        bool refused;
+    } cases[] = {
+        {"a file set area the image holds", Tagged(6, {{248, 2048}, {252, 200}}), false},
+        {"a file set area of 0 bytes (4 GB to libudfread)", Tagged(6, {{248, 0}, {252, 200}}),
+         true},
+        {"a file set area past the image's end", Tagged(6, {{248, 4096}, {252, 257}}), true},
+        {"a pointer back to its own sequence", Tagged(3, {{20, 2048}, {24, 32}}), true},
+    };
+    for (const auto& c : cases) {
+        // 258 blocks: the anchor at 256 points at a sequence of two at 32.
+        std::string bytes(258 * 2048, '\0');
+        bytes.replace(256 * 2048, 2048, Tagged(2, {{16, 2 * 2048}, {20, 32}}));
+        bytes.replace(32 * 2048, 2048, c.first);
+        bytes.replace(33 * 2048, 2048, Tagged(8, {}));
+        const std::string message =
+            Failure({bytes.size(),
+                     [&bytes](std::uint64_t offset, std::size_t size, void* to) {
+                         if (offset > bytes.size() || size > bytes.size() - offset)
+                             return false;
+                         std::memcpy(to, bytes.data() + offset, size);
+                         return true;
+                     }},
+                    kova::check::ImageFileSystem::Udf);
+        // With no volume recognition sequence, libudfread finds no volume.
+        EXPECT_NE(message.find(c.refused ? "(its volume descriptors: " : "(libudfread: "),
+                  std::string::npos)
+            << c.what << ": " << message;
     }
 }
 
