@@ -103,6 +103,13 @@ TEST(DiscImage, TellsTheFileSystemsByTheirDescriptors)
         CheckFailure);
 }
 
+/// Writes `value` into `d` at `at`, least significant byte first, in `bytes` bytes.
+void Put(std::string& d, std::size_t at, std::uint32_t value, int bytes = 4)
+{
+    for (int i = 0; i < bytes; ++i)
+        d[at + i] = static_cast<char>(value >> (8 * i));
+}
+
 /// A primary (type 1) or Joliet (type 2) volume descriptor: a volume of `blocks` blocks of
 /// `blockSize` bytes, its root folder `rootSize` bytes long at block `rootExtent`.
 std::string Sized(char type, std::uint32_t blocks, std::uint32_t rootExtent, std::uint32_t rootSize,
@@ -112,14 +119,10 @@ std::string Sized(char type, std::uint32_t blocks, std::uint32_t rootExtent, std
     d.replace(0, 6, std::string(1, type) + "CD001");
     if (type == 2)
         d.replace(88, 3, "%/E");
-    const auto put = [&d](std::size_t at, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            d[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    put(80, blocks, 4);
-    put(128, blockSize, 2);
-    put(156 + 2, rootExtent, 4);
-    put(156 + 10, rootSize, 4);
+    Put(d, 80, blocks);
+    Put(d, 128, blockSize, 2);
+    Put(d, 156 + 2, rootExtent);
+    Put(d, 156 + 10, rootSize);
     return d;
 }
 
@@ -136,48 +139,27 @@ std::string Failure(const ImageInput& input, kova::check::ImageFileSystem system
 
 TEST(DiscImage, RefusesSizesTheImageCannotHoldBeforeLibarchiveReadsIt)
 {
-    using kova::check::ImageFileSystem;
+    using enum kova::check::ImageFileSystem;
     // Three descriptors make an image of 20 blocks.
-    const std::string pvd = Sized(1, 20, 18, 2048), joliet = Sized(2, 20, 19, 2048);
+    const std::string pvd = Sized(1, 20, 18, 2048), svd = Sized(2, 20, 19, 2048);
     const std::string end("\xFF"
                           "CD001\x01",
                           7);
     const struct {
         const char* what;
         std::vector<std::string> descriptors;
-        ImageFileSystem system;
+        kova::check::ImageFileSystem system;
         bool refused;
     } cases[] = {
-        {"sizes the image holds", {pvd, joliet, end}, ImageFileSystem::Joliet, false},
-        {"blocks of 512 bytes",
-         {Sized(1, 20, 18, 2048, 512), joliet, end},
-         ImageFileSystem::Joliet,
-         true},
-        {"a volume a block larger than the image",
-         {Sized(1, 21, 18, 2048), joliet, end},
-         ImageFileSystem::Iso9660,
-         true},
-        {"a root folder of 4 GB",
-         {Sized(1, 20, 18, 0xFFFFFFFF), joliet, end},
-         ImageFileSystem::Iso9660,
-         true},
-        {"a root folder 8 TB in",
-         {Sized(1, 20, 0xFFFFFF00, 2048), joliet, end},
-         ImageFileSystem::Iso9660,
-         true},
-        {"Joliet's root folder of 4 GB",
-         {pvd, Sized(2, 20, 19, 0xFFFFFFFF), end},
-         ImageFileSystem::Joliet,
-         true},
+        {"sizes the image holds", {pvd, svd, end}, Joliet, false},
+        {"blocks of 512 bytes", {Sized(1, 20, 18, 2048, 512), svd, end}, Joliet, true},
+        {"a volume a block too large", {Sized(1, 21, 18, 2048), svd, end}, Iso9660, true},
+        {"a root folder of 4 GB", {Sized(1, 20, 18, 0xFFFFFFFF), svd, end}, Iso9660, true},
+        {"a root folder 8 TB in", {Sized(1, 20, 0xFFFFFF00, 2048), svd, end}, Iso9660, true},
+        {"Joliet's root of 4 GB", {pvd, Sized(2, 20, 19, 0xFFFFFFFF), end}, Joliet, true},
         // libarchive takes the volume's size from Joliet's descriptor even for the other tree.
-        {"Joliet's volume of 4 TB",
-         {pvd, Sized(2, 0x7FFFFFFF, 19, 2048), end},
-         ImageFileSystem::Iso9660,
-         true},
-        {"a lying descriptor past the terminator, which no one reads",
-         {pvd, end, Sized(1, 0x7FFFFFFF, 0, 0xFFFFFFFF)},
-         ImageFileSystem::Iso9660,
-         false},
+        {"Joliet's volume of 4 TB", {pvd, Sized(2, 0x7FFFFFFF, 19, 2048), end}, Iso9660, true},
+        {"a lie past the terminator", {pvd, end, Sized(1, 1, 9, 0xFFFFFFFF)}, Iso9660, false},
     };
     for (const auto& c : cases) {
         std::string bytes;
@@ -204,8 +186,7 @@ std::string Tagged(std::uint16_t id, std::vector<std::pair<std::size_t, std::uin
     std::string d(2048, '\0');
     fields.emplace_back(0, id);
     for (const auto& [at, value] : fields)
-        for (std::size_t i = 0; i < 4; ++i)
-            d[at + i] = static_cast<char>(value >> (8 * i));
+        Put(d, at, value);
     unsigned sum = 0;
     for (int i = 0; i < 16; ++i)
         sum += i == 4 ? 0 : static_cast<unsigned char>(d[i]);
