@@ -33,6 +33,34 @@ bool IsJolietEscape(const std::uint8_t* descriptor)
            (escape[2] == '@' || escape[2] == 'C' || escape[2] == 'E');
 }
 
+std::uint32_t Le16(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8;
+}
+
+std::uint32_t Le32(const std::uint8_t* p)
+{
+    return Le16(p) | Le16(p + 2) << 16;
+}
+
+/// Hands `use` each volume descriptor from 32 KB in, with its standard identifier, up to
+/// the first of no kind an image holds or the image's end.
+template <typename Use>
+void ForEachDescriptor(const ImageInput& input, const Use& use)
+{
+    std::array<std::uint8_t, kSector> descriptor{};
+    for (std::uint64_t sector = kFirstDescriptor; sector < kFirstDescriptor + kMaxDescriptors;
+         ++sector) {
+        if (!input.read(sector * kSector, descriptor.size(), descriptor.data()))
+            return;
+        const std::string_view id(reinterpret_cast<const char*>(descriptor.data()) + 1, 5);
+        if (id != "CD001" && id != "NSR02" && id != "NSR03" && id != "BEA01" && id != "TEA01" &&
+            id != "BOOT2" && id != "CDW02")
+            return;
+        use(descriptor.data(), id);
+    }
+}
+
 // --- ISO 9660 and Joliet, through libarchive ------------------------------------------
 
 /// libarchive reads the image through these callbacks, from a buffer of its own.
@@ -95,8 +123,44 @@ struct ArchiveClose {
                        ")"};
 }
 
+/// libarchive believes the sizes in the primary and the Joliet volume descriptor: it reads
+/// the root folder in one piece of the size its record gives, and any other folder whole if
+/// it ends within the volume the descriptor declares, setting the memory aside before it
+/// reads a byte. Sizes no image of this size can hold would have it ask for up to 4 GB;
+/// they are refused here, before it starts. The volume must lie within the image (a
+/// folder, then, never exceeds the image), the root folder within the volume, and the
+/// blocks must be a disc's 2048 bytes, in which the extents are counted (libarchive finds
+/// the root folder by 2048-byte blocks whatever the field says). Descriptors past the set's
+/// terminator are none that libarchive reads.
+void CheckIsoSizes(const ImageInput& input, const char* system)
+{
+    bool ended = false;
+    ForEachDescriptor(input, [&](const std::uint8_t* descriptor, std::string_view id) {
+        ended = ended || (id == "CD001" && descriptor[0] == 255);
+        if (ended || id != "CD001" ||
+            !(descriptor[0] == 1 || (descriptor[0] == 2 && IsJolietEscape(descriptor))))
+            return;
+        const std::uint32_t block = Le16(descriptor + 128);
+        const std::uint64_t volume = std::uint64_t{Le32(descriptor + 80)} * kSector;
+        const std::uint8_t* root = descriptor + 156;
+        const std::uint64_t rootEnd = std::uint64_t{Le32(root + 2)} * kSector + Le32(root + 10);
+        std::string why;
+        if (block != kSector)
+            why = "blocks of " + std::to_string(block) + " bytes, where a disc's are 2048";
+        else if (volume > input.size)
+            why = "a volume of " + std::to_string(volume) + " bytes in an image of " +
+                  std::to_string(input.size);
+        else if (rootEnd > volume)
+            why = "a root folder that ends " + std::to_string(rootEnd) +
+                  " bytes in, past its volume's " + std::to_string(volume);
+        if (!why.empty())
+            Damaged(system, "its volume descriptor", why.c_str());
+    });
+}
+
 void ReadIsoTree(const ImageInput& input, bool joliet, const ImageVisit& visit)
 {
+    CheckIsoSizes(input, joliet ? "Joliet" : "ISO 9660");
     const std::unique_ptr<struct archive, ArchiveClose> archive(archive_read_new());
     if (!archive)
         throw CheckFailure{"out of memory"};
@@ -155,19 +219,33 @@ void ReadIsoTree(const ImageInput& input, bool joliet, const ImageVisit& visit)
 
 // --- UDF, through libudfread -----------------------------------------------------------
 
-/// libudfread reads the image's blocks through this.
+constexpr const char* kUdfCircle = "descriptors that lead back to themselves";
+
+/// libudfread reads the image's blocks through this, in each call of the library no more
+/// than Allow() gives it (see ReadUdfTree).
 struct UdfInput {
     udfread_block_input base; ///< first, so that the library's pointer is this object's
     const ImageInput* input;
+    std::uint64_t budget = 0;
+    bool spent = false; ///< a call wanted more; all reads fail from then on
+
+    /// Before each call of the library that reads: twice the image's blocks, and 256 more
+    /// for a small image's volume recognition.
+    void Allow() { budget = 2 * (input->size / UDF_BLOCK_SIZE) + 256; }
 
     static int Read(udfread_block_input* self, uint32_t lba, void* buffer, uint32_t blocks, int)
     {
-        const ImageInput& in = *reinterpret_cast<UdfInput*>(self)->input;
+        UdfInput& source = *reinterpret_cast<UdfInput*>(self);
+        const ImageInput& in = *source.input;
         const std::uint64_t offset = std::uint64_t{lba} * UDF_BLOCK_SIZE;
         if (offset >= in.size)
             return 0;
         const std::uint64_t whole = (in.size - offset) / UDF_BLOCK_SIZE;
         const auto count = static_cast<uint32_t>(std::min<std::uint64_t>(blocks, whole));
+        source.spent = source.spent || count > source.budget;
+        if (source.spent)
+            return 0;
+        source.budget -= count;
         if (count == 0 || !in.read(offset, std::size_t{count} * UDF_BLOCK_SIZE, buffer))
             return 0;
         return static_cast<int>(count);
@@ -218,7 +296,7 @@ struct UdfFileClose {
 
 class UdfTree {
 public:
-    explicit UdfTree(const ImageVisit& visit) : fVisit(visit) {}
+    UdfTree(const ImageVisit& visit, UdfInput& source) : fVisit(visit), fSource(source) {}
 
     void Walk(UDFDIR* dir, const std::string& prefix, std::size_t depth)
     {
@@ -239,6 +317,7 @@ public:
                 fVisit.entry(ImageEntry{path, true, 0}, {});
                 if (depth + 1 >= kMaxImageDepth)
                     continue;
+                fSource.Allow();
                 const std::unique_ptr<UDFDIR, UdfDirClose> child(
                     udfread_opendir_at(dir, name.c_str()));
                 if (child)
@@ -252,9 +331,11 @@ public:
 private:
     void File(UDFDIR* dir, const std::string& name, const std::string& path)
     {
+        fSource.Allow();
         const std::unique_ptr<UDFFILE, UdfFileClose> file(udfread_file_openat(dir, name.c_str()));
         if (!file)
-            Damaged("UDF", "libudfread", ("its file " + path + " does not open").c_str());
+            Damaged("UDF", "libudfread",
+                    fSource.spent ? kUdfCircle : ("its file " + path + " does not open").c_str());
         const std::int64_t size = udfread_file_size(file.get());
         const ImageEntry entry{path, false, size > 0 ? static_cast<std::uint64_t>(size) : 0};
         const std::size_t wanted =
@@ -262,6 +343,7 @@ private:
         std::vector<char> head(wanted);
         std::size_t got = 0;
         while (got < wanted) {
+            fSource.Allow();
             const ssize_t count = udfread_file_read(file.get(), head.data() + got, wanted - got);
             if (count < 0)
                 Damaged("UDF", "libudfread", ("its file " + path + " cannot be read").c_str());
@@ -273,22 +355,99 @@ private:
     }
 
     const ImageVisit& fVisit;
+    UdfInput& fSource;
     std::size_t fEntries = 0;
 };
 
+/// The tag identifier of the UDF descriptor in `block`, if its tag's checksum holds, as
+/// libudfread reads it; else -1.
+int UdfTag(const std::uint8_t* block)
+{
+    std::uint8_t sum = 0;
+    for (int i = 0; i < 16; ++i)
+        sum = static_cast<std::uint8_t>(sum + (i == 4 ? 0 : block[i]));
+    return sum == block[4] ? static_cast<int>(Le16(block)) : -1;
+}
+
+/// libudfread trusts the volume descriptors on its way to the tree: it walks the anchor's
+/// two descriptor sequences and the pointers that continue a sequence elsewhere (round and
+/// round, should one point back), then the logical volume descriptor's file set descriptor
+/// area, block by block, counting 0 bytes as 4 GB and writing two lines of complaint for
+/// each block past the image's end (ten seconds of it). The same walk is made here first,
+/// and a sequence that comes back on itself or an area that leaves the image is refused.
+void CheckUdfSizes(const ImageInput& input)
+{
+    constexpr int kAnchor = 2, kPointer = 3, kLogicalVolume = 6, kTerminator = 8;
+    const std::uint64_t blocks = input.size / kSector;
+    std::array<std::uint8_t, kSector> block{};
+    const auto tag = [&](std::uint32_t lba) {
+        return input.read(std::uint64_t{lba} * kSector, kSector, block.data())
+                   ? UdfTag(block.data())
+                   : -1;
+    };
+    // Where libudfread looks for the anchor: block 256, the last block, 256 before it.
+    const auto last = static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks, UINT32_MAX) - 1);
+    if (tag(256) != kAnchor && tag(last) != kAnchor && tag(last - 256) != kAnchor)
+        return; // libudfread finds no volume, and says so
+    std::array<std::uint8_t, 16> sequences{};
+    std::memcpy(sequences.data(), block.data() + 16, sequences.size());
+    for (int i = 0; i < 2; ++i) {
+        std::uint32_t start = Le32(&sequences[8 * i + 4]);
+        std::uint32_t end = start + Le32(&sequences[8 * i]) / kSector;
+        std::uint64_t walked = 0;
+        for (std::uint32_t lba = start; lba < end && lba < blocks; ++lba) {
+            if (++walked > blocks)
+                Damaged("UDF", "its volume descriptors", "a sequence that comes back on itself");
+            const int id = tag(lba);
+            if (id == kTerminator)
+                break;
+            if (id == kPointer) {
+                start = Le32(block.data() + 24);
+                end = start + Le32(block.data() + 20) / kSector;
+                lba = start - 1;
+            } else if (id == kLogicalVolume) {
+                // Its long allocation descriptor: 30 bits of length, then the block.
+                const std::uint32_t length = Le32(block.data() + 248) & 0x3FFFFFFF;
+                const std::uint64_t at = std::uint64_t{Le32(block.data() + 252)} * kSector;
+                if (length == 0 || at + length > input.size)
+                    Damaged("UDF", "its volume descriptors",
+                            ("a file set descriptor area of " + std::to_string(length) +
+                             " bytes at " + std::to_string(at) + ", in an image of " +
+                             std::to_string(input.size))
+                                .c_str());
+            }
+        }
+    }
+}
+
+/// libudfread follows the chains of descriptors the image holds as they lead; one that
+/// leads back to itself (an allocation extent that continues in itself, say) it follows for
+/// ever. No one call of it needs to read the image twice over, so past that its reads fail,
+/// which ends any such chain, and the image is damaged.
+///
+/// It also sets memory aside for a folder or a file entry before it reads it, as much as
+/// the extent's length says. That length has 30 bits, so a lying one asks for at most
+/// 1 GB, which is never touched: the reads past the image's end fail, and the folder or
+/// file is given up, as it would be were the memory refused. Bounding each such length
+/// would mean reading the UDF tree here, ahead of the library.
 void ReadUdfTree(const ImageInput& input, const ImageVisit& visit)
 {
+    CheckUdfSizes(input);
     const QuietStandardError quiet;
     const std::unique_ptr<udfread, UdfClose> udf(udfread_init());
     if (!udf)
         throw CheckFailure{"out of memory"};
     UdfInput source{{nullptr, UdfInput::Read, UdfInput::Size}, &input};
+    source.Allow();
     if (udfread_open_input(udf.get(), &source.base) < 0)
-        Damaged("UDF", "libudfread", nullptr);
+        Damaged("UDF", "libudfread", source.spent ? kUdfCircle : nullptr);
+    source.Allow();
     const std::unique_ptr<UDFDIR, UdfDirClose> root(udfread_opendir(udf.get(), "/"));
     if (!root)
         Damaged("UDF", "libudfread", "its root folder does not open");
-    UdfTree(visit).Walk(root.get(), "", 0);
+    UdfTree(visit, source).Walk(root.get(), "", 0);
+    if (source.spent)
+        Damaged("UDF", "libudfread", kUdfCircle);
 }
 
 bool IsForbidden(char c)
@@ -301,23 +460,16 @@ bool IsForbidden(char c)
 ImageVolumes FindVolumes(const ImageInput& input)
 {
     ImageVolumes volumes;
-    std::array<std::uint8_t, kSector> descriptor{};
-    for (std::uint64_t sector = kFirstDescriptor; sector < kFirstDescriptor + kMaxDescriptors;
-         ++sector) {
-        if (!input.read(sector * kSector, descriptor.size(), descriptor.data()))
-            break;
-        const std::string_view id(reinterpret_cast<const char*>(descriptor.data()) + 1, 5);
+    ForEachDescriptor(input, [&](const std::uint8_t* descriptor, std::string_view id) {
         if (id == "CD001") {
             if (descriptor[0] == 1)
                 volumes.iso9660 = true;
-            else if (descriptor[0] == 2 && IsJolietEscape(descriptor.data()))
+            else if (descriptor[0] == 2 && IsJolietEscape(descriptor))
                 volumes.joliet = true;
         } else if (id == "NSR02" || id == "NSR03") {
             volumes.udf = true;
-        } else if (id != "BEA01" && id != "TEA01" && id != "BOOT2" && id != "CDW02") {
-            break;
         }
-    }
+    });
     if (!volumes.iso9660 && !volumes.udf)
         throw CheckFailure{
             "it is not a disc image: it holds neither an ISO 9660 nor a UDF file system"};

@@ -1,7 +1,8 @@
 /// Reads a disc image (ISO 9660 with or without Joliet names, UDF) the way Windows reads
 /// the pressed disc: its volumes, then its tree under the names Windows shows. The file
 /// systems themselves are read by libarchive (ISO 9660, Joliet) and libudfread (UDF);
-/// this is the checker's side of them, which decides what to read and trusts no name.
+/// this is the checker's side of them, which decides what to read, trusts no name, and
+/// holds the sizes and chains the libraries would follow to what the image can hold.
 #ifndef KOVA_CHECKER_DISCIMAGE_H
 #define KOVA_CHECKER_DISCIMAGE_H
 

@@ -147,6 +147,24 @@ spoil("long-joliet.iso", "root-of-4-gb.iso", [(17 * sector + 156 + 10, 0xFFFFFFF
 spoil("long-joliet.iso", "joliet-root-far.iso", [(17 * sector + 156 + 2, 0x7FFFFFF0)])
 # UDF: the anchor at sector 256 pointing at descriptors past the end.
 spoil("long-udf.iso", "udf-anchor-past-end.iso", [(256 * sector + 20, 0xFFFFFF00), (256 * sector + 28, 0xFFFFFF00)])
+# UDF: the root folder's file entry continued in an allocation extent that continues in
+# itself. The anchor (256) gives the descriptor sequence, whose partition (tag 5) and
+# logical volume (6) descriptors give the file set descriptor, which gives the root's entry.
+image = bytearray(open(f"{work}/long-udf.iso", "rb").read())
+u32 = lambda at: struct.unpack_from("<I", image, at)[0]
+sequence = u32(256 * sector + 20)
+tags = {image[(sequence + i) * sector]: (sequence + i) * sector for i in range(16)}
+partition = u32(tags[5] + 188)
+root = (partition + u32((partition + u32(tags[6] + 252)) * sector + 404)) * sector
+ad = root + 176 + u32(root + 168)
+extent = u32(ad + 4)
+image[ad:ad + 8] = struct.pack("<II", 3 << 30 | sector, extent)
+aed = bytearray(sector)
+aed[0:2] = struct.pack("<H", 258)
+aed[20:32] = struct.pack("<III", 8, 3 << 30 | sector, extent)
+aed[4] = (sum(aed[0:4]) + sum(aed[5:16])) & 0xFF
+image[(partition + extent) * sector:(partition + extent + 1) * sector] = aed
+open(f"{work}/udf-extent-loop.iso", "wb").write(image)
 PY
 head -c 400000 "$work/long-udf.iso" >"$work/udf-cut.iso"
 broken "a text file is not an image" "$work/text.iso"
@@ -157,4 +175,5 @@ broken "a Joliet root of 4 GB" "$work/root-of-4-gb.iso"
 broken "a Joliet root far away" "$work/joliet-root-far.iso"
 broken "a UDF anchor past the end" "$work/udf-anchor-past-end.iso"
 broken "a UDF image cut short" "$work/udf-cut.iso"
+broken "a UDF allocation extent that continues in itself" "$work/udf-extent-loop.iso"
 exit $failed
