@@ -127,10 +127,10 @@ std::string Sized(char type, std::uint32_t blocks, std::uint32_t rootExtent, std
 }
 
 /// The message with which the reader gives up `system`'s tree: it holds none.
-std::string Failure(const ImageInput& input, kova::check::ImageFileSystem system)
+std::string Failure(const ImageInput& input, autorun::check::ImageFileSystem system)
 {
     try {
-        kova::check::ReadImageTree(input, system, {});
+        autorun::check::ReadImageTree(input, system, {});
     } catch (const CheckFailure& failure) {
         return failure.message;
     }
@@ -139,7 +139,7 @@ std::string Failure(const ImageInput& input, kova::check::ImageFileSystem system
 
 TEST(DiscImage, RefusesSizesTheImageCannotHoldBeforeLibarchiveReadsIt)
 {
-    using enum kova::check::ImageFileSystem;
+    using enum autorun::check::ImageFileSystem;
     // Three descriptors make an image of 20 blocks.
     const std::string pvd = Sized(1, 20, 18, 2048), svd = Sized(2, 20, 19, 2048);
     const std::string end("\xFF"
@@ -148,7 +148,7 @@ TEST(DiscImage, RefusesSizesTheImageCannotHoldBeforeLibarchiveReadsIt)
     const struct {
         const char* what;
         std::vector<std::string> descriptors;
-        kova::check::ImageFileSystem system;
+        autorun::check::ImageFileSystem system;
         bool refused;
     } cases[] = {
         {"sizes the image holds", {pvd, svd, end}, Joliet, false},
@@ -221,7 +221,7 @@ TEST(DiscImage, RefusesUdfDescriptorsThatWouldKeepLibudfreadGoing)
                          std::memcpy(to, bytes.data() + offset, size);
                          return true;
                      }},
-                    kova::check::ImageFileSystem::Udf);
+                    autorun::check::ImageFileSystem::Udf);
         // With no volume recognition sequence, libudfread finds no volume.
         EXPECT_NE(message.find(c.refused ? "(its volume descriptors: " : "(libudfread: "),
                   std::string::npos)
