@@ -2,9 +2,6 @@
 /// folder or a disc image, and why, without starting anything or writing anywhere.
 #include "checker/Findings.h"
 #include "checker/Gather.h"
-#ifndef _WIN32
-#include "checker/ImageCheck.h"
-#endif
 #include "checker/ReportWriters.h"
 #include "checker/Text.h"
 #include "framework/gui/HardenProcess.h"
@@ -16,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -43,19 +41,6 @@ int Fail(const std::string& message)
     return kFailed;
 }
 
-#ifndef _WIN32
-bool IsReadableFile(const char* path)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
-    char byte;
-    const bool readable = std::fread(&byte, 1, 1, file) == 1 || std::feof(file);
-    std::fclose(file);
-    return readable;
-}
-#endif
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -81,7 +66,8 @@ int main(int argc, char** argv)
             return Fail("--registry is for the Linux build; on Windows the checker asks this "
                         "machine's registry");
 #else
-            if (!IsReadableFile(argv[i]))
+            std::error_code error;
+            if (!std::ifstream(argv[i]) || std::filesystem::is_directory(argv[i], error))
                 return Fail(std::string("cannot read the registry file ") + argv[i]);
             // The stand-in reads its registry from this file on first use.
             setenv("KOVA_REGISTRY", argv[i], 1);

@@ -119,10 +119,8 @@ struct ProgramFacts {
     bool isLauncher = false; ///< this launcher: built as "autorun.exe", or so named
     std::optional<bool> needsElevation;
     ElevationCause elevation = ElevationCause::NotAProgram;
-    std::string level; ///< the manifest's execution level, if it names one
-    /// From its version resource: the description AutoPlay shows, the name it was built as.
-    std::string description;
-    std::string originalName;
+    std::string level;       ///< the manifest's execution level, if it names one
+    std::string description; ///< its version resource's, which AutoPlay shows
     bool isSigned = false;
     std::string signer;
     std::optional<UnquotedPath> unquoted;

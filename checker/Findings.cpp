@@ -49,12 +49,6 @@ std::string Number(Integer number)
     return std::to_string(number);
 }
 
-/// A key as the findings quote it: "\"AppKey=\"".
-std::string QuotedKey(std::string_view name)
-{
-    return "\"" + std::string(name) + "\"";
-}
-
 /// Calls `check` for each setting, each finding standing with its setting's.
 template <typename SettingCheck>
 void ForEachSetting(const DiscFacts& facts, Out& out, SettingCheck check)
@@ -68,18 +62,6 @@ void ForEachSetting(const DiscFacts& facts, Out& out, SettingCheck check)
 
 // --- The file --------------------------------------------------------------------------
 
-void NoAutorunInf(const DiscFacts& facts, Out& out)
-{
-    if (!facts.file.found)
-        out.push_back({0, {{"folder", facts.folder}}});
-}
-
-void AutorunInfUnreadable(const DiscFacts& facts, Out& out)
-{
-    if (facts.file.found && !facts.file.readable)
-        out.push_back({0, {{"path", facts.file.path}}});
-}
-
 void Utf16NotRead(const DiscFacts& facts, Out& out)
 {
     static constexpr std::array<const char*, 4> kForms = {
@@ -87,25 +69,6 @@ void Utf16NotRead(const DiscFacts& facts, Out& out)
         "little-endian without a byte-order mark"};
     if (facts.file.unreadUtf16 != UnreadUtf16::None)
         out.push_back({1, {{"form", kForms[static_cast<std::size_t>(facts.file.unreadUtf16)]}}});
-}
-
-void AnsiNonAscii(const DiscFacts& facts, Out& out)
-{
-    if (facts.file.firstNonAscii)
-        out.push_back(
-            {facts.file.firstNonAsciiLine, {{"byte", Number(*facts.file.firstNonAscii + 1)}}});
-}
-
-void Utf8BomHidesSection(const DiscFacts& facts, Out& out)
-{
-    if (facts.file.markBeforeSection)
-        out.push_back({1, {}});
-}
-
-void ZeroByte(const DiscFacts& facts, Out& out)
-{
-    if (facts.file.zeroByteLine > 0)
-        out.push_back({facts.file.zeroByteLine, {{"byte", Number(facts.file.textSeen + 1)}}});
 }
 
 // --- Each key --------------------------------------------------------------------------
@@ -134,7 +97,7 @@ void KeyPlacement(const DiscFacts& facts, Out& out)
         if (!Misplaced(setting) || (meant != nullptr) != withMeant)
             return std::nullopt;
         return Found{setting.line,
-                     {{"key", QuotedKey(setting.name)},
+                     {{"key", Quote(setting.name)},
                       {"where", setting.inComment ? "inside a comment" : "inside another line"},
                       {"line", Number(setting.line)},
                       {"value", Quote(setting.value)},
@@ -153,7 +116,7 @@ void KeyRepeated(const DiscFacts& facts, Out& out)
                 !line.inComment && line.value != setting.value)
                 return Found{line.line,
                              {{"line", Number(line.line)},
-                              {"key", QuotedKey(setting.name)},
+                              {"key", Quote(setting.name)},
                               {"first", Number(setting.line)}}};
         return std::nullopt;
     });
@@ -186,7 +149,7 @@ void KeyUnseen(const DiscFacts& facts, Out& out)
         const KeyLine* written = nullptr;
         if (UnseenAs(facts, setting, &written) != kind)
             return std::nullopt;
-        Fields fields = {{"key", QuotedKey(setting.name)},
+        Fields fields = {{"key", Quote(setting.name)},
                          {"byte", Number(setting.unseenAt + 1)},
                          {"limit", Number(kMaxRead)},
                          {"line", Number(written != nullptr ? written->line : setting.unseenLine)},
@@ -218,7 +181,7 @@ void ValueCut(const DiscFacts& facts, Out& out)
         if (CutAs(facts, setting) != kind)
             return std::nullopt;
         return Found{setting.line,
-                     {{"key", QuotedKey(setting.name)},
+                     {{"key", Quote(setting.name)},
                       {"value", Quote(setting.value)},
                       {"limit", Number(kind == Cut::TooLong ? kMaxValueLength : kMaxRead)},
                       {"characters", Number(setting.writtenCharacters)}}};
@@ -232,7 +195,7 @@ void ValueBlank(const DiscFacts& facts, Out& out)
         if (setting.value.empty() || !IsBlank(atEnd ? setting.value.back() : setting.value.front()))
             return std::nullopt;
         return Found{setting.line,
-                     {{"key", QuotedKey(setting.name)},
+                     {{"key", Quote(setting.name)},
                       {"value", Quote(setting.value)},
                       {"line", Number(setting.line)}}};
     });
@@ -250,56 +213,43 @@ const std::string& ValueOf(const DiscFacts& facts, SettingKey key)
     return facts.Setting(key).value;
 }
 
-/// The root "AppRegistry=" seems to mean, when it names none exactly: null when it names
-/// none at all; `known` when it names one exactly (or is empty).
-const RegistryRootEntry* MeantRoot(const std::string& appReg, bool& known)
-{
-    known = appReg.empty() ||
-            std::any_of(std::begin(kRegistryRoots), std::end(kRegistryRoots),
-                        [&](const RegistryRootEntry& root) { return appReg == root.name; });
-    const RegistryRootEntry* meant = nullptr;
-    for (const RegistryRootEntry& root : kRegistryRoots)
-        if (EqualIgnoringCase(Trim(appReg), root.name) ||
-            EqualIgnoringCase(Trim(appReg), root.shortName))
-            meant = &root;
-    return meant;
-}
-
-/// "AppRegistry=" names no root exactly: `meant` says which the author meant, if any.
+/// "AppRegistry=" names no root exactly: `meant` 1 when it seems to mean one (2 the current
+/// user's), by another case, blanks around it, or the short name; 0 when none at all.
 template <int meant>
 void RootUnknown(const DiscFacts& facts, Out& out)
 {
     const std::string& appReg = ValueOf(facts, SettingKey::AppRegistry);
-    bool known = false;
-    const RegistryRootEntry* root = MeantRoot(appReg, known);
-    const int kind = root == nullptr ? 0 : root->key == HKEY_CURRENT_USER ? 2 : 1;
-    if (known || kind != meant)
-        return;
-    out.push_back({LineOf(facts, SettingKey::AppRegistry),
-                   {{"value", Quote(appReg)}, {"meant", root != nullptr ? root->name : ""}}});
+    const RegistryRootEntry* root = nullptr;
+    for (const RegistryRootEntry& entry : kRegistryRoots) {
+        if (appReg.empty() || appReg == entry.name)
+            return;
+        if (EqualIgnoringCase(Trim(appReg), entry.name) ||
+            EqualIgnoringCase(Trim(appReg), entry.shortName))
+            root = &entry;
+    }
+    if ((root == nullptr ? 0 : root->key == HKEY_CURRENT_USER ? 2 : 1) == meant)
+        out.push_back({LineOf(facts, SettingKey::AppRegistry),
+                       {{"value", Quote(appReg)}, {"meant", root != nullptr ? root->name : ""}}});
 }
 
-/// The view "AppRegistryView=" seems to mean, when it is neither "64" nor "32" exactly.
-const RegistryViewEntry* MeantView(const std::string& view, bool& known)
-{
-    known = std::any_of(std::begin(kRegistryViews), std::end(kRegistryViews),
-                        [&](const RegistryViewEntry& entry) { return view == entry.setting; });
-    for (const RegistryViewEntry& entry : kRegistryViews)
-        if (entry.setting[0] != '\0' && Trim(view).find(entry.setting) != std::string_view::npos)
-            return &entry;
-    return nullptr;
-}
-
+/// "AppRegistryView=" is neither "64" nor "32" exactly: `withMeant` when one of them stands
+/// in it.
 template <bool withMeant>
 void ViewUnknown(const DiscFacts& facts, Out& out)
 {
     const std::string& view = ValueOf(facts, SettingKey::AppRegistryView);
-    bool known = false;
-    const RegistryViewEntry* meant = MeantView(view, known);
-    if (known || (meant != nullptr) != withMeant)
-        return;
-    out.push_back({LineOf(facts, SettingKey::AppRegistryView),
-                   {{"value", Quote(view)}, {"meant", meant != nullptr ? meant->setting : ""}}});
+    const RegistryViewEntry* meant = nullptr;
+    for (const RegistryViewEntry& entry : kRegistryViews) {
+        if (view == entry.setting)
+            return;
+        if (meant == nullptr && entry.setting[0] != '\0' &&
+            Trim(view).find(entry.setting) != std::string_view::npos)
+            meant = &entry;
+    }
+    if ((meant != nullptr) == withMeant)
+        out.push_back(
+            {LineOf(facts, SettingKey::AppRegistryView),
+             {{"value", Quote(view)}, {"meant", meant != nullptr ? meant->setting : ""}}});
 }
 
 /// What is wrong with "AppKey=": it is empty, begins with a backslash, or with a root.
@@ -323,12 +273,6 @@ void ProductKey(const DiscFacts& facts, Out& out)
         out.push_back({LineOf(facts, SettingKey::AppKey), {}});
 }
 
-void AutoStartDefault(const DiscFacts& facts, Out& out)
-{
-    if (facts.launch.autoStart[0] == '\0' && facts.launch.autoStartValueName[0] == '\0')
-        out.push_back({0, {{"value", Quote(ValueOf(facts, SettingKey::AutoStartValue))}}});
-}
-
 void AutoStartAnyValue(const DiscFacts& facts, Out& out)
 {
     static constexpr std::array<std::string_view, 5> kNoes = {"0", "no", "false", "off", "n"};
@@ -336,25 +280,6 @@ void AutoStartAnyValue(const DiscFacts& facts, Out& out)
     if (std::any_of(kNoes.begin(), kNoes.end(),
                     [&](std::string_view no) { return EqualIgnoringCase(Trim(autoStart), no); }))
         out.push_back({LineOf(facts, SettingKey::AutoStart), {{"value", Quote(autoStart)}}});
-}
-
-void AppPathDefault(const DiscFacts& facts, Out& out)
-{
-    if (facts.launch.appPathValueName[0] == '\0')
-        out.push_back({0, {}});
-}
-
-void SetupNotSet(const DiscFacts& facts, Out& out)
-{
-    if (!facts.setup)
-        out.push_back({0, {}});
-}
-
-void SetupNotFound(const DiscFacts& facts, Out& out)
-{
-    if (facts.setup && !facts.setup->path)
-        out.push_back(
-            {LineOf(facts, SettingKey::SetupName), {{"program", Quote(facts.setup->name)}}});
 }
 
 /// `texts` joined as a list in words: "a", "a or b", "a, b or c".
@@ -401,34 +326,7 @@ void InstalledUnquoted(const DiscFacts& facts, Out& out)
     Unquoted(program, taken, "installed", " where the product's installer writes it", 0, out);
 }
 
-void AppVersionUnparsable(const DiscFacts& facts, Out& out)
-{
-    if (facts.decision.versions.cause == VersionCause::DiscUnparsable)
-        out.push_back({LineOf(facts, SettingKey::AppVersion),
-                       {{"value", Quote(ValueOf(facts, SettingKey::AppVersion))}}});
-}
-
-void AppVersionValueNameAlone(const DiscFacts& facts, Out& out)
-{
-    if (facts.launch.IsSet(SettingKey::AppVersionValueName) &&
-        !facts.launch.IsSet(SettingKey::AppVersion))
-        out.push_back({LineOf(facts, SettingKey::AppVersionValueName), {}});
-}
-
-void AppVersionDefault(const DiscFacts& facts, Out& out)
-{
-    if (facts.decision.versions.disc.count > 0 && facts.launch.appVersionValueName[0] == '\0')
-        out.push_back({LineOf(facts, SettingKey::AppVersionValueName), {}});
-}
-
 // --- The shell's lines -----------------------------------------------------------------
-
-void ShellSectionMissing(const DiscFacts& facts, Out& out)
-{
-    // A UTF-8 mark that hides the section on line 1 is utf8-bom-hides-section's to tell.
-    if (facts.shell.sectionLine == 0 && !facts.shell.hiddenByMark)
-        out.push_back({0, {}});
-}
 
 template <ShellStart kind>
 void ShellStartIs(const DiscFacts& facts, Out& out)
@@ -770,12 +668,6 @@ void AppPathOnMachine(const DiscFacts& facts, Out& out)
     out.push_back({LineOf(facts, SettingKey::AppPathValueName), std::move(fields)});
 }
 
-void InstalledProgramNotFound(const DiscFacts& facts, Out& out)
-{
-    if (facts.decision.action == LaunchAction::Installed && facts.program && !facts.program->path)
-        out.push_back({0, {{"program", Quote(facts.program->name)}}});
-}
-
 // --- The catalogue ---------------------------------------------------------------------
 
 constexpr const char* kRootUnknown =
@@ -799,15 +691,28 @@ constexpr const char* kIso83Fix =
 
 /// Every finding, in the order the reports give them within their phase and item.
 const Entry kCatalogue[] = {
-    {Phase::Missing, "no-autorun-inf", E, NoAutorunInf,
+    {Phase::Missing, "no-autorun-inf", E,
+     [](const DiscFacts& facts, Out& out) {
+         if (!facts.file.found)
+             out.push_back({0, {{"folder", facts.folder}}});
+     },
      "there is no autorun.inf in {folder}, so the launcher does nothing",
      "put autorun.inf beside the launcher, at the disc's root"},
-    {Phase::Missing, "autorun-inf-unreadable", E, AutorunInfUnreadable,
+    {Phase::Missing, "autorun-inf-unreadable", E,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.file.found && !facts.file.readable)
+             out.push_back({0, {{"path", facts.file.path}}});
+     },
      "{path} exists but cannot be read (a folder, or no permission), so the launcher does "
      "nothing, as without the file",
      "make autorun.inf a plain file that every user can read"},
     // What Windows' shell reads, before the launcher runs.
-    {Phase::Shell, "autorun-section-missing", E, ShellSectionMissing,
+    {Phase::Shell, "autorun-section-missing", E,
+     [](const DiscFacts& facts, Out& out) {
+         // A UTF-8 mark that hides the section on line 1 is utf8-bom-hides-section's to tell.
+         if (facts.shell.sectionLine == 0 && !facts.shell.hiddenByMark)
+             out.push_back({0, {}});
+     },
      "the file has no [autorun] section, so no version of Windows offers to start anything from "
      "the disc",
      "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line [autorun]"},
@@ -858,16 +763,29 @@ const Entry kCatalogue[] = {
      "autorun.inf is UTF-16 text, {form}; the launcher reads UTF-16 only little-endian and with "
      "its byte-order mark, and finds no key in this file",
      "save the file as UTF-8, or as UTF-16 LE with its byte-order mark"},
-    {Phase::Text, "ansi-non-ascii", W, AnsiNonAscii,
+    {Phase::Text, "ansi-non-ascii", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.file.firstNonAscii)
+             out.push_back(
+                 {facts.file.firstNonAsciiLine, {{"byte", Number(*facts.file.firstNonAscii + 1)}}});
+     },
      "autorun.inf is 8-bit text with a letter beyond ASCII at byte {byte}; the launcher reads it "
      "in the machine's own code page, so it reads differently on a machine with another one",
      "save the file as UTF-8"},
-    {Phase::Text, "utf8-bom-hides-section", W, Utf8BomHidesSection,
+    {Phase::Text, "utf8-bom-hides-section", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.file.markBeforeSection)
+             out.push_back({1, {}});
+     },
      "the UTF-8 byte-order mark stands directly before \"[autorun]\"; Windows' own reader of "
      "such files has been reported not to see a section on the mark's line, so AutoPlay may not "
      "offer the launcher",
      "leave the first line empty, or save the file as UTF-8 without the mark"},
-    {Phase::Text, "zero-byte", W, ZeroByte,
+    {Phase::Text, "zero-byte", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.file.zeroByteLine > 0)
+             out.push_back({facts.file.zeroByteLine, {{"byte", Number(facts.file.textSeen + 1)}}});
+     },
      "a zero byte at byte {byte} ends the text the launcher searches; nothing after it is seen",
      "remove the zero byte"},
     // Each key, the findings of one key together.
@@ -935,7 +853,11 @@ const Entry kCatalogue[] = {
      "AppKey= begins with a root's name; the key is looked for below the root that AppRegistry= "
      "names, so it never opens and setup starts every time",
      "give the root in AppRegistry= and only the path below it in AppKey="},
-    {Phase::Setting, "autostart-default-value", W, AutoStartDefault,
+    {Phase::Setting, "autostart-default-value", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.launch.autoStart[0] == '\0' && facts.launch.autoStartValueName[0] == '\0')
+             out.push_back({0, {{"value", Quote(ValueOf(facts, SettingKey::AutoStartValue))}}});
+     },
      "neither AutoStart= nor AutoStartValueName= is set: the installed program starts only if "
      "the key's default value equals AutoStartValue= ({value})",
      "set AutoStartValueName= and AutoStartValue=, or AutoStart=1"},
@@ -943,29 +865,56 @@ const Entry kCatalogue[] = {
      "AutoStart= is {value}: any value that is not empty forces the start of the installed "
      "program, this one too",
      "remove the AutoStart= line to let the registry decide"},
-    {Phase::Setting, "apppath-default-value", W, AppPathDefault,
+    {Phase::Setting, "apppath-default-value", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.launch.appPathValueName[0] == '\0')
+             out.push_back({0, {}});
+     },
      "AppPathValueName= is not set: the installed program's command line is read from the key's "
      "default value",
      "set AppPathValueName= to the value that holds the program's command line"},
-    {Phase::Setting, "setup-not-set", W, SetupNotSet,
+    {Phase::Setting, "setup-not-set", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (!facts.setup)
+             out.push_back({0, {}});
+     },
      "SetupName= is not set: on a machine without the product nothing starts",
      "set SetupName= to the setup program on the disc"},
-    {Phase::Setting, "setup-not-found", E, SetupNotFound,
+    {Phase::Setting, "setup-not-found", E,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.setup && !facts.setup->path)
+             out.push_back(
+                 {LineOf(facts, SettingKey::SetupName), {{"program", Quote(facts.setup->name)}}});
+     },
      "SetupName= names {program}, which is not on the disc (nor anywhere else the launcher looks)",
      "copy the setup program to the disc, or correct SetupName="},
     {Phase::Setting, "unquoted-path", W, SetupUnquoted<false>, kUnquoted, kUnquotedFix},
     {Phase::Setting, "unquoted-path", E, SetupUnquoted<true>, kUnquotedTaken, kUnquotedTakenFix},
-    {Phase::Setting, "app-version-unparsable", E, AppVersionUnparsable,
+    {Phase::Setting, "app-version-unparsable", E,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.decision.versions.cause == VersionCause::DiscUnparsable)
+             out.push_back({LineOf(facts, SettingKey::AppVersion),
+                            {{"value", Quote(ValueOf(facts, SettingKey::AppVersion))}}});
+     },
      "AppVersion= is {value}, which is not a version (one to four numbers separated by dots, as "
      "2.1 or 2.1.0.417), so the launcher compares no versions and never upgrades an older "
      "installation",
      "write the disc's version as numbers separated by dots, e.g. AppVersion=2.1.0"},
-    {Phase::Setting, "app-version-value-name-ignored", W, AppVersionValueNameAlone,
+    {Phase::Setting, "app-version-value-name-ignored", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.launch.IsSet(SettingKey::AppVersionValueName) &&
+             !facts.launch.IsSet(SettingKey::AppVersion))
+             out.push_back({LineOf(facts, SettingKey::AppVersionValueName), {}});
+     },
      "AppVersionValueName= is set, but AppVersion= is not, so the launcher reads no installed "
      "version and never upgrades an older installation",
      "add AppVersion= with the version of the product on this disc, or remove "
      "AppVersionValueName="},
-    {Phase::Setting, "app-version-default-value", W, AppVersionDefault,
+    {Phase::Setting, "app-version-default-value", W,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.decision.versions.disc.count > 0 && facts.launch.appVersionValueName[0] == '\0')
+             out.push_back({LineOf(facts, SettingKey::AppVersionValueName), {}});
+     },
      "AppVersionValueName= is not set: the installed version is read from the key's default "
      "value",
      "set AppVersionValueName= to the value in which the installer writes its version "
@@ -1051,7 +1000,12 @@ const Entry kCatalogue[] = {
     {Phase::Machine, "app-path-unreadable", E, AppPathOnMachine<Read::Unreadable>,
      "on this machine the value {name} cannot be read ({error})",
      "check the value in the registry"},
-    {Phase::Machine, "installed-program-not-found", E, InstalledProgramNotFound,
+    {Phase::Machine, "installed-program-not-found", E,
+     [](const DiscFacts& facts, Out& out) {
+         if (facts.decision.action == LaunchAction::Installed && facts.program &&
+             !facts.program->path)
+             out.push_back({0, {{"program", Quote(facts.program->name)}}});
+     },
      "on this machine the installed program {program} does not exist, so the launcher starts "
      "nothing",
      "correct the command line the installer writes, or reinstall the product"},
@@ -1060,24 +1014,15 @@ const Entry kCatalogue[] = {
      kUnquotedTakenFix},
 };
 
-/// Whether the checks of a phase look at these facts at all.
+/// Whether the checks of a phase look at these facts at all: the shell's, at any file that
+/// reads; the image's trees, with a file the launcher searches or without a file; the others
+/// only at a file the launcher searches.
 bool Runs(Phase phase, const DiscFacts& facts)
 {
-    switch (phase) {
-    case Phase::Missing:
-        return true;
-    case Phase::Shell:
-    case Phase::Encoding:
-        return facts.file.readable;
-    case Phase::Image:
-        return facts.image && (!facts.file.found || facts.file.Searched());
-    case Phase::Text:
-    case Phase::Key:
-    case Phase::Setting:
-    case Phase::Machine:
-        break;
-    }
-    return facts.file.Searched();
+    const FileFacts& file = facts.file;
+    return phase == Phase::Missing || (phase <= Phase::Encoding && file.readable) ||
+           (phase == Phase::Image ? facts.image && (!file.found || file.Searched())
+                                  : phase > Phase::Encoding && file.Searched());
 }
 
 } // namespace

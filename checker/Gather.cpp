@@ -1,7 +1,5 @@
 #include "checker/Gather.h"
 
-#include "checker/ProgramSearch.h"
-#include "checker/ShellAutorun.h"
 #include "checker/Text.h"
 #include "launcher/AutorunFile.h"
 #include "launcher/RegistryView.h"
@@ -70,11 +68,6 @@ std::optional<REGSAM> FindInOtherView(const LaunchSettings& settings,
         }
     }
     return std::nullopt;
-}
-
-/// The checker never starts anything: the facts take the command line from the decision.
-void StartNothing(const WCHAR*)
-{
 }
 
 std::optional<UnreadUtf16> FindUnreadUtf16(std::string_view bytes)
@@ -161,7 +154,8 @@ private:
 
         ReadLaunchSettings(text->Text(), file.encoding, fFacts.launch);
         LaunchDecision& decision = fFacts.decision;
-        DecideLaunch(fFacts.launch, decision, StartNothing);
+        // The checker never starts anything: the facts take the command line from the decision.
+        DecideLaunch(fFacts.launch, decision, [](const WCHAR*) {});
         for (int i = 0; i < decision.queryCount; ++i) {
             const LaunchQuery& query = decision.queries[i];
             fFacts.queries.push_back({query.role, WideToUtf8(query.wideValueName), query.status,

@@ -1,14 +1,10 @@
-#include "checker/ImageCheck.h"
-
+/// Gathering a disc image: its tree laid out, under the names Windows shows, and gathered
+/// as a folder.
 #include "checker/DiscImage.h"
 #include "checker/Gather.h"
 #include "checker/Text.h"
 
 #include <windows.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -58,42 +54,6 @@ public:
 
 private:
     fs::path fPath;
-};
-
-/// The image file, read where it stands.
-class ImageFile {
-public:
-    explicit ImageFile(const std::string& path)
-        : fDescriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-        struct stat status {};
-        if (fDescriptor < 0 || fstat(fDescriptor, &status) != 0 || !S_ISREG(status.st_mode))
-            throw CheckFailure{"cannot read the image " + path};
-        fSize = static_cast<std::uint64_t>(status.st_size);
-    }
-    ~ImageFile() { close(fDescriptor); }
-    ImageFile(const ImageFile&) = delete;
-    ImageFile& operator=(const ImageFile&) = delete;
-
-    ImageInput Input() const
-    {
-        return {fSize, [this](std::uint64_t offset, std::size_t size, void* buffer) {
-                    if (offset > fSize || size > fSize - offset)
-                        return false;
-                    for (std::size_t done = 0; done < size;) {
-                        const ssize_t count = pread(fDescriptor, static_cast<char*>(buffer) + done,
-                                                    size - done, static_cast<off_t>(offset + done));
-                        if (count <= 0)
-                            return false;
-                        done += static_cast<std::size_t>(count);
-                    }
-                    return true;
-                }};
-    }
-
-private:
-    int fDescriptor;
-    std::uint64_t fSize = 0;
 };
 
 /// Lays the tree out below `folder` and notes each name in `image`.
@@ -167,8 +127,21 @@ std::set<std::string> TreeNames(const ImageInput& input, ImageFileSystem system)
 
 DiscFacts GatherImage(const std::string& path)
 {
-    const ImageFile file(path);
-    const ImageInput input = file.Input();
+    // The image is read where it stands.
+    std::error_code error;
+    std::ifstream file(PathOf(path), std::ios::binary);
+    const std::uint64_t size = fs::file_size(PathOf(path), error);
+    if (!file || error || fs::is_directory(PathOf(path), error))
+        throw CheckFailure{"cannot read the image " + path};
+    const ImageInput input{
+        size, [&file, size](std::uint64_t offset, std::size_t count, void* buffer) {
+            if (offset > size || count > size - offset)
+                return false;
+            file.clear();
+            file.seekg(static_cast<std::streamoff>(offset));
+            return static_cast<bool>(
+                file.read(static_cast<char*>(buffer), static_cast<std::streamsize>(count)));
+        }};
     ImageVolumes volumes;
     try {
         volumes = FindVolumes(input);

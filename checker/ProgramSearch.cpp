@@ -1,4 +1,4 @@
-#include "checker/ProgramSearch.h"
+#include "checker/Gather.h"
 
 #include "checker/PeManifest.h"
 #include "checker/Signature.h"
@@ -124,7 +124,6 @@ void ReadProgramFile(ProgramFacts& program)
                         : info.is32Bit            ? ElevationCause::NoLevel32
                                                   : ElevationCause::NoLevel64;
     program.description = WideToUtf8(reinterpret_cast<const WCHAR*>(info.description.c_str()));
-    program.originalName = WideToUtf8(reinterpret_cast<const WCHAR*>(info.originalName.c_str()));
     program.isSigned = info.isSigned;
     if (info.isSigned && info.signatureSize <= kMaxSignature) {
         std::string der(info.signatureSize, '\0');
@@ -132,7 +131,9 @@ void ReadProgramFile(ProgramFacts& program)
             program.signer = SignerName(der);
     }
     const std::string built =
-        LowerAscii(!program.originalName.empty() ? program.originalName : fileName);
+        LowerAscii(!info.originalName.empty()
+                       ? WideToUtf8(reinterpret_cast<const WCHAR*>(info.originalName.c_str()))
+                       : fileName);
     program.isLauncher = built == "autorun.exe";
 }
 

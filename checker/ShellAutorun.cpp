@@ -1,4 +1,4 @@
-#include "checker/ShellAutorun.h"
+#include "checker/Gather.h"
 
 #include "checker/Text.h"
 

@@ -10,13 +10,6 @@ namespace autorun::check {
 
 namespace {
 
-std::string Hex(DWORD value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-    return text;
-}
-
 std::string Padded(std::string text, std::size_t width)
 {
     if (text.size() < width)
@@ -27,7 +20,9 @@ std::string Padded(std::string text, std::size_t width)
 /// How an access is quoted: "the 64-bit view, with access 0x101 (KEY_QUERY_VALUE | ...)".
 std::string ViewAndAccess(REGSAM access)
 {
-    return std::string(RegistryViewOf(access).name) + ", with access " + Hex(access) + " (" +
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(access));
+    return std::string(RegistryViewOf(access).name) + ", with access " + hex + " (" +
            AccessName(access) + ")";
 }
 

@@ -1,4 +1,4 @@
-#include "checker/ShellAutorun.h"
+#include "checker/Gather.h"
 #include "tests/checker/CheckerTestFolder.h"
 
 #include <gtest/gtest.h>
