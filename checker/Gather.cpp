@@ -27,10 +27,15 @@ std::optional<std::string> ReadBytes(const fs::path& path)
     if (fs::is_directory(path, error))
         return std::nullopt;
     std::ifstream in(path, std::ios::binary);
-    std::string bytes(kMaxLook, '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) && !in.eof())
+    std::string bytes;
+    char block[64 * 1024];
+    while (in && bytes.size() < kMaxLook) {
+        in.read(block,
+                static_cast<std::streamsize>(std::min(sizeof block, kMaxLook - bytes.size())));
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
+    }
+    if (!in.eof() && bytes.size() < kMaxLook)
         return std::nullopt;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
     return bytes;
 }
 

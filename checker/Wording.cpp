@@ -97,22 +97,22 @@ constexpr const char* kVersionCauses[] = {
     "",
     "AppVersion= ({setting}) is not a version, so no versions are compared.",
     "The disc's version is {disc}; with the product not installed there is nothing to compare.",
-    "The disc's version is {disc}; the installed version cannot be read ({error}), so the launch "
-    "goes on as for any installed product.",
-    "The disc's version is {disc}; the installed version {data} is not a version, so the launch "
-    "goes on as for any installed product.",
+    ("The disc's version is {disc}; the installed version cannot be read ({error}), so the launch "
+     "goes on as for any installed product."),
+    ("The disc's version is {disc}; the installed version {data} is not a version, so the launch "
+     "goes on as for any installed product."),
 };
 
 /// What compared versions mean, by how they stand; in place of "not compared", the upgrade.
 constexpr const char* kVersionOrders[] = {
-    "The installed version {installed} is older than the disc's {disc}: the setup program "
-    "upgrades it.",
-    "The installed version {installed} is older than the disc's {disc}, but SetupName= is not "
-    "set, so the launch goes on as for any installed product.",
-    "The installed version {installed} equals the disc's {disc}, so the launch goes on as for "
-    "any installed product.",
-    "The installed version {installed} is newer than the disc's {disc}, so the launch goes on as "
-    "for any installed product (the disc never downgrades it).",
+    ("The installed version {installed} is older than the disc's {disc}: the setup program "
+     "upgrades it."),
+    ("The installed version {installed} is older than the disc's {disc}, but SetupName= is not "
+     "set, so the launch goes on as for any installed product."),
+    ("The installed version {installed} equals the disc's {disc}, so the launch goes on as for "
+     "any installed product."),
+    ("The installed version {installed} is newer than the disc's {disc}, so the launch goes on as "
+     "for any installed product (the disc never downgrades it)."),
 };
 
 constexpr const char* kShellStarts[] = {
@@ -127,8 +127,8 @@ constexpr const char* kShellStarts[] = {
 constexpr const char* kElevations[] = {
     "it is not a Windows program, so whether it needs administrator rights is unknown",
     "its manifest asks for {level}",
-    "it is a 32-bit program without an execution level whose name Windows' installer detection "
-    "takes for a setup program's",
+    ("it is a 32-bit program without an execution level whose name Windows' installer detection "
+     "takes for a setup program's"),
     "it asks for no execution level and its name is not a setup program's",
     "it is a 64-bit program without an execution level",
 };
