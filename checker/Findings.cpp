@@ -37,6 +37,8 @@ struct Entry {
     Check check;
     const char* message;
     const char* fix;
+    /// What the code means, as the README's table of codes says it; on a code's first entry.
+    const char* summary = nullptr;
 };
 
 constexpr Severity I = Severity::Info;
@@ -697,7 +699,8 @@ const Entry kCatalogue[] = {
              out.push_back({0, {{"folder", facts.folder}}});
      },
      "there is no autorun.inf in {folder}, so the launcher does nothing",
-     "put autorun.inf beside the launcher, at the disc's root"},
+     "put autorun.inf beside the launcher, at the disc's root",
+     "the folder has no `autorun.inf`: the launcher does nothing"},
     {Phase::Missing, "autorun-inf-unreadable", E,
      [](const DiscFacts& facts, Out& out) {
          if (facts.file.found && !facts.file.readable)
@@ -705,7 +708,9 @@ const Entry kCatalogue[] = {
      },
      "{path} exists but cannot be read (a folder, or no permission), so the launcher does "
      "nothing, as without the file",
-     "make autorun.inf a plain file that every user can read"},
+     "make autorun.inf a plain file that every user can read",
+     "`autorun.inf` is there but cannot be read (a folder of that name, no permission): the "
+     "launcher does nothing"},
     // What Windows' shell reads, before the launcher runs.
     {Phase::Shell, "autorun-section-missing", E,
      [](const DiscFacts& facts, Out& out) {
@@ -715,54 +720,68 @@ const Entry kCatalogue[] = {
      },
      "the file has no [autorun] section, so no version of Windows offers to start anything from "
      "the disc",
-     "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line [autorun]"},
+     "begin the shell's lines (open=autorun.exe, icon=, label=, action=) with a line [autorun]",
+     "no `[autorun]` section: Windows offers nothing to start"},
     {Phase::Shell, "autorun-open-missing", E, ShellStartIs<ShellStart::NoProgram>,
      "the [autorun] section on line {line} has neither open= nor shellexecute= (or an empty "
      "one), so Windows has nothing to start",
-     "add the line open=autorun.exe to the [autorun] section"},
+     "add the line open=autorun.exe to the [autorun] section",
+     "the `[autorun]` section has no `open=` or `shellexecute=`: Windows has nothing to start"},
     {Phase::Shell, "autorun-open-not-found", E, ShellStartIs<ShellStart::NotFound>,
      "{key}= on line {line} names {program}, which is not on the disc, so AutoRun starts nothing "
      "(every version of Windows)",
-     "copy the program to the disc, or correct {key}="},
+     "copy the program to the disc, or correct {key}=",
+     "the `open=` program is not on the disc: AutoRun starts nothing"},
     {Phase::Shell, "autorun-open-not-on-disc", W, ShellStartIs<ShellStart::NotOnDisc>,
      "{key}= on line {line} names {program}, which is not on the disc but was found on this "
      "machine ({path}); another machine may not have it",
-     "put the program on the disc and name it from the disc's root"},
+     "put the program on the disc and name it from the disc's root",
+     "the `open=` program is not on the disc but on this machine"},
     {Phase::Shell, "autorun-open-other-program", W, ShellStartIs<ShellStart::OtherProgram>,
      "{key}= on line {line} starts {program}, not the launcher, so Windows starts that program "
      "and the launcher's settings are never read",
-     "write open=autorun.exe, if the launcher is to decide what starts"},
+     "write open=autorun.exe, if the launcher is to decide what starts",
+     "`open=` starts another program than the launcher, which then never runs"},
     {Phase::Shell, "autorun-icon-not-found", W, ShellIcon<false>,
      "icon= on line {line} names {file}, which is not on the disc, so Explorer shows the drive's "
      "usual icon",
-     "copy the icon file to the disc, or correct icon="},
+     "copy the icon file to the disc, or correct icon=", "the `icon=` file is not on the disc"},
     {Phase::Shell, "autorun-icon-not-beside-open", W, ShellIcon<true>,
      "icon= on line {line} names {file}, which is not in the folder of the program {key}= "
      "starts ({folder}); Windows looks for the icon beside that program and shows the drive's "
      "usual icon",
-     "put the icon file in the folder of the program open= names, and name it from there"},
+     "put the icon file in the folder of the program open= names, and name it from there",
+     "the `icon=` file is not in the folder of the `open=` program"},
     {Phase::Shell, "autorun-label-too-long", W, ShellLabel,
      "label= on line {line} has {characters} characters; Windows shows only the first {limit}: "
      "{shown}",
-     "shorten the label to {limit} characters or fewer"},
+     "shorten the label to {limit} characters or fewer",
+     "`label=` has more than 32 characters, of which only 32 show"},
     {Phase::Shell, "autorun-action-missing", W, ShellActionMissing,
      "the [autorun] section has no action= line: on Windows XP (Service Pack 2 and later) and "
      "Windows Vista, AutoPlay then offers no entry to start the program from a removable drive",
-     "add action= with the words AutoPlay shows, for example action=Install or run the product"},
+     "add action= with the words AutoPlay shows, for example action=Install or run the product",
+     "no `action=`: Windows XP and Vista offer no start from a removable drive"},
     {Phase::Shell, "autorun-useautoplay", W, ShellUseAutoPlay,
      "UseAutoPlay= on line {line} is {value}: since Windows Vista, AutoPlay then leaves the "
      "AutoRun entry out of its dialog on CD and DVD drives",
-     "remove the UseAutoPlay= line"},
+     "remove the UseAutoPlay= line",
+     "`UseAutoPlay=1`: since Vista, AutoPlay leaves the AutoRun entry out on CD and DVD drives"},
     {Phase::Shell, "autorun-text-ansi", W, ShellTextAnsi,
      "{key}= on line {line} is {meant} in this UTF-8 file, but Windows' shell reads the "
      "[autorun] section in the machine's ANSI code page and shows {shown}",
      "save the file as UTF-16 LE with its byte-order mark, which Windows' shell and the launcher "
-     "both read"},
+     "both read",
+     "a line of the `[autorun]` section holds letters beyond ASCII in a UTF-8 file, which Windows' "
+     "shell reads in the ANSI code page, so Explorer and AutoPlay show other letters (`Ð”Ð¸ÑÐº` "
+     "for `Диск`); UTF-16 LE with its byte-order mark is read alike by both"},
     // How the launcher reads the file.
     {Phase::Encoding, "utf16-not-read", E, Utf16NotRead,
      "autorun.inf is UTF-16 text, {form}; the launcher reads UTF-16 only little-endian and with "
      "its byte-order mark, and finds no key in this file",
-     "save the file as UTF-8, or as UTF-16 LE with its byte-order mark"},
+     "save the file as UTF-8, or as UTF-16 LE with its byte-order mark",
+     "the file is UTF-16 text that the launcher does not read (big-endian, or without its "
+     "byte-order mark), in which it finds no key"},
     {Phase::Text, "ansi-non-ascii", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.file.firstNonAscii)
@@ -771,7 +790,9 @@ const Entry kCatalogue[] = {
      },
      "autorun.inf is 8-bit text with a letter beyond ASCII at byte {byte}; the launcher reads it "
      "in the machine's own code page, so it reads differently on a machine with another one",
-     "save the file as UTF-8"},
+     "save the file as UTF-8",
+     "the file is 8-bit ANSI text with letters beyond ASCII, which read differently on a machine "
+     "with another code page: save it as UTF-8"},
     {Phase::Text, "utf8-bom-hides-section", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.file.markBeforeSection)
@@ -780,79 +801,93 @@ const Entry kCatalogue[] = {
      "the UTF-8 byte-order mark stands directly before \"[autorun]\"; Windows' own reader of "
      "such files has been reported not to see a section on the mark's line, so AutoPlay may not "
      "offer the launcher",
-     "leave the first line empty, or save the file as UTF-8 without the mark"},
+     "leave the first line empty, or save the file as UTF-8 without the mark",
+     "a UTF-8 byte-order mark stands directly before `[autorun]`, where Windows' own reader has "
+     "been reported not to see the section"},
     {Phase::Text, "zero-byte", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.file.zeroByteLine > 0)
              out.push_back({facts.file.zeroByteLine, {{"byte", Number(facts.file.textSeen + 1)}}});
      },
      "a zero byte at byte {byte} ends the text the launcher searches; nothing after it is seen",
-     "remove the zero byte"},
+     "remove the zero byte", "a zero byte ends the text the launcher searches"},
     // Each key, the findings of one key together.
     {Phase::Key, "key-first-occurrence", E, KeyPlacement<true>,
      "{key} first occurs {where} on line {line}; the launcher reads {value} from there, not the "
      "line {meant} that looks right",
-     "reword the earlier text so that it does not contain {key}"},
+     "reword the earlier text so that it does not contain {key}",
+     "a key first occurs in a comment or inside another line, and the launcher reads that, not the "
+     "line that looks right"},
     {Phase::Key, "key-inside-line", W, KeyPlacement<false>,
      "{key} stands {where} on line {line}; the launcher reads it all the same",
-     "put the key at the start of a line of its own, or remove it"},
+     "put the key at the start of a line of its own, or remove it",
+     "a key stands only inside another line or a comment; the launcher reads it all the same"},
     {Phase::Key, "key-repeated", W, KeyRepeated,
      "line {line} sets {key} again; the launcher reads only its first occurrence, on line {first}",
-     "keep one line for {key}"},
+     "keep one line for {key}",
+     "a later line sets a key again, to another value; only the first counts"},
     {Phase::Key, "key-beyond-32000", E, KeyUnseen<Unseen::BeyondLimit>,
      "{key} begins at byte {byte}, beyond the first {limit} bytes, which are all the launcher "
      "reads",
-     "move the key to the start of the file"},
+     "move the key to the start of the file",
+     "a key begins beyond the first 32000 bytes, which are all the launcher reads"},
     {Phase::Key, "key-after-zero-byte", E, KeyUnseen<Unseen::AfterZeroByte>,
      "{key} on line {line} comes after a zero byte (byte {zero}), where the launcher's text ends",
-     "remove the zero byte"},
+     "remove the zero byte", "a key stands after a zero byte, where the launcher's text ends"},
     {Phase::Key, "key-wrong-case", E, KeyUnseen<Unseen::WrongCase>,
      "{written} on line {line} is not read: keys are case-sensitive, and the launcher looks for "
      "{key}",
-     "write it as {key}"},
+     "write it as {key}", "a key written in another case (`appkey=`): keys are case-sensitive"},
     {Phase::Key, "key-blank-before-equals", E, KeyUnseen<Unseen::BlankBeforeEquals>,
      "{written} on line {line} is not read: the launcher looks for {key}, with nothing between "
      "the name and \"=\"",
-     "remove the blanks before \"=\""},
+     "remove the blanks before \"=\"", "blanks between a key's name and its `=`"},
     {Phase::Key, "value-cut-at-32000", E, ValueCut<Cut::AtLimit>,
      "the value of {key} runs past byte {limit}; the launcher reads only {value}",
-     "move the key to the start of the file"},
+     "move the key to the start of the file", "a value runs past byte 32000 and is cut there"},
     {Phase::Key, "value-cut-at-zero-byte", E, ValueCut<Cut::AtZeroByte>,
      "the value of {key} ends at a zero byte; the launcher reads only {value}",
-     "remove the zero byte"},
+     "remove the zero byte", "a value is cut at a zero byte"},
     {Phase::Key, "value-too-long", E, ValueCut<Cut::TooLong>,
      "the value of {key} has {characters} characters; the launcher keeps only the first {limit}",
-     "shorten the value to {limit} characters or fewer"},
+     "shorten the value to {limit} characters or fewer",
+     "a value longer than 256 characters, of which the launcher keeps 256"},
     {Phase::Key, "value-trailing-blank", W, ValueBlank<true>,
      "the value of {key} ends in blanks or tabs, which are part of it: {value}",
-     "remove the blanks at the end of line {line}"},
+     "remove the blanks at the end of line {line}",
+     "a value ends in blanks or tabs, which are part of it"},
     {Phase::Key, "value-leading-blank", W, ValueBlank<false>,
      "the value of {key} begins with blanks or tabs, which are part of it: {value}",
-     "remove the blanks after \"=\""},
+     "remove the blanks after \"=\"", "a value begins with blanks or tabs, which are part of it"},
     // The settings together.
     {Phase::Setting, "root-unknown", E, RootUnknown<0>, kRootUnknown,
      "write HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS, HKEY_CLASSES_ROOT or "
-     "HKEY_CURRENT_CONFIG exactly"},
+     "HKEY_CURRENT_CONFIG exactly",
+     "`AppRegistry=` is not exactly a root's name, so the current user's root is used (a warning "
+     "when that is the root meant)"},
     {Phase::Setting, "root-unknown", E, RootUnknown<1>, kRootUnknown,
      "write AppRegistry={meant} exactly"},
     {Phase::Setting, "root-unknown", W, RootUnknown<2>, kRootUnknown,
      "write AppRegistry={meant} exactly"},
     {Phase::Setting, "view-unknown", W, ViewUnknown<false>, kViewUnknown,
-     "write AppRegistryView=64 or AppRegistryView=32, or remove the line"},
+     "write AppRegistryView=64 or AppRegistryView=32, or remove the line",
+     "`AppRegistryView=` is neither `64` nor `32`"},
     {Phase::Setting, "view-unknown", W, ViewUnknown<true>, kViewUnknown,
      "write AppRegistryView={meant} exactly"},
     {Phase::Setting, "appkey-empty", E, ProductKey<KeyPath::Empty>,
      "AppKey= is empty or missing: the root itself opens, so the product always counts as "
      "installed and setup never starts",
-     "set AppKey= to the product's key, e.g. Software\\Maker\\Product"},
+     "set AppKey= to the product's key, e.g. Software\\Maker\\Product",
+     "no product key: the root itself opens, so setup never starts"},
     {Phase::Setting, "appkey-leading-backslash", E, ProductKey<KeyPath::LeadingBackslash>,
      "AppKey= begins with a backslash; Windows does not open such a path, so the product always "
      "counts as absent and setup starts every time",
-     "remove the leading backslash"},
+     "remove the leading backslash", "the product key begins with a backslash and never opens"},
     {Phase::Setting, "appkey-repeats-root", E, ProductKey<KeyPath::RepeatsRoot>,
      "AppKey= begins with a root's name; the key is looked for below the root that AppRegistry= "
      "names, so it never opens and setup starts every time",
-     "give the root in AppRegistry= and only the path below it in AppKey="},
+     "give the root in AppRegistry= and only the path below it in AppKey=",
+     "the product key begins with a root's name and never opens"},
     {Phase::Setting, "autostart-default-value", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.launch.autoStart[0] == '\0' && facts.launch.autoStartValueName[0] == '\0')
@@ -860,11 +895,13 @@ const Entry kCatalogue[] = {
      },
      "neither AutoStart= nor AutoStartValueName= is set: the installed program starts only if "
      "the key's default value equals AutoStartValue= ({value})",
-     "set AutoStartValueName= and AutoStartValue=, or AutoStart=1"},
+     "set AutoStartValueName= and AutoStartValue=, or AutoStart=1",
+     "neither `AutoStart=` nor `AutoStartValueName=`: the key's default value decides"},
     {Phase::Setting, "autostart-any-value", W, AutoStartAnyValue,
      "AutoStart= is {value}: any value that is not empty forces the start of the installed "
      "program, this one too",
-     "remove the AutoStart= line to let the registry decide"},
+     "remove the AutoStart= line to let the registry decide",
+     "`AutoStart=0` (or `no`, `false`, ...) still forces the start"},
     {Phase::Setting, "apppath-default-value", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.launch.appPathValueName[0] == '\0')
@@ -872,14 +909,16 @@ const Entry kCatalogue[] = {
      },
      "AppPathValueName= is not set: the installed program's command line is read from the key's "
      "default value",
-     "set AppPathValueName= to the value that holds the program's command line"},
+     "set AppPathValueName= to the value that holds the program's command line",
+     "no `AppPathValueName=`: the command line is the key's default value"},
     {Phase::Setting, "setup-not-set", W,
      [](const DiscFacts& facts, Out& out) {
          if (!facts.setup)
              out.push_back({0, {}});
      },
      "SetupName= is not set: on a machine without the product nothing starts",
-     "set SetupName= to the setup program on the disc"},
+     "set SetupName= to the setup program on the disc",
+     "no `SetupName=`: on a machine without the product nothing starts"},
     {Phase::Setting, "setup-not-found", E,
      [](const DiscFacts& facts, Out& out) {
          if (facts.setup && !facts.setup->path)
@@ -887,8 +926,12 @@ const Entry kCatalogue[] = {
                  {LineOf(facts, SettingKey::SetupName), {{"program", Quote(facts.setup->name)}}});
      },
      "SetupName= names {program}, which is not on the disc (nor anywhere else the launcher looks)",
-     "copy the setup program to the disc, or correct SetupName="},
-    {Phase::Setting, "unquoted-path", W, SetupUnquoted<false>, kUnquoted, kUnquotedFix},
+     "copy the setup program to the disc, or correct SetupName=",
+     "the setup program is not on the disc"},
+    {Phase::Setting, "unquoted-path", W, SetupUnquoted<false>, kUnquoted, kUnquotedFix,
+     "the setup or installed program's path holds a blank and has no quotes: Windows tries the "
+     "text up to each blank first (`C:\\Program.exe`); an error when one of those names exists, "
+     "since that program starts instead"},
     {Phase::Setting, "unquoted-path", E, SetupUnquoted<true>, kUnquotedTaken, kUnquotedTakenFix},
     {Phase::Setting, "app-version-unparsable", E,
      [](const DiscFacts& facts, Out& out) {
@@ -899,7 +942,9 @@ const Entry kCatalogue[] = {
      "AppVersion= is {value}, which is not a version (one to four numbers separated by dots, as "
      "2.1 or 2.1.0.417), so the launcher compares no versions and never upgrades an older "
      "installation",
-     "write the disc's version as numbers separated by dots, e.g. AppVersion=2.1.0"},
+     "write the disc's version as numbers separated by dots, e.g. AppVersion=2.1.0",
+     "`AppVersion=` is not a version, so no versions are compared and an older installation is "
+     "never upgraded"},
     {Phase::Setting, "app-version-value-name-ignored", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.launch.IsSet(SettingKey::AppVersionValueName) &&
@@ -909,7 +954,8 @@ const Entry kCatalogue[] = {
      "AppVersionValueName= is set, but AppVersion= is not, so the launcher reads no installed "
      "version and never upgrades an older installation",
      "add AppVersion= with the version of the product on this disc, or remove "
-     "AppVersionValueName="},
+     "AppVersionValueName=",
+     "`AppVersionValueName=` without `AppVersion=`: the launcher reads no installed version"},
     {Phase::Setting, "app-version-default-value", W,
      [](const DiscFacts& facts, Out& out) {
          if (facts.decision.versions.disc.count > 0 && facts.launch.appVersionValueName[0] == '\0')
@@ -918,18 +964,23 @@ const Entry kCatalogue[] = {
      "AppVersionValueName= is not set: the installed version is read from the key's default "
      "value",
      "set AppVersionValueName= to the value in which the installer writes its version "
-     "(DisplayVersion, say)"},
+     "(DisplayVersion, say)",
+     "`AppVersion=` without `AppVersionValueName=`: the installed version is read from the key's "
+     "default value"},
     // A disc image: the names autorun.inf uses, then the image's trees.
     {Phase::Image, "image-path-too-deep", E, ImageNameIs<ImageName::TooDeep>,
      "{name} (line {line}) lies {levels} folders below the root; an ISO 9660 image holds "
      "folders only {deepest} levels deep, the root being the first, so the file is not where "
      "Windows looks",
-     "move the file nearer the root, or make the image with UDF"},
+     "move the file nearer the root, or make the image with UDF",
+     "a file `autorun.inf` names lies deeper than ISO 9660's 8 levels of folders"},
     {Phase::Image, "image-name-iso9660", E, ImageNameIs<ImageName::Iso83>,
      "{name} (line {line}) is {shown} on the image: the image has only ISO 9660 names (upper "
      "case, 8 characters and an extension of 3), no Joliet names, so Windows shows no file "
      "{name}",
-     kIso83Fix},
+     kIso83Fix,
+     "an image without Joliet names shows a name of `autorun.inf` as an ISO 9660 8.3 name (or not "
+     "at all)"},
     {Phase::Image, "image-name-iso9660", E, ImageNameIs<ImageName::Iso83Unmatched>,
      "{name} (line {line}) is not on the image under that name: the image has only ISO 9660 "
      "names (upper case, 8 characters and an extension of 3), no Joliet names, and this name is "
@@ -939,29 +990,36 @@ const Entry kCatalogue[] = {
      "{name} (line {line}) is {shown} on the image: Joliet names hold {length} characters, so "
      "the image maker cut it, and Windows shows no file {name}",
      "shorten the name to {length} characters or fewer (and autorun.inf with it), or make the "
-     "image with UDF"},
+     "image with UDF",
+     "Joliet cuts a name of `autorun.inf` at 64 characters"},
     {Phase::Image, "image-udf-iso-differ", W, ImageUdfDiffers,
      "the image holds UDF and ISO 9660 names, and they differ ({what}); Windows reads the UDF "
      "names, older systems and other readers the ISO 9660 ones",
-     "make both from the one folder, with the same names"},
+     "make both from the one folder, with the same names",
+     "the image's UDF and ISO 9660 trees hold different names"},
     {Phase::Image, "image-names-unusable", W, ImageNamesLeftOut,
      "the image holds {count} entries under names no Windows file can have ({first}); they were "
      "left out of the check",
-     "rename them in the folder the image is made from"},
+     "rename them in the folder the image is made from",
+     "the image holds names no Windows file can have; they are left out of the check"},
     // This machine's registry.
     {Phase::Machine, "key-in-other-view", E, KeyInOtherView,
      "on this machine the product's key is not in {view} but in {other} (a 64-bit installer "
      "writes there), so setup starts although the product is installed",
-     "add the line AppRegistryView={setting}"},
+     "add the line AppRegistryView={setting}",
+     "on this machine the product's key is in the other registry view; the line to add is named"},
     {Phase::Machine, "key-open-failed", W, KeyOpenFailed,
      "on this machine the product's key does not open ({error}), so the product counts as absent "
      "even if it is installed",
-     "check the key's permissions, or choose a key every user can read"},
+     "check the key's permissions, or choose a key every user can read",
+     "on this machine the product's key does not open for another reason than its absence"},
     {Phase::Machine, "installed-version-unknown", W,
      InstalledVersionUnknown<VersionCause::ValueUnread, Read::Missing>,
      "on this machine the product's key has no value {name}, so the launcher cannot tell an "
      "older installation from a newer one and does not upgrade it",
-     "have the installer write its version there, or correct AppVersionValueName="},
+     "have the installer write its version there, or correct AppVersionValueName=",
+     "on this machine the installed version value is missing, unreadable or not a version: the "
+     "launcher cannot tell an older installation from a newer one"},
     {Phase::Machine, "installed-version-unknown", W,
      InstalledVersionUnknown<VersionCause::ValueUnread, Read::Unreadable>,
      "on this machine the value {name} cannot be read ({error}), so the launcher cannot tell an "
@@ -976,30 +1034,37 @@ const Entry kCatalogue[] = {
     {Phase::Machine, "installed-version-newer", I, InstalledVersionNewer,
      "on this machine the installed version {installed} is newer than the disc's {disc}, so the "
      "launch goes on as for any installed product: the disc never downgrades it",
-     "nothing to change, unless the disc should carry a newer version"},
+     "nothing to change, unless the disc should carry a newer version",
+     "on this machine the installed version is newer than the disc's: the launch goes on as for "
+     "any installed product"},
     {Phase::Machine, "autostart-value-missing", W, AutoStartOnMachine<Read::Missing>,
      "on this machine the product's key has no value {name}, so the installed program does not "
      "start",
-     "have the installer write that value, or correct AutoStartValueName="},
+     "have the installer write that value, or correct AutoStartValueName=",
+     "on this machine the product's key has no auto-start value"},
     {Phase::Machine, "autostart-value-unreadable", W, AutoStartOnMachine<Read::Unreadable>,
      "on this machine the value {name} cannot be read ({error}), so the installed program does "
      "not start",
-     "keep the value a short text"},
+     "keep the value a short text",
+     "on this machine the auto-start value cannot be read (too long, say)"},
     {Phase::Machine, "autostart-value-differs", W, AutoStartOnMachine<Read::Read>,
-     kAutoStartDiffers, "make AutoStartValue= what the installer writes"},
+     kAutoStartDiffers, "make AutoStartValue= what the installer writes",
+     "on this machine the auto-start value differs from `AutoStartValue=`"},
     {Phase::Machine, "autostart-value-differs", W, AutoStartOnMachine<Read::Read, true>,
      kAutoStartDiffers, "remove the blanks around AutoStartValue='s value"},
     {Phase::Machine, "app-path-missing", E, AppPathOnMachine<Read::Missing>,
      "on this machine the product's key has no value {name}, so the installed program cannot "
      "start",
-     "have the installer write that value, or correct AppPathValueName="},
+     "have the installer write that value, or correct AppPathValueName=",
+     "on this machine the product's key has no program-path value"},
     {Phase::Machine, "app-path-too-long", E, AppPathOnMachine<Read::Unreadable, true>,
      "on this machine the value {name} holds {characters} characters, more than the {limit} the "
      "launcher's buffer takes, so the installed program cannot start",
-     "keep the program's command line under {limit} characters"},
+     "keep the program's command line under {limit} characters",
+     "on this machine the program path is longer than the launcher's buffer of 256 characters"},
     {Phase::Machine, "app-path-unreadable", E, AppPathOnMachine<Read::Unreadable>,
-     "on this machine the value {name} cannot be read ({error})",
-     "check the value in the registry"},
+     "on this machine the value {name} cannot be read ({error})", "check the value in the registry",
+     "on this machine the program-path value cannot be read"},
     {Phase::Machine, "installed-program-not-found", E,
      [](const DiscFacts& facts, Out& out) {
          if (facts.decision.action == LaunchAction::Installed && facts.program &&
@@ -1008,7 +1073,8 @@ const Entry kCatalogue[] = {
      },
      "on this machine the installed program {program} does not exist, so the launcher starts "
      "nothing",
-     "correct the command line the installer writes, or reinstall the product"},
+     "correct the command line the installer writes, or reinstall the product",
+     "on this machine the installed program's file does not exist"},
     {Phase::Machine, "unquoted-path", W, InstalledUnquoted<false>, kUnquoted, kUnquotedFix},
     {Phase::Machine, "unquoted-path", E, InstalledUnquoted<true>, kUnquotedTaken,
      kUnquotedTakenFix},
@@ -1067,11 +1133,16 @@ std::vector<Finding> FindTraps(const DiscFacts& facts)
 std::vector<FindingCode> FindingCodes()
 {
     std::vector<FindingCode> codes;
-    for (const Entry& entry : kCatalogue)
-        if (std::none_of(codes.begin(), codes.end(), [&](const FindingCode& code) {
-                return std::string_view(code.code) == entry.code;
-            }))
-            codes.push_back({entry.code, entry.severity});
+    for (const Entry& entry : kCatalogue) {
+        const auto known = std::find_if(codes.begin(), codes.end(), [&](const FindingCode& code) {
+            return std::string_view(code.code) == entry.code;
+        });
+        if (known == codes.end())
+            codes.push_back({entry.code, {entry.severity}, entry.summary, entry.fix});
+        else if (std::find(known->severities.begin(), known->severities.end(), entry.severity) ==
+                 known->severities.end())
+            known->severities.push_back(entry.severity);
+    }
     return codes;
 }
 

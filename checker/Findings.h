@@ -29,12 +29,17 @@ struct Finding {
 /// Every finding the facts hold, in the order the reports give them.
 std::vector<Finding> FindTraps(const DiscFacts& facts);
 
-/// A code of the catalogue, with the severity of its first entry (a code with two wordings
-/// has an entry for each), in the catalogue's order, each code once.
+/// A code of the catalogue: its severities (one code may have two, each wording an entry
+/// of its own) in the order of their entries, what it means, and the fix its first entry
+/// names, with the names of the facts it fills in ("{key}").
 struct FindingCode {
     const char* code;
-    Severity severity;
+    std::vector<Severity> severities;
+    const char* summary;
+    const char* fix;
 };
+
+/// Every code of the catalogue once, in its order.
 std::vector<FindingCode> FindingCodes();
 
 } // namespace autorun::check

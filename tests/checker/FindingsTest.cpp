@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -268,24 +269,32 @@ TEST(Wording, FillsInNamedFieldsAndRefusesAMissingOne)
     EXPECT_THROW(Fill("{key} on line {lnie}", {{"key", "a"}, {"line", "7"}}), std::logic_error);
 }
 
-/// The codes are a public interface: the README lists every one of them, each once.
+/// The codes are a public interface: the README's table lists every one of them, once, with
+/// its severities and what it means, as the catalogue has them.
 TEST(Findings, TheReadmeListsEveryCode)
 {
     std::ifstream readme(KOVA_README);
     ASSERT_TRUE(readme) << KOVA_README;
-    std::set<std::string> documented;
+    std::map<std::string, std::string> documented;
     for (std::string line; std::getline(readme, line);) {
         if (!line.starts_with("| `") || line.find("` |") == std::string::npos)
             continue;
         const std::string code = line.substr(3, line.find("` |") - 3);
         if (code.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") == std::string::npos) {
-            EXPECT_TRUE(documented.insert(code).second) << code << " is listed twice";
+            EXPECT_TRUE(documented.emplace(code, line).second) << code << " is listed twice";
         }
     }
-    std::set<std::string> codes;
-    for (const autorun::check::FindingCode& code : autorun::check::FindingCodes())
-        codes.insert(code.code);
-    EXPECT_EQ(documented, codes);
+    std::map<std::string, std::string> catalogue;
+    for (const autorun::check::FindingCode& code : autorun::check::FindingCodes()) {
+        std::string severities;
+        for (const autorun::check::Severity severity : code.severities)
+            severities += (severities.empty() ? "" : " or ") +
+                          std::string(autorun::check::SeverityName(severity));
+        ASSERT_NE(code.summary, nullptr) << code.code;
+        catalogue[code.code] =
+            "| `" + std::string(code.code) + "` | " + severities + " | " + code.summary + " |";
+    }
+    EXPECT_EQ(documented, catalogue);
 }
 
 } // namespace
