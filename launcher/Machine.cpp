@@ -7,8 +7,8 @@ namespace {
 typedef BOOL(WINAPI* IsWow64ProcessCall)(HANDLE process, BOOL* wow64);
 typedef BOOL(WINAPI* IsWow64Process2Call)(HANDLE process, USHORT* processMachine,
                                           USHORT* nativeMachine);
-/// The attributes are an enumeration of int's size, of which one bit matters here.
-typedef HRESULT(WINAPI* GetMachineTypeAttributesCall)(USHORT machine, int* attributes);
+typedef HRESULT(WINAPI* GetMachineTypeAttributesCall)(USHORT machine,
+                                                      MACHINE_ATTRIBUTES* attributes);
 
 /// The machine's code runs in user mode: its programs start.
 constexpr int kUserEnabled = 0x1;
@@ -78,10 +78,10 @@ Machine NativeMachine()
         if (nativeMachine == kMachineArm64) {
             const auto getMachineTypeAttributes =
                 Kernel32Call<GetMachineTypeAttributesCall>(kernel32, "GetMachineTypeAttributes");
-            int attributes = 0;
+            MACHINE_ATTRIBUTES attributes = static_cast<MACHINE_ATTRIBUTES>(0);
             runsX64 = getMachineTypeAttributes != nullptr &&
                       getMachineTypeAttributes(kMachineAmd64, &attributes) == S_OK &&
-                      (attributes & kUserEnabled) != 0;
+                      (static_cast<int>(attributes) & kUserEnabled) != 0;
         }
         return MachineOf(nativeMachine, runsX64);
     }
