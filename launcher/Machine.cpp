@@ -22,7 +22,8 @@ Call Kernel32Call(HMODULE kernel32, const char* name)
     return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(kernel32, name)));
 }
 
-bool IsSet(const LaunchSettings& settings, SettingKey key)
+/// Whether the setting has a value: one written without counts as not set.
+bool HasValue(const LaunchSettings& settings, SettingKey key)
 {
     return settings.Value(key)[0] != '\0';
 }
@@ -31,16 +32,17 @@ bool IsSet(const LaunchSettings& settings, SettingKey key)
 
 bool NamesMachineSetups(const LaunchSettings& settings)
 {
-    return IsSet(settings, SettingKey::SetupNameX64) || IsSet(settings, SettingKey::SetupNameArm64);
+    return HasValue(settings, SettingKey::SetupNameX64) ||
+           HasValue(settings, SettingKey::SetupNameArm64);
 }
 
 SettingKey SetupFor(const LaunchSettings& settings, Machine machine)
 {
-    const bool x64 = IsSet(settings, SettingKey::SetupNameX64);
+    const bool x64 = HasValue(settings, SettingKey::SetupNameX64);
     switch (machine) {
     case Machine::Arm64:
     case Machine::Arm64WithoutX64:
-        if (IsSet(settings, SettingKey::SetupNameArm64)) {
+        if (HasValue(settings, SettingKey::SetupNameArm64)) {
             return SettingKey::SetupNameArm64;
         }
         return x64 && machine == Machine::Arm64 ? SettingKey::SetupNameX64 : SettingKey::SetupName;
