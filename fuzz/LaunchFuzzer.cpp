@@ -15,6 +15,11 @@
 ///   byte 7      the third value: 1 it exists, 2 it ends in a zero byte, 4 it is a REG_DWORD
 ///               (else REG_SZ)
 ///   bytes 8-9   its length, 16-bit little-endian, taken modulo 301
+///   byte 10     the machine and the launcher's folder: bits 0-1 the native machine (x86,
+///               x64, ARM64, 32-bit ARM), 4 x64 programs do not run on ARM64, 8 kernel32 has
+///               no IsWow64Process2, 16 nor GetMachineTypeAttributes, 32 the file is in the
+///               launcher's own folder and not in the current one, 64 the launcher's path
+///               fills GetModuleFileNameW's buffer, unterminated as Windows XP leaves it
 ///   then        the three values' bytes, and the rest is the text of "autorun.inf"
 /// The first registry query gets the first value, the second query the second, the third
 /// the third.
@@ -27,6 +32,7 @@
 #include <shellapi.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -51,6 +57,10 @@ const HANDLE kProcess = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7010))
 const HANDLE kThread = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7020));
 
 const HKEY kProductKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x5150));
+const HMODULE kKernel32 = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x7b000000));
+const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+
+constexpr USHORT kNativeMachines[] = {0x014C, 0x8664, 0xAA64, 0x01C4};
 
 struct FakeValue {
     bool exists = false;
@@ -80,6 +90,18 @@ struct Run {
     std::vector<std::u16string> shellParameters;
     bool shellAfterElevationFailure = true;
     DWORD lastError = ERROR_SUCCESS;
+
+    /// The machine this input plays, and what the launcher asked of it.
+    USHORT nativeMachine = 0x014C;
+    bool x64Emulation = true;
+    bool hasIsWow64Process2 = true;
+    bool hasMachineTypeAttributes = true;
+    int machineQuestions = 0; ///< IsWow64Process2 and IsWow64Process calls
+    /// The launcher's own folder, and whether its name fills the buffer.
+    bool fileInOwnFolder = false;
+    bool moduleNameCut = false;
+    int moduleNameQuestions = 0;
+    std::vector<std::u16string> directoriesEntered;
 };
 
 Run* gRun = nullptr;
@@ -109,11 +131,48 @@ std::u16string TextArgument(const WCHAR* text, const char* what)
 int gHomeDirectory = -1;
 int gWorkDirectory = -1;
 std::string gWorkPath;
+/// The launcher's own folder, inside the working directory.
+std::string gOwnPath;
 
 void RemoveWorkDirectory()
 {
+    unlink((gOwnPath + "/autorun.inf").c_str());
+    rmdir(gOwnPath.c_str());
     unlink((gWorkPath + "/autorun.inf").c_str());
     rmdir(gWorkPath.c_str());
+}
+
+/// The machine the launcher must have seen, by the documented rule: IsWow64Process2's native
+/// machine where kernel32 has it, an ARM64 one running x64 programs only when
+/// GetMachineTypeAttributes says so; else IsWow64Process, whose yes means x64.
+enum class SeenMachine { X86, X64, Arm64, Arm64WithoutX64 };
+
+SeenMachine ExpectedMachine(const Run& run)
+{
+    if (!run.hasIsWow64Process2)
+        return run.nativeMachine != 0x014C ? SeenMachine::X64 : SeenMachine::X86;
+    switch (run.nativeMachine) {
+    case 0x8664:
+        return SeenMachine::X64;
+    case 0xAA64:
+        return run.hasMachineTypeAttributes && run.x64Emulation ? SeenMachine::Arm64
+                                                                : SeenMachine::Arm64WithoutX64;
+    default:
+        return SeenMachine::X86;
+    }
+}
+
+/// The setup's command line for the machine: ARM64 takes SetupNameArm64=, else SetupNameX64=
+/// where x64 programs run, else SetupName=; x64 takes SetupNameX64=, else SetupName=.
+const std::u16string& ExpectedSetup(SeenMachine machine, const std::u16string& any,
+                                    const std::u16string& x64, const std::u16string& arm64)
+{
+    const bool onArm64 = machine == SeenMachine::Arm64 || machine == SeenMachine::Arm64WithoutX64;
+    if (onArm64 && !arm64.empty())
+        return arm64;
+    if ((machine == SeenMachine::X64 || machine == SeenMachine::Arm64) && !x64.empty())
+        return x64;
+    return any;
 }
 
 std::uint16_t Little16(const std::uint8_t* bytes)
@@ -209,8 +268,18 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
               (run.started.size() == 1 && !run.needsElevation && !run.otherFailure ? 2 : 0),
           "the started program's handles were not closed, or closed when there were none");
 
-    if (!hasFile) {
-        Check(run.opens == 0 && run.started.empty(), "acted without an autorun.inf");
+    // The launcher looks in its own folder only when the current one has no file, and
+    // enters it only when its name came whole.
+    const bool readsOwnFolder = !hasFile || run.fileInOwnFolder;
+    Check(run.moduleNameQuestions == (readsOwnFolder ? 1 : 0),
+          "asked for its own name when the current folder had the file, or not once");
+    const std::u16string ownFolder(gOwnPath.begin(), gOwnPath.end());
+    Check(run.directoriesEntered.size() == (readsOwnFolder && !run.moduleNameCut ? 1u : 0u) &&
+              (run.directoriesEntered.empty() || run.directoriesEntered[0] == ownFolder + u'/'),
+          "entered another folder than its own, or a folder from a name cut short");
+    if (!hasFile || (run.fileInOwnFolder && run.moduleNameCut)) {
+        Check(run.opens == 0 && run.started.empty() && run.machineQuestions == 0,
+              "acted without an autorun.inf");
         return;
     }
     const kova::fuzz::ExpectedText read = kova::fuzz::ReadExpectedText(text, kMaxRead);
@@ -219,7 +288,19 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
         setting[i] =
             kova::fuzz::Utf16(kova::fuzz::ExpectedSetting(read.text, kova::fuzz::kSettingKeys[i]));
     const auto& [appReg, appKey, autoStart, autoStartValueName, autoStartValue, appPathValueName,
-                 setupName, appRegistryView, appVersion, appVersionValueName] = setting;
+                 setupAny, appRegistryView, appVersion, appVersionValueName, setupX64, setupArm64] =
+        setting;
+    // The machine is asked only when the file names a setup for one, and a setup is due.
+    const bool namesMachine = !setupX64.empty() || !setupArm64.empty();
+    const std::u16string& setupName =
+        namesMachine ? ExpectedSetup(ExpectedMachine(run), setupAny, setupX64, setupArm64)
+                     : setupAny;
+    const auto checkMachineAsked = [&](bool setupDue) {
+        const bool asks = setupDue && namesMachine;
+        Check(run.machineQuestions == (asks ? 1 : 0),
+              asks ? "did not ask the machine once for the setup"
+                   : "asked the machine when no setup for one was due");
+    };
 
     Check(run.opens == 1, "the key was not opened exactly once");
     Check(run.openedRoot == ExpectedRoot(appReg), "wrong registry root");
@@ -230,6 +311,7 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
     Check(run.openedAccess == (KEY_QUERY_VALUE | view), "wrong access");
 
     if (run.openStatus != ERROR_SUCCESS) {
+        checkMachineAsked(true);
         Check(run.queried.empty() && run.closes == 0, "used a key that did not open");
         if (setupName.empty())
             Check(run.started.empty(), "started something with no setup program named");
@@ -259,7 +341,9 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
                 static_cast<std::uint64_t>(static_cast<std::uint8_t>(value.bytes[3])) << 24};
         else if (seen.ok)
             installed = kova::fuzz::ExpectedVersion(Ascii(seen.text));
-        if (installed && kova::fuzz::ExpectedOrder(*installed, *disc) < 0 && !setupName.empty()) {
+        const bool older = installed && kova::fuzz::ExpectedOrder(*installed, *disc) < 0;
+        checkMachineAsked(older);
+        if (older && !setupName.empty()) {
             Check(run.queried.size() == 1 && run.queried[0] == appVersionValueName,
                   "an upgrade asked for more than the installed version");
             Check(run.started.size() == 1 && run.started[0] == setupName,
@@ -267,6 +351,8 @@ void CheckDecision(const Run& run, std::string_view text, bool hasFile)
             return;
         }
     }
+    if (!kova::fuzz::ExpectedVersion(Ascii(appVersion)))
+        checkMachineAsked(false);
     bool wanted = !autoStart.empty();
     if (!wanted) {
         queries.push_back(autoStartValueName);
@@ -448,6 +534,95 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int leng
     return static_cast<int>(wide.size() + 1);
 }
 
+// The machine, and the launcher's own file: kernel32's calls that not every Windows has are
+// found by name, as the launcher must look them up.
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
+{
+    Check(moduleName != nullptr && std::string_view(moduleName) == "kernel32.dll",
+          "GetModuleHandleA for another module than kernel32");
+    return kKernel32;
+}
+
+HANDLE WINAPI GetCurrentProcess(void)
+{
+    return kCurrentProcess;
+}
+
+BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process)
+{
+    Check(gRun != nullptr && process == kCurrentProcess && wow64Process != nullptr,
+          "bad IsWow64Process arguments");
+    ++gRun->machineQuestions;
+    *wow64Process = gRun->nativeMachine != 0x014C;
+    return TRUE;
+}
+
+BOOL WINAPI IsWow64Process2(HANDLE process, USHORT* processMachine, USHORT* nativeMachine)
+{
+    Check(gRun != nullptr && gRun->hasIsWow64Process2 && process == kCurrentProcess &&
+              processMachine != nullptr && nativeMachine != nullptr,
+          "bad IsWow64Process2 arguments");
+    ++gRun->machineQuestions;
+    *processMachine = gRun->nativeMachine != 0x014C ? 0x014C : 0;
+    *nativeMachine = gRun->nativeMachine;
+    return TRUE;
+}
+
+HRESULT WINAPI GetMachineTypeAttributes(USHORT machine, MACHINE_ATTRIBUTES* attributes)
+{
+    Check(gRun != nullptr && gRun->hasMachineTypeAttributes && attributes != nullptr,
+          "bad GetMachineTypeAttributes arguments");
+    const bool runs = machine == 0x014C || machine == gRun->nativeMachine ||
+                      (machine == 0x8664 && gRun->nativeMachine == 0xAA64 && gRun->x64Emulation);
+    *attributes = static_cast<MACHINE_ATTRIBUTES>(runs ? UserEnabled : 0);
+    return S_OK;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
+{
+    Check(gRun != nullptr && module == kKernel32 && name != nullptr,
+          "GetProcAddress outside kernel32");
+    const std::string_view wanted(name);
+    const auto exported = [](auto* function) {
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+    };
+    if (wanted == "IsWow64Process")
+        return exported(&IsWow64Process);
+    if (wanted == "IsWow64Process2" && gRun->hasIsWow64Process2)
+        return exported(&IsWow64Process2);
+    if (wanted == "GetMachineTypeAttributes" && gRun->hasMachineTypeAttributes)
+        return exported(&GetMachineTypeAttributes);
+    Check(wanted == "IsWow64Process2" || wanted == "GetMachineTypeAttributes",
+          "GetProcAddress for a call the launcher does not make");
+    return nullptr;
+}
+
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
+{
+    Check(gRun != nullptr && module == nullptr && fileName != nullptr && size > 0,
+          "bad GetModuleFileNameW arguments");
+    ++gRun->moduleNameQuestions;
+    if (gRun->moduleNameCut) {
+        // Windows XP fills the buffer and leaves the name unterminated.
+        for (DWORD i = 0; i < size; ++i)
+            fileName[i] = 'A';
+        return size;
+    }
+    const std::string path = gOwnPath + "/autorun.exe";
+    Check(path.size() < size, "the launcher's path does not fit its own buffer");
+    for (std::size_t i = 0; i <= path.size(); ++i)
+        fileName[i] = static_cast<unsigned char>(path.c_str()[i]);
+    return static_cast<DWORD>(path.size());
+}
+
+BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName)
+{
+    Check(gRun != nullptr, "SetCurrentDirectoryW outside a run");
+    gRun->directoriesEntered.push_back(TextArgument(pathName, "SetCurrentDirectoryW: bad path"));
+    const std::u16string& path = gRun->directoriesEntered.back();
+    return chdir(std::string(path.begin(), path.end()).c_str()) == 0;
+}
+
 // --- libFuzzer's entry points ------------------------------------------------------------
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -466,13 +641,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     gWorkDirectory = open(gWorkPath.c_str(), O_RDONLY | O_DIRECTORY);
     if (gWorkDirectory < 0)
         Fail("cannot open the working directory");
+    gOwnPath = gWorkPath + "/own";
+    if (mkdir(gOwnPath.c_str(), 0700) != 0)
+        Fail("cannot make the launcher's folder");
     std::atexit(RemoveWorkDirectory);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::uint8_t header[10] = {};
+    std::uint8_t header[11] = {};
     const std::size_t headerSize = size < sizeof header ? size : sizeof header;
     std::memcpy(header, data, headerSize);
     std::string_view rest(reinterpret_cast<const char*>(data) + headerSize, size - headerSize);
@@ -498,16 +676,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool hasFile = (header[0] & 32) == 0;
     run.needsElevation = (header[0] & 64) != 0;
     run.otherFailure = (header[0] & 128) != 0 && !run.needsElevation;
+    run.nativeMachine = kNativeMachines[header[10] & 3];
+    run.x64Emulation = (header[10] & 4) == 0;
+    run.hasIsWow64Process2 = (header[10] & 8) == 0;
+    run.hasMachineTypeAttributes = (header[10] & 16) == 0;
+    run.fileInOwnFolder = (header[10] & 32) != 0;
+    run.moduleNameCut = (header[10] & 64) != 0;
 
     if (fchdir(gWorkDirectory) != 0)
         Fail("cannot enter the working directory");
+    // The file stands in the current folder, or only in the launcher's own, or nowhere.
+    const std::string here = "autorun.inf";
+    const std::string own = gOwnPath + "/autorun.inf";
+    unlink(here.c_str());
+    unlink(own.c_str());
     if (hasFile) {
-        std::FILE* file = std::fopen("autorun.inf", "wb");
+        std::FILE* file = std::fopen((run.fileInOwnFolder ? own : here).c_str(), "wb");
         Check(file != nullptr, "cannot write autorun.inf");
         Check(std::fwrite(rest.data(), 1, rest.size(), file) == rest.size(), "short write");
         std::fclose(file);
-    } else {
-        unlink("autorun.inf");
     }
     gRun = &run;
     kova::XGAppCore* core = StartApplication();

@@ -11,11 +11,11 @@
 namespace kova::fuzz {
 
 /// The keys, in the order the launcher looks them up.
-constexpr std::array<const char*, 10> kSettingKeys = {
+constexpr std::array<const char*, 12> kSettingKeys = {
     "AppRegistry=",         "AppKey=",          "AutoStart=",
     "AutoStartValueName=",  "AutoStartValue=",  "AppPathValueName=",
     "SetupName=",           "AppRegistryView=", "AppVersion=",
-    "AppVersionValueName=",
+    "AppVersionValueName=", "SetupNameX64=",    "SetupNameArm64=",
 };
 
 /// The most characters a setting keeps.

@@ -73,6 +73,17 @@ void ReadInstalledVersion(const LaunchQuery& query, Version& version)
     ParseVersion(text, version);
 }
 
+/// Chooses the setup program for this machine, asking Windows what it runs on only when the
+/// file names a setup for one machine. True when the chosen setting names a program.
+bool ChooseSetup(const LaunchSettings& settings, LaunchDecision& decision)
+{
+    if (NamesMachineSetups(settings)) {
+        decision.machine = NativeMachine();
+    }
+    decision.setupKey = SetupFor(settings, decision.machine);
+    return settings.Value(decision.setupKey)[0] != '\0';
+}
+
 /// When the disc has a version, asks for the installed one and compares them. True when the
 /// installed version is older and a setup program is named to upgrade it; in every other
 /// case the launch goes on as without a version.
@@ -96,13 +107,13 @@ bool Upgrades(const LaunchSettings& settings, LaunchDecision& decision, HKEY ske
     versions.cause = VersionCause::Compared;
     const int order = CompareVersions(versions.installed, versions.disc);
     versions.order = static_cast<VersionOrder>(static_cast<int>(VersionOrder::Equal) + order);
-    return versions.order == VersionOrder::Older && settings.setupName[0] != '\0';
+    return versions.order == VersionOrder::Older && ChooseSetup(settings, decision);
 }
 
 void Decide(const LaunchSettings& settings, LaunchDecision& decision, HKEY skey)
 {
     if (decision.openStatus != ERROR_SUCCESS) {
-        const bool named = settings.setupName[0] != '\0';
+        const bool named = ChooseSetup(settings, decision);
         decision.action = named ? LaunchAction::Setup : LaunchAction::Nothing;
         decision.reason = named ? LaunchReason::SetupKeyClosed : LaunchReason::NoSetupKeyClosed;
         decision.commandSource = named ? CommandSource::SetupName : CommandSource::None;
@@ -167,7 +178,7 @@ const WCHAR* CommandLine(const LaunchDecision& decision, const LaunchSettings& s
 {
     switch (decision.commandSource) {
     case CommandSource::SetupName:
-        return settings.Wide(SettingKey::SetupName);
+        return settings.Wide(decision.setupKey);
     case CommandSource::AppPath:
         return decision.Query(QueryRole::AppPath)->data;
     case CommandSource::None:
@@ -179,6 +190,8 @@ const WCHAR* CommandLine(const LaunchDecision& decision, const LaunchSettings& s
 void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, LaunchStart start)
 {
     std::memset(&decision, 0, sizeof decision);
+    decision.setupKey = SettingKey::SetupName;
+    decision.machine = Machine::NotAsked;
     decision.root = RegistryRoot(settings.appReg);
     decision.access = RegistryAccess(settings.appRegistryView);
     // Until the key opens and the installed version is asked for, the cause is the disc's.

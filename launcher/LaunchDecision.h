@@ -6,6 +6,7 @@
 #define KOVA_LAUNCHER_LAUNCHDECISION_H
 
 #include "launcher/LaunchSettings.h"
+#include "launcher/Machine.h"
 #include "launcher/ParseVersion.h"
 
 #include <windows.h>
@@ -71,7 +72,7 @@ enum class LaunchReason {
 /// Where the command line handed to the start comes from.
 enum class CommandSource {
     None,      ///< nothing starts
-    SetupName, ///< the setting "SetupName="
+    SetupName, ///< a setup setting: the one LaunchDecision::setupKey names
     AppPath,   ///< the data of the program-path query
 };
 
@@ -113,12 +114,20 @@ struct LaunchDecision {
     LaunchAction action;
     LaunchReason reason;
     CommandSource commandSource;
+    /// The setting that names the setup program for this machine ("SetupName=",
+    /// "SetupNameX64=" or "SetupNameArm64=", by SetupFor), once the decision came to a setup:
+    /// the key did not open, or the installed version is older. "SetupName=" before that.
+    SettingKey setupKey;
+    /// What Windows said it runs on, when the setup was chosen and the file names a setup
+    /// for one machine; NotAsked otherwise.
+    Machine machine;
 
     /// The query made for `role`, or null when it was not made.
     const LaunchQuery* Query(QueryRole role) const;
 };
 
-/// The exact text handed to the start, or null: the setup name or the program-path data.
+/// The exact text handed to the start, or null: the chosen setup setting's value or the
+/// program-path data.
 const WCHAR* CommandLine(const LaunchDecision& decision, const LaunchSettings& settings);
 
 /// Starts a program (or, for the checker, only notes what would start).
@@ -126,7 +135,8 @@ using LaunchStart = void (*)(const WCHAR* commandLine);
 
 /// Opens the product's key, asks for the values and calls `start` with the command line to
 /// start, if any, while the key is still open; then closes the key. Everything it learns
-/// goes into `decision`.
+/// goes into `decision`. Windows is asked what machine it runs on only when a setup is due
+/// and the file names a setup for one machine (NamesMachineSetups).
 void DecideLaunch(const LaunchSettings& settings, LaunchDecision& decision, LaunchStart start);
 
 } // namespace autorun

@@ -13,6 +13,8 @@ const LaunchKey kLaunchKeys[kSettingKeyCount] = {
     {SettingKey::AppRegistryView, "AppRegistryView=", &LaunchSettings::appRegistryView},
     {SettingKey::AppVersion, "AppVersion=", &LaunchSettings::appVersion},
     {SettingKey::AppVersionValueName, "AppVersionValueName=", &LaunchSettings::appVersionValueName},
+    {SettingKey::SetupNameX64, "SetupNameX64=", &LaunchSettings::setupNameX64},
+    {SettingKey::SetupNameArm64, "SetupNameArm64=", &LaunchSettings::setupNameArm64},
 };
 
 const LaunchKey& KeyOf(SettingKey key)

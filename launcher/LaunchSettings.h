@@ -19,8 +19,8 @@ constexpr std::size_t kMaxWideLength = 2 * kMaxValueLength;
 /// One setting's text as Windows' wide calls take it, terminated.
 using WideValue = WCHAR[kMaxWideLength + 1];
 
-/// The keys in the order they are looked up; the registry view and the version come after
-/// the others.
+/// The keys in the order they are looked up; the registry view, the version and the setups
+/// for one machine come after the others, so that the first keys' order never changed.
 enum class SettingKey {
     AppRegistry,
     AppKey,
@@ -32,8 +32,10 @@ enum class SettingKey {
     AppRegistryView,
     AppVersion,
     AppVersionValueName,
+    SetupNameX64,
+    SetupNameArm64,
 };
-constexpr int kSettingKeyCount = 10;
+constexpr int kSettingKeyCount = 12;
 
 /// Where a key's first occurrence begins in the text: its byte offset, or kNotFound.
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
@@ -49,6 +51,8 @@ struct LaunchSettings {
     SettingValue appRegistryView;
     SettingValue appVersion;
     SettingValue appVersionValueName;
+    SettingValue setupNameX64;
+    SettingValue setupNameArm64;
     /// For each key, in the order of SettingKey, where the search found it.
     std::size_t offsets[kSettingKeyCount];
     /// How the text was encoded, which decides how a value becomes UTF-16.

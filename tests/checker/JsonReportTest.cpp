@@ -33,7 +33,7 @@ TEST(JsonReport, HoldsTheWholeDecision)
     EXPECT_EQ(report["file"]["bytesRead"], 101);
     EXPECT_EQ(report["file"]["bytesSeen"], 101);
     EXPECT_EQ(report["file"]["encoding"], "ansi");
-    ASSERT_EQ(report["settings"].size(), 10u);
+    ASSERT_EQ(report["settings"].size(), 12u);
     EXPECT_EQ(report["settings"]["AppKey"]["value"], "Software\\KovaTest\\Soci\u00E9t\u00E9");
     EXPECT_EQ(report["settings"]["AppKey"]["line"], 2);
     EXPECT_TRUE(report["settings"]["AutoStart"]["value"].is_null());
@@ -126,7 +126,7 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
     EXPECT_EQ(report["file"]["found"], false);
     EXPECT_TRUE(report["file"]["size"].is_null());
     EXPECT_TRUE(report["registry"].is_null());
-    ASSERT_EQ(report["settings"].size(), 10u);
+    ASSERT_EQ(report["settings"].size(), 12u);
     for (const auto& [name, setting] : report["settings"].items())
         EXPECT_TRUE(setting["value"].is_null()) << name;
     EXPECT_EQ(report["decision"]["action"], "nothing");

@@ -32,8 +32,8 @@ TEST(SampleInf, EverySettingIsFoundOnItsOwnLine)
     ASSERT_FALSE(text.empty());
     // AutoStart= is left out: it would start the installed program without asking the
     // registry, which a sample should not do; AppRegistryView= too: only a disc whose
-    // product's installer is a 64-bit program needs it; and the version keys, whose values
-    // only the disc's author can know.
+    // product's installer is a 64-bit program needs it; and the version keys and the setups
+    // for one machine, whose values only the disc's author can know.
     const struct {
         const char* key;
         bool present;
@@ -41,7 +41,8 @@ TEST(SampleInf, EverySettingIsFoundOnItsOwnLine)
                     {"AutoStart=", false},     {"AutoStartValueName=", true},
                     {"AutoStartValue=", true}, {"AppPathValueName=", true},
                     {"SetupName=", true},      {"AppRegistryView=", false},
-                    {"AppVersion=", false},    {"AppVersionValueName=", false}};
+                    {"AppVersion=", false},    {"AppVersionValueName=", false},
+                    {"SetupNameX64=", false},  {"SetupNameArm64=", false}};
     for (const auto& setting : settings) {
         const char* found = std::strstr(text.c_str(), setting.key);
         if (!setting.present) {

@@ -24,6 +24,12 @@ backend_prepare_registry() {
     export KOVA_WINDOWS64=${launcher_bits:-64}
     [ -z "$registry_view" ] || export KOVA_REGISTRY_VIEW="$registry_view"
   fi
+  # The machine Windows runs on, and the calls its kernel32 lacks.
+  case "$native_machine" in
+    arm64-without-x64) export KOVA_NATIVE_MACHINE=arm64 KOVA_X64_EMULATION=0 ;;
+    ?*) export KOVA_NATIVE_MACHINE="$native_machine" ;;
+  esac
+  [ -z "$kernel32_without" ] || export KOVA_KERNEL32_WITHOUT="$kernel32_without"
   if [ -f "$scenario/elevated" ]; then
     KOVA_NEEDS_ELEVATION=$(tr -d '\r' <"$scenario/elevated" | paste -sd ';') ||
       fail "could not read elevated"
@@ -35,7 +41,7 @@ backend_run_launcher() {
   # Every program the launcher starts inherits the launcher's output, here a pipe to cat:
   # cat ends only once the launcher and everything it started have closed it, so when
   # the pipeline is over every start, expected or not, has been recorded.
-  (cd "$disc" && KOVA_RELAY="$top/calls.txt" "${memcheck[@]}" "./$launcher_name" </dev/null) | cat >&2
+  (cd "$start_folder" && KOVA_RELAY="$top/calls.txt" "${memcheck[@]}" "$launcher_path" </dev/null) | cat >&2
   local status=${PIPESTATUS[0]}
   [ "$status" -ne 97 ] || [ ${#memcheck[@]} -eq 0 ] || fail "memcheck reported errors (above)"
   return "$status"
@@ -45,11 +51,15 @@ backend_run_launcher() {
 backend_wait_until_done() { :; }
 
 backend_launcher_calls() {
-  # The launcher records first; the programs it started record under their own IDs.
-  local launcher_id
+  # The launcher records first; the programs it started record under their own IDs. The
+  # run's folder shows as RUN, and the length of the launcher's own path, which depends on
+  # it, as LENGTH.
+  local launcher_id run
   launcher_id=$(head -n 1 "$top/calls.txt" | cut -d: -f1)
   [ -n "$launcher_id" ] || fail "the launcher left no record of calls"
-  sed -n "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|CreateProcessW(.*\|ShellExecuteW(.*\|Set[A-Za-z]*Dll[A-Za-z]*(.*\|Set[A-Za-z]*ErrorMode(.*\)$/\1/p" \
+  run=$(realpath -e "$top") || fail "no run folder"
+  sed -n -e "s/^$launcher_id:\(Reg[A-Za-z]*(.*\|CreateProcessW(.*\|ShellExecuteW(.*\|Set[A-Za-z]*Dll[A-Za-z]*(.*\|Set[A-Za-z]*ErrorMode(.*\|IsWow64Process[0-9]*(.*\|GetMachineTypeAttributes(.*\|GetModuleFileNameW(.*\|SetCurrentDirectoryW(.*\)$/\1/" \
+    -e T -e "s|$run/|RUN/|g" -e 's/^\(GetModuleFileNameW(.*\) = 0x[0-9a-f]*$/\1 = LENGTH/' -e p \
     "$top/calls.txt" >"$1" ||
     fail "could not read the record of calls"
 }
@@ -57,7 +67,7 @@ backend_launcher_calls() {
 backend_calls() { echo "$top/calls.txt"; }
 
 backend_run_checker() {
-  (cd "$disc" && "$checker" --json . </dev/null >"$report")
+  (cd "$check_folder" && "$checker" --json . </dev/null >"$report")
 }
 
 backend_cleanup() { :; }

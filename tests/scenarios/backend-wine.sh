@@ -12,6 +12,14 @@ backend_setup() {
   if [ -n "$launcher_bits$registry_view" ] && [ "${WINEARCH:-win32}" != win64 ]; then
     skip "needs a 64-bit Wine prefix (registry views)"
   fi
+  # Wine plays the machine its prefix is: x86 in a 32-bit one, x64 in a 64-bit one (a
+  # 32-bit launcher there runs under WoW64), never ARM64; and its kernel32 lacks nothing.
+  case "$native_machine" in
+    arm64*) skip "Wine plays no ARM64 Windows" ;;
+    x86) [ "${WINEARCH:-win32}" = win32 ] || skip "a 64-bit Wine prefix is x64 Windows" ;;
+    x64) [ "${WINEARCH:-win32}" = win64 ] || skip "needs a 64-bit Wine prefix (x64 Windows)" ;;
+  esac
+  [ -z "$kernel32_without" ] || skip "Wine's kernel32 cannot leave out a call"
   [ -n "${WINEPREFIX:-}" ] || fail "WINEPREFIX must name the build's Wine prefix"
   # shellcheck source=../../scripts/wine-env.sh
   . "$here/../../scripts/wine-env.sh" || fail "could not read scripts/wine-env.sh"
@@ -71,7 +79,7 @@ backend_run_launcher() {
   fi
   # Wine's relay trace shows the command line the launcher hands to Windows (the prefix
   # lets it show only the calls that start programs).
-  (cd "$disc" && env "${planted[@]}" WINEDEBUG=+relay "$kova_wine" "./$launcher_name" \
+  (cd "$start_folder" && env "${planted[@]}" WINEDEBUG=+relay "$kova_wine" "$launcher_path" \
      </dev/null >/dev/null 2>"$top/relay.txt")
 }
 
@@ -109,13 +117,14 @@ wine_starts() {
   echo "$starts"
 }
 
-# The complete lines of a record file (none while it is not there).
+# The complete lines of the started programs' record files, in every folder where one may
+# have started (none while they are not there).
 wine_records() {
-  if [ -f "$1" ]; then
-    tr -cd '\n' <"$1" | wc -c
-  else
-    echo 0
-  fi
+  local folder lines=0
+  for folder in "${record_folders[@]}"; do
+    [ ! -f "$folder/started.txt" ] || lines=$((lines + $(tr -cd '\n' <"$folder/started.txt" | wc -c)))
+  done
+  echo "$lines"
 }
 
 backend_wait_until_done() {
@@ -126,12 +135,12 @@ backend_wait_until_done() {
   # starts. The recording program writes "tails.txt" first.
   local starts recorded deadline=$((SECONDS + wine_start_timeout))
   starts=$(wine_starts)
-  recorded=$(wine_records "$disc/started.txt")
+  recorded=$(wine_records)
   while [ "$recorded" -lt "$starts" ]; do
     [ "$SECONDS" -lt "$deadline" ] ||
       fail "the launcher started $starts program(s), of which $recorded recorded a start within ${wine_start_timeout} s"
     sleep 0.1
-    recorded=$(wine_records "$disc/started.txt")
+    recorded=$(wine_records)
   done
 }
 
@@ -141,7 +150,7 @@ backend_launcher_calls() { return 1; }
 backend_calls() { echo "$top/relay.txt"; }
 
 backend_run_checker() {
-  (cd "$disc" && "$kova_wine" "$checker" --json . </dev/null >"$report" 2>/dev/null)
+  (cd "$check_folder" && "$kova_wine" "$checker" --json . </dev/null >"$report" 2>/dev/null)
 }
 
 backend_cleanup() {

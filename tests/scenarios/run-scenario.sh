@@ -10,14 +10,16 @@
 #   backend_setup             the run's environment; may swap $launcher and $checker for
 #                             others, or skip the scenario
 #   backend_prepare_registry  makes registry.reg, or no registry, the one the programs read
-#   backend_run_launcher      runs the launcher in the disc folder; returns its exit status
+#   backend_run_launcher      runs the launcher ($launcher_path) in $start_folder, the disc
+#                             unless the scenario starts it elsewhere; returns its exit status
 #   backend_wait_until_done   returns once every program the launcher started has
 #                             recorded its start
 #   backend_launcher_calls F  writes the launcher's registry calls and starts to F, as
 #                             expected-calls lists them; returns 1 where none are recorded
 #   backend_calls             prints the record of calls check-decision.py reads
-#   backend_run_checker       runs autorun-check --json in the disc folder into $report;
-#                             returns its exit status
+#   backend_run_checker       runs autorun-check --json in $check_folder (the folder whose
+#                             autorun.inf the launcher reads) into $report; returns its
+#                             exit status
 #   backend_cleanup           undoes what the run changed outside its own folder
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) || exit 1
@@ -49,8 +51,18 @@ resolve recorder "$4"
 setting() { [ -f "$scenario/$1" ] && head -n 1 "$scenario/$1" | tr -d '\r'; }
 launcher_bits=$(setting launcher-bits)
 registry_view=$(setting registry-view)
+native_machine=$(setting native-machine)
+kernel32_without=$(setting kernel32-without)
+start_in=$(setting start-in)
 case "$launcher_bits" in ''|32|64) ;; *) fail "launcher-bits must be 32 or 64" ;; esac
 case "$registry_view" in ''|32|64) ;; *) fail "registry-view must be 32 or 64" ;; esac
+case "$native_machine" in
+  ''|x86|x64|arm64|arm64-without-x64) ;;
+  *) fail "native-machine must be x86, x64, arm64 or arm64-without-x64" ;;
+esac
+case "$start_in" in
+  /*|*..*|.|./*) fail "start-in must name a new folder below the run's folder" ;;
+esac
 
 case "$mode" in
   posix)
@@ -79,6 +91,24 @@ trap cleanup EXIT
 mkdir "$disc" || fail "could not make the disc folder"
 launcher_name=$(basename "$launcher")
 cp "$launcher" "$disc/$launcher_name" || fail "could not copy the launcher"
+# Where the launcher starts: from the disc, as AutoPlay starts it, or from a folder of the
+# run outside the disc (start-in), as a person may start it from a prompt or a shortcut,
+# with start-in-files/ copied into it. The checker reads the folder whose autorun.inf the
+# launcher reads; the programs started record their starts in their current directory.
+start_folder=$disc
+launcher_path=./$launcher_name
+if [ -n "$start_in" ]; then
+  start_folder=$top/$start_in
+  launcher_path=$disc/$launcher_name
+  mkdir -p "$start_folder" || fail "could not make the start-in folder"
+  if [ -d "$scenario/start-in-files" ]; then
+    cp -r "$scenario/start-in-files/." "$start_folder/" || fail "could not copy start-in-files"
+  fi
+fi
+check_folder=$disc
+[ ! -e "$start_folder/autorun.inf" ] || check_folder=$start_folder
+record_folders=("$disc")
+[ "$start_folder" = "$disc" ] || record_folders+=("$start_folder")
 if [ -e "$scenario/autorun.inf" ]; then
   cp -r "$scenario/autorun.inf" "$disc/" || fail "could not copy autorun.inf"
 fi
@@ -114,11 +144,23 @@ compare() {
   fi
 }
 compare "$scenario/expected" "$disc/started.txt" "started programs"
+if [ "$start_folder" != "$disc" ]; then
+  expected_start_in=$scenario/expected-start-in
+  [ -f "$expected_start_in" ] || expected_start_in=/dev/null
+  compare "$expected_start_in" "$start_folder/started.txt" \
+    "programs started with the start-in folder as their current directory"
+fi
+# Every start, in whichever folder it was recorded, for the checker's comparison.
+for folder in "${record_folders[@]}"; do
+  cat "$folder/started.txt" 2>/dev/null || :
+done >"$top/all-started.txt" || fail "could not gather the starts"
 # What the launcher starts inherits the error mode it had itself: its own keeps Windows'
 # boxes away from its thread only.
-if grep -v ' errormode=0$' "$disc/errormodes.txt" 2>/dev/null; then
-  fail "a program started with an error mode the launcher set (above)"
-fi
+for folder in "${record_folders[@]}"; do
+  if grep -v ' errormode=0$' "$folder/errormodes.txt" 2>/dev/null; then
+    fail "a program started with an error mode the launcher set (above)"
+  fi
+done
 # The marks a planted DLL left where a process loaded it (tests/release/PlantedDll.cpp).
 if [ -n "${KOVA_PLANTED_MARKS:-}" ]; then
   (cd "$disc" && find . -maxdepth 1 -name '*.dll.in.*' | sed 's|^\./||' | sort) >"$KOVA_PLANTED_MARKS" ||
@@ -137,6 +179,6 @@ if [ -n "$checker" ]; then
   findings=()
   [ -f "$scenario/expected-findings" ] && findings=("$scenario/expected-findings")
   python3 "$here/check-decision.py" "$mode" "$report" "$checker_status" "$(backend_calls)" \
-    "$disc/started.txt" "${findings[@]}" || fail "the checker's decision (above)"
+    "$top/all-started.txt" "${findings[@]}" || fail "the checker's decision (above)"
 fi
 echo "ok $name"

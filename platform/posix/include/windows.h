@@ -15,6 +15,7 @@
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
+typedef unsigned short USHORT;
 typedef std::int32_t LONG;
 typedef std::uint32_t ULONG;
 typedef std::uint32_t DWORD;
@@ -37,6 +38,7 @@ typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
 typedef LONG LSTATUS;
+typedef LONG HRESULT;
 
 // WCHAR is a UTF-16 unit, 16 bits wide as on Windows.
 typedef char16_t WCHAR;
@@ -71,6 +73,7 @@ typedef DWORD REGSAM;
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_TOO_MANY_POSTS 298L
 #define ERROR_MORE_DATA 234L
+#define ERROR_DIRECTORY 267L
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_ELEVATION_REQUIRED 740L
 
@@ -167,6 +170,37 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
 /// kernel32 calls, the only other module the stand-in knows.
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 LPSTR WINAPI GetCommandLineA(void);
+/// The path of the program's own file (NULL or the image's handle), as the host names it
+/// ('/'-separated, UTF-16). A name longer than `size` is cut to `size` - 1 units and
+/// terminated, the result is `size` and the last error ERROR_INSUFFICIENT_BUFFER, as from
+/// Windows Vista on.
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
+
+// --- The machine (kernel32) ------------------------------------------------------------
+// The stand-in plays the machine that KOVA_NATIVE_MACHINE names ("x86", "x64" or "arm64";
+// without it x64 when KOVA_WINDOWS64 is set, else x86), with the process as KOVA_WINDOWS64
+// makes it (a 32-bit one when it is not set on a 64-bit machine). KOVA_X64_EMULATION=0
+// plays an ARM64 Windows that runs no x64 programs.
+typedef BOOL* PBOOL;
+#define S_OK ((HRESULT)0)
+#define E_INVALIDARG ((HRESULT)0x80070057L)
+#define IMAGE_FILE_MACHINE_UNKNOWN 0
+#define IMAGE_FILE_MACHINE_I386 0x014c
+#define IMAGE_FILE_MACHINE_AMD64 0x8664
+#define IMAGE_FILE_MACHINE_ARM64 0xaa64
+
+typedef enum _MACHINE_ATTRIBUTES {
+    UserEnabled = 0x00000001,
+    KernelEnabled = 0x00000002,
+    Wow64Container = 0x00000004,
+} MACHINE_ATTRIBUTES;
+
+/// The pseudo-handle that stands for the calling process: -1, as on Windows.
+HANDLE WINAPI GetCurrentProcess(void);
+/// Only the calling process is known: another handle gets ERROR_INVALID_HANDLE.
+BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process);
+BOOL WINAPI IsWow64Process2(HANDLE process, USHORT* processMachine, USHORT* nativeMachine);
+HRESULT WINAPI GetMachineTypeAttributes(USHORT machine, MACHINE_ATTRIBUTES* attributes);
 
 // --- DLL loading and error modes (kernel32) --------------------------------------------
 typedef INT_PTR(WINAPI* FARPROC)(void);
@@ -209,6 +243,8 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 DWORD WINAPI GetFileAttributesW(LPCWSTR fileName);
+/// Backslashes separate the folders, and each matches whatever its case, as on Windows.
+BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName);
 
 #define MAX_PATH 260
 

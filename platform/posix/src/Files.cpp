@@ -1,4 +1,5 @@
-/// kernel32's file attribute query over the host's file system.
+/// kernel32's file attribute query and the current directory, over the host's file system.
+#include "CallRecord.h"
 #include "CodePage.h"
 #include "FileNames.h"
 
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,4 +51,29 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName)
 DWORD WINAPI GetFileAttributesW(LPCWSTR fileName)
 {
     return Attributes(fileName ? kova::posix::WideToUtf8(fileName) : std::string());
+}
+
+BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName)
+{
+    using namespace kova::posix;
+    BOOL done = FALSE;
+    try {
+        std::string path = pathName ? WideToUtf8(pathName) : std::string();
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const std::optional<std::string> found =
+            path.empty() ? std::nullopt : FindPath(path.starts_with('/') ? "/" : ".", path);
+        if (!found) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        } else if (!IsDirectory(found)) {
+            SetLastError(ERROR_DIRECTORY);
+        } else if (chdir(found->c_str()) != 0) {
+            SetLastError(ERROR_ACCESS_DENIED);
+        } else {
+            done = TRUE;
+        }
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return kova::posix::CallRecord::Returned("SetCurrentDirectoryW", done,
+                                             kova::posix::CallRecord::WideText{pathName});
 }

@@ -68,6 +68,9 @@ FARPROC Find(HMODULE module, LPCSTR name)
         {"SetDefaultDllDirectories", Export(&SetDefaultDllDirectories)},
         {"SetThreadErrorMode", Export(&SetThreadErrorMode)},
         {"GetThreadErrorMode", Export(&GetThreadErrorMode)},
+        {"IsWow64Process", Export(&IsWow64Process)},
+        {"IsWow64Process2", Export(&IsWow64Process2)},
+        {"GetMachineTypeAttributes", Export(&GetMachineTypeAttributes)},
     };
     // NULL stands for the program's own image, which exports nothing.
     if (module != kova::posix::Kernel32Module() || !name) {

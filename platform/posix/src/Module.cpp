@@ -3,14 +3,18 @@
 #include "Module.h"
 
 #include "CallRecord.h"
+#include "CodePage.h"
 #include "FileNames.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string_view>
+#include <unistd.h>
 
 // The linker defines this at the start of the executable image: the ELF header, mapped
 // where the image begins, which is what a Win32 module handle points at too.
@@ -93,6 +97,39 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
     else
         SetLastError(ERROR_MOD_NOT_FOUND);
     return CallRecord::Returned("GetModuleHandleA", module, CallRecord::Text{moduleName});
+}
+
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size)
+{
+    DWORD length = 0;
+    char path[PATH_MAX];
+    const bool image =
+        !module || module == reinterpret_cast<HMODULE>(const_cast<char*>(__ehdr_start));
+    // kernel32 has no file of its own here.
+    const ssize_t read = image ? readlink("/proc/self/exe", path, sizeof path) : 0;
+    if (!image) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+    } else if (read <= 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+    } else {
+        const std::u16string name =
+            Utf8ToWide(std::string_view(path, static_cast<std::size_t>(read)));
+        if (name.size() < size) {
+            length = static_cast<DWORD>(name.size());
+            std::memcpy(fileName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+        } else {
+            // Cut short and terminated, as Windows does it from Vista on.
+            length = size;
+            if (size > 0) {
+                std::memcpy(fileName, name.data(), (size - 1) * sizeof(WCHAR));
+                fileName[size - 1] = 0;
+            }
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        }
+    }
+    return CallRecord::Returned("GetModuleFileNameW", length, module,
+                                CallRecord::WideText{length > 0 && size > 0 ? fileName : nullptr},
+                                size);
 }
 
 LPSTR WINAPI GetCommandLineA(void)

@@ -139,6 +139,10 @@ ProcessKind ReadKind()
         return ProcessKind::Process32;
     if (value && std::strcmp(value, "64") == 0)
         return ProcessKind::Process64;
+    // A 64-bit machine named alone runs the program under WoW64, as a 32-bit one.
+    const char* const machine = std::getenv("KOVA_NATIVE_MACHINE");
+    if (machine && (std::strcmp(machine, "x64") == 0 || std::strcmp(machine, "arm64") == 0))
+        return ProcessKind::Process32;
     return ProcessKind::OneView;
 }
 

@@ -16,10 +16,12 @@ enum class ProcessKind {
 };
 
 /// The process's kind: KOVA_WINDOWS64 names its width on 64-bit Windows ("32" or "64");
-/// without it, 32-bit Windows. Read on first use; a process keeps its kind.
+/// without it, a 32-bit program when KOVA_NATIVE_MACHINE names a 64-bit machine ("x64",
+/// "arm64"), else 32-bit Windows. Read on first use; a process keeps its kind.
 ProcessKind CurrentProcessKind();
 
-/// Reads KOVA_WINDOWS64 again, so that tests can switch within one process.
+/// Reads KOVA_WINDOWS64 and KOVA_NATIVE_MACHINE again, so that tests can switch within one
+/// process.
 void ReloadProcessKind();
 
 /// Where the key `path` ("HKEY_LOCAL_MACHINE\Software\Maker") lies for a process of
