@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kova::check {
 
@@ -30,6 +31,21 @@ struct PeInfo {
     bool isSigned = false;
     std::uint64_t signatureOffset = 0;
     std::uint32_t signatureSize = 0;
+    /// Where the parts stand that an Authenticode digest leaves out, and what it covers:
+    /// the file offsets of the optional header's CheckSum and of the security directory's
+    /// entry (0 when the header has no room for them), that entry's values as the file
+    /// gives them (a file offset and a size, however wrong), SizeOfHeaders and the raw
+    /// data of each section in the order of the section table.
+    std::uint64_t checksumOffset = 0;
+    std::uint64_t securityEntryOffset = 0;
+    std::uint32_t securityOffset = 0;
+    std::uint32_t securitySize = 0;
+    std::uint32_t headersSize = 0;
+    struct RawData {
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    std::vector<RawData> sections;
 };
 
 /// Reads the PE headers, the first RT_MANIFEST and RT_VERSION resources and the security
