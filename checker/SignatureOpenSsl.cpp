@@ -400,10 +400,10 @@ void ExamineSignedData(std::string_view der, const FileFeed& feed, SignatureFact
         }
     }
 
+    // Content that cannot be read has been said to be so above.
     if (certificate == nullptr) {
         AddProblem(facts.problem, kNoSignerCertificate);
-    } else if (const std::optional<std::string_view> signedContent = ElementContents(contentDer);
-               !contentDer.empty() && signedContent) {
+    } else if (const std::optional<std::string_view> signedContent = ElementContents(contentDer)) {
         const std::string problem = CheckSigner(signer, certificate, *signedContent);
         facts.signerVerified = problem.empty();
         if (!problem.empty())

@@ -488,10 +488,11 @@ void ExamineSignedData(std::string_view der, const FileFeed& feed, SignatureFact
         }
     }
 
+    // Content that cannot be read has been said to be so above.
     if (!certificate) {
         AddProblem(facts.problem, kNoSignerCertificate);
-    } else if (const std::optional<std::string_view> signedContent = ElementContents(View(content));
-               !content.empty() && signedContent) {
+    } else if (const std::optional<std::string_view> signedContent =
+                   ElementContents(View(content))) {
         const std::string problem =
             CheckSigner(message, *signer, certificate.get(), *signedContent);
         facts.signerVerified = problem.empty();
