@@ -34,7 +34,7 @@ constexpr std::string_view kNotPeSignature =
     "the signature's content is not the Authenticode digest of a Windows program";
 constexpr std::string_view kNoSignerCertificate =
     "the signature does not carry the certificate of its signer";
-constexpr std::string_view kOtherContent = "the time stamp is not of this signature";
+constexpr std::string_view kNotThisSignature = "the time stamp is not of this signature";
 
 } // namespace kova::check::detail
 

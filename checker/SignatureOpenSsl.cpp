@@ -210,7 +210,7 @@ std::string CheckToken(std::string_view der, std::string_view signature,
     const std::optional<std::string> digest =
         algorithm == nullptr ? std::nullopt : Digest(algorithm, signature);
     if (!digest || Bytes(TS_MSG_IMPRINT_get_msg(imprint)) != *digest)
-        return std::string(kOtherContent);
+        return std::string(kNotThisSignature);
     PKCS7_SIGNER_INFO* signer = sk_PKCS7_SIGNER_INFO_value(signers, 0);
     X509* certificate = SignerCertificate(token->d.sign->cert, signer);
     if (certificate == nullptr)

@@ -346,7 +346,7 @@ std::string CheckToken(std::string_view der, std::string_view signature,
     const std::optional<std::string> expected =
         oid.empty() ? std::nullopt : Digest(oid.c_str(), signature);
     if (digest == nullptr || !expected || View(*digest) != *expected)
-        return std::string(kOtherContent);
+        return std::string(kNotThisSignature);
     const Certificate certificate(token.Certificate(*signer));
     if (!certificate)
         return "the time stamp does not carry its signer's certificate";
