@@ -5,8 +5,10 @@
 #ifndef KOVA_CHECKER_DISCFACTS_H
 #define KOVA_CHECKER_DISCFACTS_H
 
+#include "checker/Signature.h"
 #include "launcher/LaunchDecision.h"
 #include "launcher/LaunchSettings.h"
+#include "launcher/Machine.h"
 
 #include <cstdint>
 #include <optional>
@@ -121,8 +123,10 @@ struct ProgramFacts {
     ElevationCause elevation = ElevationCause::NotAProgram;
     std::string level;       ///< the manifest's execution level, if it names one
     std::string description; ///< its version resource's, which AutoPlay shows
-    bool isSigned = false;
-    std::string signer;
+    /// The machine its PE header names (ARM64EC and ARM64X counting as ARM64); none when it is
+    /// no Windows program, or one for another machine.
+    std::optional<Machine> machine;
+    SignatureFacts signature;
     std::optional<UnquotedPath> unquoted;
 };
 

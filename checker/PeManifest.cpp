@@ -18,7 +18,13 @@ constexpr std::uint32_t kResourceTypeVersion = 16;
 constexpr std::uint32_t kResourceTypeManifest = 24;
 constexpr std::uint32_t kResourceDirectory = 2;
 constexpr std::uint32_t kSecurityDirectory = 4;
+constexpr std::uint32_t kLoadConfigDirectory = 10;
+constexpr std::uint16_t kMachineAmd64 = 0x8664;
+/// Where a 64-bit load configuration holds CHPEMetadataPointer.
+constexpr std::size_t kHybridMetadataAt = 0xC8;
 constexpr std::uint16_t kCertificatePkcsSignedData = 2;
+constexpr std::size_t kHeadersSizeAt = 60;
+constexpr std::size_t kChecksumAt = 64;
 /// More sections or resource entries than any real program has: a file that claims more
 /// is not believed.
 constexpr std::uint16_t kMaxSections = 96;
@@ -82,9 +88,15 @@ public:
             resourceRva = Le32(optional.data() + resourceAt);
         // The security directory holds a file offset, not an address of the loaded image.
         const std::size_t securityAt = countAt + 4 + 8 * kSecurityDirectory;
-        if (directories > kSecurityDirectory && securityAt + 8 <= optional.size())
-            ReadSignature(Le32(optional.data() + securityAt),
-                          Le32(optional.data() + securityAt + 4), info);
+        if (directories > kSecurityDirectory && securityAt + 8 <= optional.size()) {
+            info.securityEntryOffset = optionalOffset + securityAt;
+            info.securityOffset = Le32(optional.data() + securityAt);
+            info.securitySize = Le32(optional.data() + securityAt + 4);
+            ReadSignature(info.securityOffset, info.securitySize, info);
+        }
+        // Both header formats keep SizeOfHeaders and CheckSum at the same place.
+        info.checksumOffset = optionalOffset + kChecksumAt;
+        info.headersSize = Le32(optional.data() + kHeadersSizeAt);
 
         const std::uint64_t sectionsOffset = optionalOffset + optionalSize;
         for (std::uint16_t i = 0; i < sectionCount; ++i) {
@@ -93,9 +105,22 @@ public:
                 return info;
             fSections.push_back(
                 {Le32(header + 12), Le32(header + 8), Le32(header + 16), Le32(header + 20)});
+            info.sections.push_back({Le32(header + 20), Le32(header + 16)});
         }
         info.isPe = true;
+        info.machine = machine;
         info.is32Bit = machine == kMachineI386;
+        // An ARM64EC program's header names x64; the load configuration of a 64-bit image
+        // points to its hybrid metadata.
+        const std::size_t loadConfigAt = countAt + 4 + 8 * kLoadConfigDirectory;
+        if (machine == kMachineAmd64 && magic == kMagicPe32Plus &&
+            directories > kLoadConfigDirectory && loadConfigAt + 8 <= optional.size()) {
+            std::uint8_t config[kHybridMetadataAt + 8];
+            if (Le32(optional.data() + loadConfigAt + 4) >= sizeof config &&
+                ReadAt(Le32(optional.data() + loadConfigAt), sizeof config, config))
+                info.arm64ec = Le32(config + kHybridMetadataAt) != 0 ||
+                               Le32(config + kHybridMetadataAt + 4) != 0;
+        }
         if (resourceRva != 0) {
             if (const std::optional<std::string> manifest =
                     FindResource(resourceRva, kResourceTypeManifest)) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace autorun::check {
 
@@ -15,9 +16,11 @@ namespace autorun::check {
 using PeRead = std::function<bool(std::uint64_t offset, std::size_t size, void* buffer)>;
 
 struct PeInfo {
-    bool isPe = false;        ///< a PE executable (MZ and PE headers that hold together)
-    bool is32Bit = false;     ///< built for x86 (IMAGE_FILE_MACHINE_I386)
-    bool hasManifest = false; ///< it carries an RT_MANIFEST resource
+    bool isPe = false;         ///< a PE executable (MZ and PE headers that hold together)
+    std::uint16_t machine = 0; ///< the header's IMAGE_FILE_MACHINE_ number
+    bool is32Bit = false;      ///< built for x86 (IMAGE_FILE_MACHINE_I386)
+    bool arm64ec = false;      ///< an x64 header over ARM64EC code (hybrid metadata)
+    bool hasManifest = false;  ///< it carries an RT_MANIFEST resource
     /// The manifest's requestedExecutionLevel ("asInvoker", "requireAdministrator",
     /// "highestAvailable"), or empty when it names none.
     std::string level;
@@ -30,6 +33,21 @@ struct PeInfo {
     bool isSigned = false;
     std::uint64_t signatureOffset = 0;
     std::uint32_t signatureSize = 0;
+    /// Where the parts stand that an Authenticode digest leaves out, and what it covers:
+    /// the file offsets of the optional header's CheckSum and of the security directory's
+    /// entry (0 when the header has no room for them), that entry's values as the file
+    /// gives them (a file offset and a size, however wrong), SizeOfHeaders and the raw
+    /// data of each section in the order of the section table.
+    std::uint64_t checksumOffset = 0;
+    std::uint64_t securityEntryOffset = 0;
+    std::uint32_t securityOffset = 0;
+    std::uint32_t securitySize = 0;
+    std::uint32_t headersSize = 0;
+    struct RawData {
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    std::vector<RawData> sections;
 };
 
 /// Reads the PE headers, the first RT_MANIFEST and RT_VERSION resources and the security

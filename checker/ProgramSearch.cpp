@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 #include <vector>
@@ -124,12 +125,16 @@ void ReadProgramFile(ProgramFacts& program)
                         : info.is32Bit            ? ElevationCause::NoLevel32
                                                   : ElevationCause::NoLevel64;
     program.description = WideToUtf8(reinterpret_cast<const WCHAR*>(info.description.c_str()));
-    program.isSigned = info.isSigned;
-    if (info.isSigned && info.signatureSize <= kMaxSignature) {
-        std::string der(info.signatureSize, '\0');
-        if (read(info.signatureOffset, der.size(), der.data()))
-            program.signer = SignerName(der);
-    }
+    if (info.machine == kMachineI386)
+        program.machine = Machine::X86;
+    else if (info.machine == kMachineArm64 || info.arm64ec)
+        program.machine = Machine::Arm64;
+    else if (info.machine == kMachineAmd64)
+        program.machine = Machine::X64;
+    std::error_code error;
+    if (info.isPe)
+        program.signature =
+            VerifySignature(read, std::filesystem::file_size(PathOf(*program.path), error), info);
     const std::string built =
         LowerAscii(!info.originalName.empty()
                        ? WideToUtf8(reinterpret_cast<const WCHAR*>(info.originalName.c_str()))

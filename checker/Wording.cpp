@@ -305,13 +305,14 @@ std::string AutoPlaySentence(const DiscFacts& facts)
                              "version resource's FileDescription)"
                            : "AutoPlay names the program {description} (its version resource's "
                              "FileDescription)";
-    const char* publisher = !program.isSigned ? "; publisher: not signed, so Windows names none."
-                            : !program.signer.empty()
+    const char* publisher = !program.signature.isSigned
+                                ? "; publisher: not signed, so Windows names none."
+                            : !program.signature.signer.empty()
                                 ? "; publisher: {signer}, the signer."
                                 : "; publisher: the file is signed, but its signature names no "
                                   "signer the checker can read.";
     const Fields fields = {{"description", Quote(program.description)},
-                           {"signer", Quote(program.signer)}};
+                           {"signer", Quote(program.signature.signer)}};
     return Fill(name, fields) + Fill(publisher, fields);
 }
 

@@ -5,8 +5,9 @@
 #                                             (the test command: --runs 20000 --seed 1)
 #   fuzz.sh --seconds T [TARGET...]           T seconds each (default 60); what is found is
 #                                             kept in build/fuzz/corpus/TARGET for the next run
-# Targets: getvalue text launch version kformat regfile commandline pe image checker (default: all). A crash leaves its
-# input in build/fuzz/artifacts/TARGET/ and makes the script fail.
+# Targets: getvalue text launch version kformat regfile commandline pe signature image
+# checker (default: all). A crash leaves its input in build/fuzz/artifacts/TARGET/ and makes the
+# script fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +22,7 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(getvalue text launch version kformat regfile commandline pe image checker)
+[ ${#targets[@]} -gt 0 ] || targets=(getvalue text launch version kformat regfile commandline pe signature image checker)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(( $(nproc) < 2 ? $(nproc) : 2 ))" >/dev/null

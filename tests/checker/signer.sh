@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # How AutoPlay names the program open= starts: its signer, read from its Authenticode
-# signature. A small PE file is made here and signed with osslsigncode and a certificate
-# made for this run; the checker must name the signer, say "not signed" of the unsigned
-# file, and neither crash nor name anyone for a signature whose bytes are spoilt.
+# signature. A small PE file (test-pe.py) is made here and signed with osslsigncode and a
+# certificate made for this run; the checker must name the signer, say "not signed" of the
+# unsigned file, and neither crash nor name anyone for a signature whose bytes are spoilt.
 #   signer.sh CHECKER
 set -u
 checker=$1
@@ -10,32 +10,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kova-signer.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failed=0
 
-python3 - "$work/unsigned.exe" <<'PY'
-import struct, sys
-# A 32-bit Windows program of one section, which holds a "ret".
-pe, optional, raw = 0x40, 224, 0x200
-image = bytearray(raw + 0x200)
-image[0:2] = b"MZ"
-struct.pack_into("<I", image, 0x3C, pe)
-image[pe:pe + 4] = b"PE\0\0"
-struct.pack_into("<HHIIIHH", image, pe + 4, 0x14C, 1, 0, 0, 0, optional, 0x0102)
-o = pe + 24
-struct.pack_into("<H", image, o, 0x10B)
-struct.pack_into("<I", image, o + 16, 0x1000)
-struct.pack_into("<I", image, o + 28, 0x400000)
-struct.pack_into("<II", image, o + 32, 0x1000, 0x200)
-struct.pack_into("<H", image, o + 40, 4)
-struct.pack_into("<H", image, o + 48, 4)
-struct.pack_into("<II", image, o + 56, 0x2000, 0x200)
-struct.pack_into("<H", image, o + 68, 2)
-struct.pack_into("<I", image, o + 92, 16)
-section = o + optional
-image[section:section + 5] = b".text"
-struct.pack_into("<IIII", image, section + 8, 0x200, 0x1000, 0x200, raw)
-struct.pack_into("<I", image, section + 36, 0x60000020)
-image[raw] = 0xC3
-open(sys.argv[1], "wb").write(image)
-PY
+python3 "$(dirname "$0")/test-pe.py" "$work/unsigned.exe" || { echo "FAIL: could not write the test program"; exit 1; }
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Kova test signer" \
   -addext "extendedKeyUsage=codeSigning" -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1 ||
   { echo "FAIL: openssl could not make a certificate"; exit 1; }

@@ -5,9 +5,14 @@
 #   - a signed file with one byte changed no longer verifies;
 #   - removing the signature gives back the built file byte for byte (how a disc's signed
 #     file is compared with a rebuild);
-#   - a wrong password fails and leaves the file as it was.
+#   - a wrong password fails and leaves the file as it was;
+#   - signing without a time stamp warns, and says when the certificate expires; not saying
+#     whether to time-stamp at all is refused;
+#   - an ECC certificate is refused, by sign.sh and by the package target's signing step,
+#     with the reason (Smart App Control), and the file is left as it was.
 # The signed copies stay in OUT_DIR, the certificate in OUT_DIR/certificate, for the tests
-# that run them.
+# that run them. CMAKE_COMMAND in the environment names the cmake that runs the package's
+# signing step (else the one on PATH).
 #   sign-test.sh SIGN_SH OUT_DIR PROGRAM.exe...
 set -u
 sign=$1 out=$2
@@ -32,7 +37,13 @@ for program in "$@"; do
   copies+=("$out/$(basename "$program")")
 done
 KOVA_SIGN_PASSWORD='throw-away password' bash "$sign" --pkcs12 "$certificate/cert.p12" \
-  --timestamp none "${copies[@]}" || fail "sign.sh failed"
+  --timestamp none "${copies[@]}" 2>"$out/sign.log" || { cat "$out/sign.log"; fail "sign.sh failed"; }
+expires=$(openssl x509 -in "$certificate/cert.pem" -noout -enddate | sed 's/^notAfter=//')
+if ! { grep -q "warning: signing without a time stamp" "$out/sign.log" &&
+        grep -qF "$expires" "$out/sign.log"; }; then
+  cat "$out/sign.log"
+  fail "signing without a time stamp did not warn, with the certificate's expiry ($expires)"
+fi
 
 for program in "$@"; do
   signed=$out/$(basename "$program")
@@ -60,5 +71,45 @@ if printf 'not the password' >"$out/wrong" &&
   fail "sign.sh signed with a wrong password"
 fi
 cmp -s "$out/wrong-password.exe" "$1" || fail "a failed signing changed the file"
-rm -f "$out/changed.exe" "$out/wrong-password.exe" "$out/wrong" "$out/unsigned.exe" "$out/verify.log"
+
+cp "$1" "$out/no-stamp.exe"
+if KOVA_SIGN_TIMESTAMP='' KOVA_SIGN_PASSWORD='throw-away password' bash "$sign" \
+     --pkcs12 "$certificate/cert.p12" "$out/no-stamp.exe" 2>"$out/refused.log"; then
+  fail "sign.sh signed without being told whether to time-stamp"
+fi
+grep -q "stops counting when the certificate expires" "$out/refused.log" ||
+  { cat "$out/refused.log"; fail "the refusal to sign without a time stamp server does not say why"; }
+
+# An ECC certificate, refused by sign.sh and by the step that signs the package's files.
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
+  -subj "/CN=Kova ECC signer" -addext "extendedKeyUsage=codeSigning" \
+  -keyout "$certificate/ecc-key.pem" -out "$certificate/ecc-cert.pem" >/dev/null 2>&1 ||
+  fail "openssl could not make an ECC certificate"
+openssl pkcs12 -export -inkey "$certificate/ecc-key.pem" -in "$certificate/ecc-cert.pem" \
+  -passout "file:$certificate/password" -out "$certificate/ecc.p12" ||
+  fail "openssl could not make the ECC PKCS#12 file"
+expect_ecc_refused() { # WHAT LOG
+  if ! { grep -q "ECC key" "$2" && grep -q "Smart App Control" "$2" && grep -q "RSA" "$2"; }; then
+    cat "$2"
+    fail "$1 did not refuse the ECC certificate, saying why"
+  fi
+  cmp -s "$out/ecc.exe" "$first_built" || fail "$1 changed the file it refused to sign"
+}
+first_built=$1
+cp "$1" "$out/ecc.exe"
+if KOVA_SIGN_PASSWORD='throw-away password' bash "$sign" --pkcs12 "$certificate/ecc.p12" \
+     --timestamp none "$out/ecc.exe" >"$out/ecc.log" 2>&1; then
+  fail "sign.sh signed with an ECC certificate"
+fi
+expect_ecc_refused sign.sh "$out/ecc.log"
+source_dir=$(cd "$(dirname "$sign")/.." && pwd)
+if KOVA_SIGN_PKCS12=$certificate/ecc.p12 KOVA_SIGN_PASSWORD='throw-away password' KOVA_SIGN_TIMESTAMP=none \
+     "${CMAKE_COMMAND:-cmake}" -DKOVA_SOURCE_DIR="$source_dir" -DKOVA_SIGN_PROGRAMS="$out/ecc.exe" \
+     -P "$source_dir/cmake/KovaSignInstalled.cmake" >"$out/ecc-package.log" 2>&1; then
+  fail "the package's signing step signed with an ECC certificate"
+fi
+expect_ecc_refused "the package's signing step" "$out/ecc-package.log"
+
+rm -f "$out/changed.exe" "$out/wrong-password.exe" "$out/wrong" "$out/unsigned.exe" "$out/verify.log" \
+  "$out/no-stamp.exe" "$out/ecc.exe" "$out"/*.log
 echo "ok: signed and verified ${copies[*]}"
