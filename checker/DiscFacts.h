@@ -142,7 +142,8 @@ struct ShellLine {
 /// What Windows' shell starts from the disc.
 enum class ShellStart { NoSection, NoProgram, NotFound, NotOnDisc, Launcher, OtherProgram };
 
-/// The [autorun] section as Windows' shell reads it, before the launcher runs.
+/// The [autorun] section as Windows' shell reads it, before the launcher runs; and
+/// [AutoRun.Amd64], which 64-bit Windows reads instead when the file has it.
 struct ShellFacts {
     bool utf16 = false;        ///< read as UTF-16LE: the file begins with that byte-order mark
     int sectionLine = 0;       ///< the line of the first [autorun] section, or 0 when there is none
@@ -154,6 +155,11 @@ struct ShellFacts {
     ShellStart start = ShellStart::NoSection;
     std::string iconFile; ///< icon='s file, before its ",index"
     bool iconOnDisc = false;
+    /// [AutoRun.Amd64]: its line (0 when the file has none), its keys, and what 64-bit
+    /// Windows starts from it.
+    int amd64Line = 0;
+    std::optional<ShellLine> amd64Lines[6];
+    std::optional<ProgramFacts> amd64Program;
 };
 
 /// The shell's keys, by the names the file spells them with and the reports use.
@@ -206,10 +212,18 @@ struct DiscFacts {
     /// opens in another view, if it does.
     std::optional<REGSAM> otherView;
     std::optional<std::string> commandLine; ///< what the launcher starts
-    /// The program the launcher starts, and the setup program SetupName= names (looked for
-    /// once, whether it starts or not).
+    /// The program the launcher starts.
     std::optional<ProgramFacts> program;
-    std::optional<ProgramFacts> setup;
+    /// The setup programs the settings name, each looked for once, whether it starts here or
+    /// not: "SetupName=", then the machines' own, those with a value.
+    struct Setup {
+        SettingKey key;
+        ProgramFacts program;
+    };
+    std::vector<Setup> setups;
+    /// When the file names a setup for one machine: the setting that each kind of machine
+    /// gets its setup from (x86, x64, ARM64, ARM64 without x64), by the launcher's rule.
+    std::vector<std::pair<Machine, SettingKey>> setupByMachine;
 
     ShellFacts shell;
     std::optional<ImageFacts> image;
@@ -217,6 +231,13 @@ struct DiscFacts {
     const SettingFacts& Setting(SettingKey key) const
     {
         return settings[static_cast<std::size_t>(key)];
+    }
+    const ProgramFacts* SetupOf(SettingKey key) const
+    {
+        for (const Setup& setup : setups)
+            if (setup.key == key)
+                return &setup.program;
+        return nullptr;
     }
     const QueryFacts* Query(QueryRole role) const
     {

@@ -309,11 +309,158 @@ void Unquoted(const ProgramFacts* program, bool taken, const char* which, const 
                     {"existing", OneOf(path.existing)}}});
 }
 
+/// The name of a setting as the findings give it: "SetupName=".
+std::string NameOf(SettingKey key)
+{
+    return KeyOf(key).name;
+}
+
 template <bool taken>
 void SetupUnquoted(const DiscFacts& facts, Out& out)
 {
-    Unquoted(facts.setup ? &*facts.setup : nullptr, taken, "setup",
-             " in SetupName=", LineOf(facts, SettingKey::SetupName), out);
+    for (const DiscFacts::Setup& setup : facts.setups)
+        Unquoted(&setup.program, taken, "setup", (" in " + NameOf(setup.key)).c_str(),
+                 LineOf(facts, setup.key), out);
+}
+
+/// The setup programs that the settings name and the disc lacks.
+void SetupNotFound(const DiscFacts& facts, Out& out)
+{
+    for (const DiscFacts::Setup& setup : facts.setups)
+        if (!setup.program.path)
+            out.push_back({LineOf(facts, setup.key),
+                           {{"setting", NameOf(setup.key)}, {"program", Quote(setup.program.name)}},
+                           static_cast<std::size_t>(setup.key)});
+}
+
+/// Machines that get their setup from "SetupName=", in words.
+std::string MachinesOfSetupName(const DiscFacts& facts)
+{
+    std::string machines;
+    for (const auto& [machine, key] : facts.setupByMachine)
+        if (key == SettingKey::SetupName)
+            machines += (machines.empty() ? "" : " and ") + std::string(MachineName(machine));
+    return machines;
+}
+
+/// What a machine's programs are called in the findings.
+const char* MachineWords(Machine machine)
+{
+    static constexpr const char* kWords[] = {"", "32-bit x86", "x64", "ARM64", "ARM64"};
+    return kWords[static_cast<int>(machine)];
+}
+
+/// A setup program built for another machine than the kind that gets it: "SetupNameX64="
+/// names no x64 program, "SetupNameArm64=" no ARM64 one (ARM64EC and ARM64X count), or
+/// "SetupName=", which 32-bit Windows always gets, a 64-bit one.
+template <SettingKey key>
+void SetupWrongMachine(const DiscFacts& facts, Out& out)
+{
+    const ProgramFacts* program = facts.SetupOf(key);
+    if (program == nullptr || !program->machine)
+        return;
+    const Machine meant = key == SettingKey::SetupNameX64     ? Machine::X64
+                          : key == SettingKey::SetupNameArm64 ? Machine::Arm64
+                                                              : Machine::X86;
+    if (*program->machine == meant)
+        return;
+    out.push_back(
+        {LineOf(facts, key),
+         {{"program", Quote(program->name)},
+          {"built", MachineWords(*program->machine)},
+          {"line", Number(LineOf(facts, key))},
+          {"better", *program->machine == Machine::Arm64 ? "SetupNameArm64=" : "SetupNameX64="}}});
+}
+
+/// A program the disc starts: the shell's open= program and each setup program, with the
+/// line that names it.
+struct Started {
+    const ProgramFacts* program;
+    std::string where;
+    int line;
+};
+
+std::vector<Started> StartedPrograms(const DiscFacts& facts)
+{
+    std::vector<Started> started;
+    const ShellFacts& shell = facts.shell;
+    if (shell.program && shell.program->path)
+        started.push_back({&*shell.program, std::string(kShellKeys[shell.startKey]) + "=",
+                           shell.lines[shell.startKey]->line});
+    for (const DiscFacts::Setup& setup : facts.setups)
+        if (setup.program.path)
+            started.push_back({&setup.program, NameOf(setup.key), LineOf(facts, setup.key)});
+    return started;
+}
+
+/// What is amiss with the signature of a program the disc starts.
+enum class Signing { Fine, Unsigned, Invalid, NotRsa, NoTimestamp };
+
+Signing SigningOf(const ProgramFacts& program)
+{
+    const SignatureFacts& signature = program.signature;
+    if (!program.machine && !signature.isSigned)
+        return Signing::Fine; // no Windows program: nothing Windows signs
+    return !signature.isSigned                 ? Signing::Unsigned
+           : !signature.Valid()                ? Signing::Invalid
+           : signature.keyType != KeyType::Rsa ? Signing::NotRsa
+           : !signature.timestamped            ? Signing::NoTimestamp
+                                               : Signing::Fine;
+}
+
+template <Signing kind>
+void SignatureIs(const DiscFacts& facts, Out& out)
+{
+    static constexpr const char* kKeys[] = {"no", "RSA", "ECC", "other"};
+    const std::vector<Started> started = StartedPrograms(facts);
+    for (std::size_t i = 0; i < started.size(); ++i) {
+        const ProgramFacts& program = *started[i].program;
+        if (SigningOf(program) != kind)
+            continue;
+        const SignatureFacts& signature = program.signature;
+        out.push_back(
+            {started[i].line,
+             {{"program", Quote(program.name)},
+              {"where", started[i].where},
+              {"line", Number(started[i].line)},
+              {"problem", signature.problem},
+              {"key", kKeys[static_cast<int>(signature.keyType)]},
+              {"expires", signature.certificateNotAfter ? TimeText(signature.certificateNotAfter)
+                                                        : "a date the certificate does not tell"}},
+             i});
+    }
+}
+
+/// The product's key lies under HKEY_CURRENT_USER and a setup the launcher may start runs
+/// elevated, for which Windows may hand it another user's HKEY_CURRENT_USER.
+void ElevatedSetupWritesOtherUser(const DiscFacts& facts, Out& out)
+{
+    if (facts.decision.root != HKEY_CURRENT_USER)
+        return;
+    for (const DiscFacts::Setup& setup : facts.setups)
+        if (setup.program.needsElevation.value_or(false)) {
+            out.push_back({LineOf(facts, SettingKey::AppKey),
+                           {{"program", Quote(setup.program.name)},
+                            {"setting", NameOf(setup.key)},
+                            {"why", ElevationSentence(setup.program)}}});
+            return;
+        }
+}
+
+/// The keys of [AutoRun] that 64-bit Windows does not see: the file has [AutoRun.Amd64],
+/// which it reads instead, and the key stands only in [AutoRun].
+void Amd64SectionIncomplete(const DiscFacts& facts, Out& out)
+{
+    const ShellFacts& shell = facts.shell;
+    if (shell.amd64Line == 0)
+        return;
+    for (const int key : {kOpen, kShellExecute, kIcon, kLabel, kAction})
+        if (shell.lines[key] && !shell.amd64Lines[key])
+            out.push_back({shell.lines[key]->line,
+                           {{"key", kShellKeys[key]},
+                            {"line", Number(shell.lines[key]->line)},
+                            {"section", Number(shell.amd64Line)}},
+                           static_cast<std::size_t>(key)});
 }
 
 template <bool taken>
@@ -513,8 +660,9 @@ std::vector<NamedFile> ImageNames(const DiscFacts& facts)
         names.push_back({shell.program->name, shell.lines[shell.startKey]->line, {}, {}, 0});
     if (shell.lines[kIcon] && !shell.iconOnDisc && !shell.iconFile.empty())
         names.push_back({shell.iconFile, shell.lines[kIcon]->line, {}, {}, 0});
-    if (facts.setup && !facts.setup->path && !facts.setup->name.empty())
-        names.push_back({facts.setup->name, LineOf(facts, SettingKey::SetupName), {}, {}, 0});
+    for (const DiscFacts::Setup& setup : facts.setups)
+        if (!setup.program.path && !setup.program.name.empty())
+            names.push_back({setup.program.name, LineOf(facts, setup.key), {}, {}, 0});
     const ImageFacts& image = *facts.image;
     for (NamedFile& named : names) {
         std::vector<std::string> parts;
@@ -775,6 +923,13 @@ const Entry kCatalogue[] = {
      "a line of the `[autorun]` section holds letters beyond ASCII in a UTF-8 file, which Windows' "
      "shell reads in the ANSI code page, so Explorer and AutoPlay show other letters (`Ð”Ð¸ÑÐº` "
      "for `Диск`); UTF-16 LE with its byte-order mark is read alike by both"},
+    {Phase::Shell, "shell-amd64-section-incomplete", W, Amd64SectionIncomplete,
+     "{key}= on line {line} stands only in [AutoRun], but 64-bit Windows reads [AutoRun.Amd64] "
+     "(line {section}) instead and ignores [AutoRun] altogether",
+     "repeat the {key}= line in [AutoRun.Amd64]",
+     "the file has an `[AutoRun.Amd64]` section, which 64-bit Windows reads instead of "
+     "`[AutoRun]`, and an `open=`, `shellexecute=`, `icon=`, `label=` or `action=` stands only in "
+     "`[AutoRun]`"},
     // How the launcher reads the file.
     {Phase::Encoding, "utf16-not-read", E, Utf16NotRead,
      "autorun.inf is UTF-16 text, {form}; the launcher reads UTF-16 only little-endian and with "
@@ -913,21 +1068,40 @@ const Entry kCatalogue[] = {
      "no `AppPathValueName=`: the command line is the key's default value"},
     {Phase::Setting, "setup-not-set", W,
      [](const DiscFacts& facts, Out& out) {
-         if (!facts.setup)
+         if (facts.setups.empty())
              out.push_back({0, {}});
      },
      "SetupName= is not set: on a machine without the product nothing starts",
      "set SetupName= to the setup program on the disc",
-     "no `SetupName=`: on a machine without the product nothing starts"},
-    {Phase::Setting, "setup-not-found", E,
+     "no `SetupName=` (nor a machine's own): on a machine without the product nothing starts; "
+     "or only a machine's own, and on the other machines nothing starts"},
+    {Phase::Setting, "setup-not-set", W,
      [](const DiscFacts& facts, Out& out) {
-         if (facts.setup && !facts.setup->path)
-             out.push_back(
-                 {LineOf(facts, SettingKey::SetupName), {{"program", Quote(facts.setup->name)}}});
+         if (!facts.setups.empty() && !facts.SetupOf(SettingKey::SetupName))
+             out.push_back({0, {{"machines", MachinesOfSetupName(facts)}}});
      },
-     "SetupName= names {program}, which is not on the disc (nor anywhere else the launcher looks)",
-     "copy the setup program to the disc, or correct SetupName=",
-     "the setup program is not on the disc"},
+     "SetupName= is not set: on {machines} without the product nothing starts, since only "
+     "SetupName= names a setup for them",
+     "set SetupName= to the 32-bit setup program on the disc"},
+    {Phase::Setting, "setup-not-found", E, SetupNotFound,
+     "{setting} names {program}, which is not on the disc (nor anywhere else the launcher looks)",
+     "copy the setup program to the disc, or correct {setting}",
+     "a setup program is not on the disc"},
+    {Phase::Setting, "setup-wrong-machine", W, SetupWrongMachine<SettingKey::SetupName>,
+     "SetupName= on line {line} names {program}, a {built} program, but 32-bit x86 Windows, which "
+     "always gets SetupName='s setup, runs only 32-bit x86 programs",
+     "name a 32-bit x86 setup program in SetupName=, and the {built} one in {better}",
+     "a setup program is built for another machine than the Windows that gets it: "
+     "`SetupNameX64=` names no x64 program, `SetupNameArm64=` no ARM64 one, or `SetupName=` "
+     "a 64-bit one, which 32-bit Windows cannot run"},
+    {Phase::Setting, "setup-wrong-machine", W, SetupWrongMachine<SettingKey::SetupNameX64>,
+     "SetupNameX64= on line {line} names {program}, a {built} program, not an x64 one, and x64 "
+     "Windows starts it in place of SetupName='s setup",
+     "name the x64 setup program in SetupNameX64="},
+    {Phase::Setting, "setup-wrong-machine", W, SetupWrongMachine<SettingKey::SetupNameArm64>,
+     "SetupNameArm64= on line {line} names {program}, a {built} program, not an ARM64 one, and "
+     "ARM64 Windows starts it in place of the other setups",
+     "name the ARM64 setup program in SetupNameArm64="},
     {Phase::Setting, "unquoted-path", W, SetupUnquoted<false>, kUnquoted, kUnquotedFix,
      "the setup or installed program's path holds a blank and has no quotes: Windows tries the "
      "text up to each blank first (`C:\\Program.exe`); an error when one of those names exists, "
@@ -967,6 +1141,43 @@ const Entry kCatalogue[] = {
      "(DisplayVersion, say)",
      "`AppVersion=` without `AppVersionValueName=`: the installed version is read from the key's "
      "default value"},
+    // The programs the disc starts, as today's Windows judges them.
+    {Phase::Setting, "program-unsigned", W, SignatureIs<Signing::Unsigned>,
+     "{program} ({where} on line {line}) is not signed: Smart App Control (on by default on new "
+     "Windows 11 installations) blocks it with no way to run it anyway, SmartScreen checks it "
+     "when it comes from a downloaded image, and managed PCs may block unsigned programs that "
+     "run from USB",
+     "sign it with an RSA certificate and a time stamp (scripts/sign.sh)",
+     "a program the disc starts (the launcher, a setup program) is not signed, which Smart App "
+     "Control, SmartScreen for a downloaded image and the rule against unsigned programs from "
+     "USB block"},
+    {Phase::Setting, "signature-invalid", E, SignatureIs<Signing::Invalid>,
+     "the signature of {program} ({where} on line {line}) does not hold ({problem}): the file was "
+     "changed after it was signed, so Windows reports the signature as not valid and virus "
+     "scanners treat the program as suspect",
+     "sign the program again after its last change",
+     "a program's signature does not hold: the file changed after it was signed"},
+    {Phase::Setting, "signature-not-rsa", W, SignatureIs<Signing::NotRsa>,
+     "{program} ({where} on line {line}) is signed with an {key} key: Smart App Control accepts "
+     "only RSA signatures and blocks the program",
+     "sign it with an RSA certificate",
+     "a program is signed with an ECC (or other) key, which Smart App Control refuses"},
+    {Phase::Setting, "signature-no-timestamp", W, SignatureIs<Signing::NoTimestamp>,
+     "the signature of {program} ({where} on line {line}) has no time stamp, so it stops counting "
+     "when the signer's certificate expires, on {expires}",
+     "sign it with a time stamp server (scripts/sign.sh --timestamp URL)",
+     "a program's signature has no time stamp: it stops counting when the certificate expires"},
+    {Phase::Setting, "hkcu-elevated-setup", W, ElevatedSetupWritesOtherUser,
+     "the product's key is under HKEY_CURRENT_USER, but the setup program {program} ({setting}) "
+     "needs administrator rights ({why}): run elevated, it writes the key into the "
+     "administrator's HKEY_CURRENT_USER, not the person's (always when a standard user elevates "
+     "with another account, and with Windows 11's Administrator protection even for an "
+     "administrator), so the launcher never finds it and setup starts every time",
+     "write the product's key under HKEY_LOCAL_MACHINE (AppRegistry=HKEY_LOCAL_MACHINE), or make "
+     "the setup install per user without administrator rights",
+     "the product's key is under `HKEY_CURRENT_USER` and a setup the launcher may start needs "
+     "administrator rights: the elevated setup writes another user's key, and setup starts "
+     "every time"},
     // A disc image: the names autorun.inf uses, then the image's trees.
     {Phase::Image, "image-path-too-deep", E, ImageNameIs<ImageName::TooDeep>,
      "{name} (line {line}) lies {levels} folders below the root; an ISO 9660 image holds "

@@ -169,13 +169,20 @@ private:
         }
         if (decision.openStatus != ERROR_SUCCESS)
             fFacts.otherView = FindInOtherView(fFacts.launch, decision);
-        if (fFacts.launch.setupName[0] != '\0')
-            fFacts.setup =
-                FindProgram(WideToUtf8(fFacts.launch.Wide(SettingKey::SetupName)), fDisc);
+        for (const SettingKey key :
+             {SettingKey::SetupName, SettingKey::SetupNameX64, SettingKey::SetupNameArm64})
+            if (fFacts.launch.Value(key)[0] != '\0')
+                fFacts.setups.push_back(
+                    {key, FindProgram(WideToUtf8(fFacts.launch.Wide(key)), fDisc)});
+        if (NamesMachineSetups(fFacts.launch))
+            for (const Machine machine :
+                 {Machine::X86, Machine::X64, Machine::Arm64, Machine::Arm64WithoutX64})
+                fFacts.setupByMachine.emplace_back(machine, SetupFor(fFacts.launch, machine));
         if (const WCHAR* commandLine = CommandLine(decision, fFacts.launch)) {
             fFacts.commandLine = WideToUtf8(commandLine);
-            fFacts.program = decision.commandSource == CommandSource::SetupName
-                                 ? fFacts.setup
+            const ProgramFacts* setup = fFacts.SetupOf(decision.setupKey);
+            fFacts.program = decision.commandSource == CommandSource::SetupName && setup != nullptr
+                                 ? *setup
                                  : FindProgram(*fFacts.commandLine, fDisc);
         }
     }
@@ -245,6 +252,8 @@ private:
             ReadShellAutorun(bytes.substr(kUtf8Mark.size()), behind);
             shell.hiddenByMark = behind.sectionLine == 1;
         }
+        if (shell.amd64Lines[kOpen] && !shell.amd64Lines[kOpen]->value.empty())
+            shell.amd64Program = FindProgram(shell.amd64Lines[kOpen]->value, fDisc);
         if (shell.sectionLine == 0)
             return;
         if (fFacts.file.encoding == TextEncoding::Utf8 ||

@@ -93,6 +93,20 @@ Json Shell(const DiscFacts& facts)
     }
     const ProgramFacts* program = shell.program ? &*shell.program : nullptr;
     const bool found = program != nullptr && program->path;
+    Json amd64 = nullptr;
+    if (shell.amd64Line != 0) {
+        Json amd64Keys = Json::object();
+        for (std::size_t key = 0; key < std::size(kShellKeys); ++key) {
+            const std::optional<ShellLine>& line = shell.amd64Lines[key];
+            amd64Keys[kShellKeys[key]] =
+                line ? Json{{"value", line->value}, {"line", line->line}} : Json(nullptr);
+        }
+        amd64 = {{"line", shell.amd64Line},
+                 {"keys", std::move(amd64Keys)},
+                 {"program", shell.amd64Program ? Json(shell.amd64Program->name) : Json(nullptr)},
+                 {"programFound",
+                  shell.amd64Program ? TextOrNull(shell.amd64Program->path) : Json(nullptr)}};
+    }
     return {
         {"section",
          {{"found", shell.sectionLine != 0},
@@ -111,7 +125,71 @@ Json Shell(const DiscFacts& facts)
           {"text", ShellStartSentence(facts)},
           {"autoPlayName", AutoPlaySentence(facts)}}},
         {"removableDrives", RemovableDriveSentence(facts)},
+        {"amd64", std::move(amd64)},
     };
+}
+
+/// A program the disc names: where it is, what it is built for, and its signature.
+Json Program(const ProgramFacts& program)
+{
+    const SignatureFacts& signature = program.signature;
+    return {
+        {"program", program.name},
+        {"programFound", TextOrNull(program.path)},
+        {"machine", program.machine ? Json(MachineId(*program.machine)) : Json(nullptr)},
+        {"needsElevation", program.needsElevation ? Json(*program.needsElevation) : Json(nullptr)},
+        {"signature",
+         !signature.isSigned
+             ? Json(nullptr)
+             : Json{{"signer", TextOrNull(signature.signer)},
+                    {"keyType", TextOrNull(std::string(KeyTypeName(signature.keyType)))},
+                    {"keyBits", signature.keyBits},
+                    {"digestAlgorithm", TextOrNull(signature.digestAlgorithm)},
+                    {"valid", signature.Valid()},
+                    {"problem", TextOrNull(signature.problem)},
+                    {"timestamped", signature.timestamped},
+                    {"timestamp", TextOrNull(TimeText(signature.timestampTime))},
+                    {"certificateExpires", TextOrNull(TimeText(signature.certificateNotAfter))}}},
+        {"text", SignatureSentence(program)},
+    };
+}
+
+/// The programs the disc starts: the shell's, and each setup program a setting names.
+Json Programs(const DiscFacts& facts)
+{
+    Json programs = Json::array();
+    const ShellFacts& shell = facts.shell;
+    if (shell.program) {
+        Json program = Program(*shell.program);
+        program["setting"] = std::string(kShellKeys[shell.startKey]);
+        programs.push_back(std::move(program));
+    }
+    for (const DiscFacts::Setup& setup : facts.setups) {
+        Json program = Program(setup.program);
+        std::string name = KeyOf(setup.key).name;
+        name.pop_back();
+        program["setting"] = name;
+        programs.push_back(std::move(program));
+    }
+    return programs;
+}
+
+/// Which setting each kind of machine gets its setup from; null when the file names no
+/// setup for one machine.
+Json SetupByMachine(const DiscFacts& facts)
+{
+    if (facts.setupByMachine.empty())
+        return nullptr;
+    Json machines = Json::object();
+    for (const auto& [machine, key] : facts.setupByMachine) {
+        std::string setting = KeyOf(key).name;
+        setting.pop_back();
+        const std::string& commandLine = facts.Setting(key).value;
+        machines[MachineId(machine)] = {
+            {"setting", setting},
+            {"commandLine", commandLine.empty() ? Json(nullptr) : Json(commandLine)}};
+    }
+    return machines;
 }
 
 Json Image(const ImageFacts& image)
@@ -146,6 +224,7 @@ Json Decision(const DiscFacts& facts)
         {"reasonCode", facts.file.readable ? Json(ReasonName(decision.reason)) : Json(nullptr)},
         {"reason", ReasonSentence(facts)},
         {"versions", Versions(facts)},
+        {"setupByMachine", SetupByMachine(facts)},
     };
 }
 
@@ -183,6 +262,7 @@ std::string JsonReport(const DiscFacts& facts, const std::vector<Finding>& findi
         {"settings", std::move(settings)},
         {"registry", file.readable ? Registry(facts) : Json(nullptr)},
         {"decision", Decision(facts)},
+        {"programs", Programs(facts)},
         {"findings", std::move(found)},
     };
     return out.dump(2) + "\n";

@@ -3,6 +3,7 @@
 #include "checker/Text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace autorun::check {
 
@@ -21,7 +22,9 @@ void ReadShellAutorun(std::string_view bytes, ShellFacts& shell, bool asUtf8)
     const std::string text = shell.utf16
                                  ? ToUtf8(bytes.substr(2), TextEncoding::Utf16Le)
                                  : ToUtf8(bytes, asUtf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
-    enum class Section { Before, Autorun, After } section = Section::Before;
+    // The keys of the section the line is in: the first [autorun], or the first
+    // [AutoRun.Amd64]; none in any other section.
+    std::optional<ShellLine>* keys = nullptr;
     int number = 0;
     ForEachField(text, "\n", [&](std::string_view line, std::size_t) {
         line = Trim(line, IsIniBlank);
@@ -31,13 +34,16 @@ void ReadShellAutorun(std::string_view bytes, ShellFacts& shell, bool asUtf8)
             const std::string_view name =
                 Trim(line.substr(1, close == std::string_view::npos ? line.size() : close - 1),
                      IsIniBlank);
-            if (section == Section::Autorun)
-                section = Section::After;
-            else if (section == Section::Before && EqualIgnoringCase(name, "autorun")) {
-                section = Section::Autorun;
-                shell.sectionLine = number;
-            }
-        } else if (section == Section::Autorun && !line.starts_with(';')) {
+            keys = nullptr;
+            for (auto [section, lines] : {std::pair{&shell.sectionLine, shell.lines},
+                                          std::pair{&shell.amd64Line, shell.amd64Lines}})
+                if (*section == 0 &&
+                    EqualIgnoringCase(name, section == &shell.sectionLine ? "autorun"
+                                                                          : "autorun.amd64")) {
+                    *section = number;
+                    keys = lines;
+                }
+        } else if (keys != nullptr && !line.starts_with(';')) {
             const std::size_t equals = line.find('=');
             const std::string_view key = Trim(line.substr(0, equals), IsIniBlank);
             std::string_view value = equals == std::string_view::npos
@@ -47,8 +53,8 @@ void ReadShellAutorun(std::string_view bytes, ShellFacts& shell, bool asUtf8)
                 value.back() == value.front())
                 value = value.substr(1, value.size() - 2);
             for (std::size_t i = 0; i < std::size(kShellKeys); ++i)
-                if (EqualIgnoringCase(key, kShellKeys[i]) && !shell.lines[i])
-                    shell.lines[i] = ShellLine{std::string(value), number, std::string(value)};
+                if (EqualIgnoringCase(key, kShellKeys[i]) && !keys[i])
+                    keys[i] = ShellLine{std::string(value), number, std::string(value)};
         }
     });
 }

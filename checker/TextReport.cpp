@@ -89,6 +89,19 @@ void ShellSection(const DiscFacts& facts, std::string& out)
                      : "not set\n";
         }
     }
+    if (facts.shell.amd64Line != 0) {
+        const ShellFacts& shell = facts.shell;
+        out += "  64-bit Windows reads [AutoRun.Amd64], line " + std::to_string(shell.amd64Line) +
+               ", in place of [autorun]:\n";
+        for (std::size_t key = 0; key < std::size(kShellKeys); ++key)
+            if (const std::optional<ShellLine>& line = shell.amd64Lines[key])
+                out += "    " + Padded(std::string(kShellKeys[key]) + "=", 20) +
+                       Padded(Quote(line->value), 36) + " line " + std::to_string(line->line) +
+                       "\n";
+        if (shell.amd64Program)
+            out += "    It starts " + Quote(shell.amd64Program->name) + ": " +
+                   shell.amd64Program->path.value_or("not on the disc, so nothing starts") + ".\n";
+    }
     out += "  " + ShellStartSentence(facts) + "\n";
     out += "  " + AutoPlaySentence(facts) + "\n";
     out += "  " + RemovableDriveSentence(facts) + "\n";
@@ -165,6 +178,13 @@ void DecisionSection(const DiscFacts& facts, std::string& out)
     out += "  " + reason + "\n";
     if (const std::string versions = VersionSentence(facts); !versions.empty())
         out += "  " + versions + "\n";
+    if (!facts.setupByMachine.empty())
+        out += "  The setup program is chosen by the machine Windows runs on:\n";
+    for (const auto& [machine, key] : facts.setupByMachine) {
+        const std::string& line = facts.Setting(key).value;
+        out += "    " + Padded(std::string(MachineName(machine)) + ":", 38) + KeyOf(key).name +
+               " " + (line.empty() ? "not set: nothing starts" : Quote(line)) + "\n";
+    }
     if (!facts.program)
         return;
     const ProgramFacts& program = *facts.program;
@@ -181,6 +201,30 @@ void DecisionSection(const DiscFacts& facts, std::string& out)
                      ". Windows asks the user for consent before it starts.\n"
                : "  Administrator rights: " + std::string(elevation ? "not needed" : "unknown") +
                      " (" + ElevationSentence(program) + ").\n";
+}
+
+void ProgramsSection(const DiscFacts& facts, std::string& out)
+{
+    std::vector<std::pair<std::string, const ProgramFacts*>> programs;
+    if (facts.shell.program)
+        programs.emplace_back(std::string(kShellKeys[facts.shell.startKey]) + "=",
+                              &*facts.shell.program);
+    for (const DiscFacts::Setup& setup : facts.setups)
+        programs.emplace_back(KeyOf(setup.key).name, &setup.program);
+    if (programs.empty())
+        return;
+    out += "\nPrograms the disc starts\n";
+    for (const auto& [setting, program] : programs) {
+        out += "  " + Padded(setting, 22) + Quote(program->name) + ": ";
+        if (!program->path) {
+            out += "not found.\n";
+            continue;
+        }
+        out += *program->path;
+        if (program->machine)
+            out += std::string(", for ") + MachineName(*program->machine);
+        out += "; " + SignatureSentence(*program) + ".\n";
+    }
 }
 
 void FindingsSection(const std::vector<Finding>& findings, std::string& out)
@@ -214,6 +258,7 @@ std::string TextReport(const DiscFacts& facts, const std::vector<Finding>& findi
         RegistrySection(facts, out);
     }
     DecisionSection(facts, out);
+    ProgramsSection(facts, out);
     FindingsSection(findings, out);
     return out;
 }

@@ -3,6 +3,7 @@
 #include "checker/Text.h"
 #include "launcher/RegistryView.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace autorun::check {
@@ -133,6 +134,19 @@ constexpr const char* kElevations[] = {
     "it is a 64-bit program without an execution level",
 };
 
+constexpr struct {
+    const char* id;
+    const char* name;
+} kMachines[] = {
+    {"", ""},
+    {"x86", "32-bit x86 Windows"},
+    {"x64", "x64 Windows"},
+    {"arm64", "ARM64 Windows"},
+    {"arm64WithoutX64", "ARM64 Windows without x64 emulation"},
+};
+
+constexpr const char* kKeyTypes[] = {"", "RSA", "ECC", "another kind of"};
+
 /// A file system's name for scripts, and in words.
 constexpr struct {
     const char* id;
@@ -246,6 +260,60 @@ const char* FileSystemName(ImageFileSystem system)
 const char* PlaceWords(ProgramPlace place)
 {
     return Of(kPlaces, place);
+}
+
+const char* MachineId(Machine machine)
+{
+    return Of(kMachines, machine).id;
+}
+
+const char* MachineName(Machine machine)
+{
+    return Of(kMachines, machine).name;
+}
+
+const char* KeyTypeName(KeyType type)
+{
+    return Of(kKeyTypes, type);
+}
+
+std::string TimeText(const std::optional<std::chrono::sys_seconds>& time)
+{
+    if (!time)
+        return {};
+    const auto day = std::chrono::floor<std::chrono::days>(*time);
+    const std::chrono::year_month_day date{day};
+    const std::chrono::hh_mm_ss clock{*time - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02dZ",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
+                  static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()));
+    return text;
+}
+
+std::string SignatureSentence(const ProgramFacts& program)
+{
+    const SignatureFacts& signature = program.signature;
+    if (!signature.isSigned)
+        return !program.machine ? "not a Windows program, so not signed" : "not signed";
+    const Fields fields = {
+        {"signer",
+         signature.signer.empty() ? "a signer it does not name" : Quote(signature.signer)},
+        {"key", KeyTypeName(signature.keyType)},
+        {"bits", std::to_string(signature.keyBits)},
+        {"digest", signature.digestAlgorithm},
+        {"problem", signature.problem},
+        {"stamp", TimeText(signature.timestampTime)},
+        {"expires", TimeText(signature.certificateNotAfter)},
+    };
+    return Fill("signed by {signer} with a {bits}-bit {key} key ({digest}), ", fields) +
+           Fill(!signature.Valid()      ? "which does not hold: {problem}"
+                : signature.timestamped ? "which holds, time-stamped {stamp}"
+                                        : "which holds, without a time stamp: it stops "
+                                          "counting when the certificate expires, {expires}",
+                fields);
 }
 
 std::string ReasonSentence(const DiscFacts& facts)

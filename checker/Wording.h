@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,20 @@ const char* FileSystemName(ImageFileSystem system);
 
 /// Where a program was found, in words ("the launcher's folder").
 const char* PlaceWords(ProgramPlace place);
+
+/// A kind of machine as the JSON report names it ("x86", "x64", "arm64", "arm64WithoutX64"),
+/// and in words ("ARM64 Windows without x64 emulation").
+const char* MachineId(Machine machine);
+const char* MachineName(Machine machine);
+
+/// A signature's key type ("RSA", "ECC"), and a time as the reports give it, in UTC
+/// ("2026-12-10 00:00:00Z"); empty for none.
+const char* KeyTypeName(KeyType type);
+std::string TimeText(const std::optional<std::chrono::sys_seconds>& time);
+
+/// A program's signature in a sentence: not signed; or by whom, with which key, whether it
+/// holds, and its time stamp.
+std::string SignatureSentence(const ProgramFacts& program);
 
 /// The report's sentences: why the decision came out as it did; what the versions mean for
 /// the launch (empty without "AppVersion="); what Windows' shell starts; how AutoPlay names

@@ -206,6 +206,19 @@ TEST(Findings, EachTrapOfTheFile)
         {"a disc's version without a value name",
          kGood + "AppVersion=2.1\r\n",
          {"app-version-default-value"}},
+        // 64-bit Windows reads [AutoRun.Amd64] in place of [autorun].
+        {"an [AutoRun.Amd64] section without the action",
+         kGood + "[AutoRun.Amd64]\r\nopen=autorun.exe\r\n",
+         {"shell-amd64-section-incomplete:9"}},
+        {"an [AutoRun.Amd64] section with every line",
+         kGood + "[autorun.amd64]\r\nopen=autorun.exe\r\naction=Install\r\n",
+         {}},
+        {"only a setup for x64 machines",
+         Replace(kGood, "SetupName=", "SetupNameX64="),
+         {"setup-not-set"}},
+        {"a machine's setup that is not on the disc",
+         kGood + "SetupNameArm64=arm64\\setup.exe\r\n",
+         {"setup-not-found:10"}},
     };
     for (const Case& c : cases) {
         CheckerTestFolder disc;

@@ -227,3 +227,32 @@ TEST(JsonReport, TheShellReadsAUtf8FileAsAnsiText)
 }
 
 } // namespace
+
+namespace {
+
+/// A disc with a setup per machine: which setting each kind of machine gets, as the
+/// launcher's rule picks it, and the programs with what their files say.
+TEST(JsonReport, TheSetupOfEachMachine)
+{
+    CheckerTestFolder disc;
+    disc.Write("autorun.inf", "AppKey=Software\\KovaTest\\NeverInstalled\n"
+                              "SetupName=setup.exe /q\nSetupNameX64=x64\\setup.exe\n");
+    disc.Write("setup.exe", "");
+    const Json report = Report(disc);
+    const Json& machines = report["decision"]["setupByMachine"];
+    EXPECT_EQ(machines["x86"], (Json{{"setting", "SetupName"}, {"commandLine", "setup.exe /q"}}));
+    EXPECT_EQ(machines["x64"]["setting"], "SetupNameX64");
+    EXPECT_EQ(machines["x64"]["commandLine"], "x64\\setup.exe");
+    EXPECT_EQ(machines["arm64"]["setting"], "SetupNameX64");
+    EXPECT_EQ(machines["arm64WithoutX64"]["setting"], "SetupName");
+    ASSERT_EQ(report["programs"].size(), 2u);
+    EXPECT_EQ(report["programs"][0]["setting"], "SetupName");
+    EXPECT_TRUE(report["programs"][0]["programFound"].is_string());
+    EXPECT_TRUE(report["programs"][0]["machine"].is_null()); // an empty file: no program
+    EXPECT_TRUE(report["programs"][1]["programFound"].is_null());
+    // Without a setup per machine there is nothing to tell apart.
+    disc.Write("autorun.inf", "SetupName=setup.exe\n");
+    EXPECT_TRUE(Report(disc)["decision"]["setupByMachine"].is_null());
+}
+
+} // namespace

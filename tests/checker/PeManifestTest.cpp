@@ -301,3 +301,35 @@ TEST(PeManifest, ReadsTheLaunchersVersionResource)
 #endif
 
 } // namespace
+
+namespace {
+
+/// An ARM64EC program's header says x64; its load configuration points to hybrid metadata.
+TEST(PeManifest, TellsArm64EcByItsHybridMetadata)
+{
+    const struct {
+        const char* what;
+        std::uint32_t directorySize; ///< the load configuration's size in its directory entry
+        std::uint32_t metadata;      ///< CHPEMetadataPointer's low half
+        bool arm64ec;
+    } cases[] = {
+        {"hybrid metadata", 0xD0, 0x3000, true},
+        {"no hybrid metadata", 0xD0, 0, false},
+        {"a configuration too short to hold it", 0xC8, 0x3000, false},
+    };
+    for (const auto& c : cases) {
+        std::string config(0xD0, '\0');
+        Put32(config, 0, 0xD0);
+        Put32(config, 0xC8, c.metadata);
+        std::string bytes = MakePe(true, config);
+        // The load configuration is the eleventh data directory.
+        const std::size_t directories = 0x40 + 24 + 108 + 4;
+        Put32(bytes, directories + 8 * 10, 0x1000 + 0x58);
+        Put32(bytes, directories + 8 * 10 + 4, c.directorySize);
+        const PeInfo info = Read(bytes);
+        EXPECT_EQ(info.machine, 0x8664) << c.what;
+        EXPECT_EQ(info.arm64ec, c.arm64ec) << c.what;
+    }
+}
+
+} // namespace

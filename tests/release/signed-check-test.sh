@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# autorun-check on a disc whose open= program is the launcher, signed and not: it must
-# tell the launcher by its version resource, how AutoPlay names it, and its signer (the
-# test certificate's, "Kova test signer"), read by Windows' crypt32.
-#   signed-check-test.sh SIGNED_DIR CHECKER.exe AUTORUN.exe [EMULATOR...]
+# autorun-check on the demo disc, whose open= program is the launcher, signed by the
+# release's own signing and not: it must tell the launcher by its version resource, how
+# AutoPlay names it, and its signer (the test certificate's, "Kova test signer"), read by
+# Windows' crypt32; and find the unsigned launcher unsigned, the signed one without fault
+# but for the time stamp the test's signing has none of.
+#   signed-check-test.sh SIGNED_DIR CHECKER.exe AUTORUN.exe DEMO_AUTORUN.INF [EMULATOR...]
 set -u
-signed=$1 checker=$2 built=$3
-shift 3
+signed=$1 checker=$2 built=$3 demo=$4
+shift 4
 work=$(mktemp -d "${TMPDIR:-/tmp}/kova-signed-check.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -13,7 +15,7 @@ cp "$checker" "$work/"
 for kind in signed unsigned; do
   mkdir -p "$work/$kind"
   if [ "$kind" = signed ]; then cp "$signed/autorun.exe" "$work/$kind/"; else cp "$built" "$work/$kind/"; fi
-  printf '[autorun]\r\nopen=autorun.exe\r\naction=Install\r\n' >"$work/$kind/autorun.inf"
+  cp "$demo" "$work/$kind/autorun.inf"
   (cd "$work" && "$@" "./$(basename "$checker")" --json "$kind" >"$work/$kind.json" 2>&1 </dev/null)
   python3 - "$work/$kind.json" "$kind" <<'PY' || failed=1
 import json, sys
@@ -31,6 +33,11 @@ if start["signed"] is not want:
     problems.append(f"signed is {start['signed']}, expected {want}")
 if start["signer"] != ("Kova test signer" if want else None):
     problems.append(f"signer {start['signer']!r}")
+signature_findings = [f["code"] for f in report["findings"]
+                      if f["code"].startswith("signature-") or f["code"] == "program-unsigned"]
+wanted = [] if want else ["program-unsigned"]
+if [code for code in signature_findings if code != "signature-no-timestamp"] != wanted:
+    problems.append(f"signature findings {signature_findings}, expected {wanted}")
 if problems:
     sys.exit(f"FAIL {sys.argv[2]} launcher: " + "; ".join(problems))
 print(f"ok {sys.argv[2]} launcher: {start['autoPlayName']}")

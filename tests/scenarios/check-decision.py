@@ -97,6 +97,12 @@ def read_report(path):
         sys.exit(f"FAIL: the checker's report {path} cannot be read ({error})")
 
 
+PROGRAM_FILE_FINDINGS = {
+    "program-unsigned", "signature-invalid", "signature-not-rsa", "signature-no-timestamp",
+    "setup-wrong-machine", "hkcu-elevated-setup",
+}
+
+
 def main():
     if len(sys.argv) not in (6, 7) or sys.argv[1] not in ("posix", "wine"):
         sys.exit("usage: check-decision.py posix|wine REPORT STATUS CALLS STARTED [EXPECTED_FINDINGS]")
@@ -138,6 +144,11 @@ def main():
         if expected_findings:
             with open(expected_findings, encoding="utf-8") as wanted_file:
                 wanted = sorted(line.strip() for line in wanted_file if line.strip())
+            # What the programs' files say of themselves (a signature, the machine they are
+            # built for, whether Windows elevates them) is the recording program's, which is
+            # a Windows program under Wine only: those findings are not compared.
+            codes = [code for code in codes if code not in PROGRAM_FILE_FINDINGS]
+            wanted = [code for code in wanted if code not in PROGRAM_FILE_FINDINGS]
             if codes != wanted:
                 problems.append(f"findings {codes}, expected {wanted}")
     if problems:
