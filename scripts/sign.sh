@@ -50,10 +50,8 @@ command -v openssl >/dev/null ||
   fail "openssl, which reads the certificate's key type, is not installed (apt-get install openssl)"
 [ -n "$pkcs12" ] || fail "no certificate: give --pkcs12 FILE.p12 (or set KOVA_SIGN_PKCS12)"
 [ -f "$pkcs12" ] || fail "the certificate file $pkcs12 does not exist"
-[ -n "$timestamp" ] ||
-  fail "no time stamp server: give --timestamp URL (your certificate authority names one; a" \
-    "signature without a time stamp stops counting when the certificate expires), or" \
-    "--timestamp none"
+# No time stamp server given: signed all the same, with the warning below.
+[ -n "$timestamp" ] || timestamp=none
 for program in "${programs[@]}"; do
   [ -f "$program" ] || fail "$program does not exist"
 done
@@ -92,7 +90,8 @@ case $key in
 esac
 if [ "$timestamp" = none ]; then
   expires=$(openssl x509 -in "$certificate" -noout -enddate | sed 's/^notAfter=//')
-  echo "sign.sh: warning: signing without a time stamp: Windows stops accepting these" \
+  echo "sign.sh: warning: signing without a time stamp (no time stamp server given):" \
+    "Windows stops accepting these" \
     "signatures when the certificate expires, on $expires. Give --timestamp URL (your" \
     "certificate authority names a time stamp server) for what you ship." >&2
 fi

@@ -151,6 +151,15 @@ def main():
             wanted = [code for code in wanted if code not in PROGRAM_FILE_FINDINGS]
             if codes != wanted:
                 problems.append(f"findings {codes}, expected {wanted}")
+        # A setup per machine: the one the checker names for the run's machine is the one
+        # the launcher started.
+        machines = decision.get("setupByMachine")
+        machine = os.environ.get("KOVA_SCENARIO_MACHINE", "x86").replace("-without-x64",
+                                                                         "WithoutX64")
+        if machines and decision["action"] == "setup":
+            if machines[machine]["commandLine"] != handed_line:
+                problems.append(f"setupByMachine names {machines[machine]['commandLine']!r} "
+                                f"for {machine}, the launcher started {handed_line!r}")
     if problems:
         print("FAIL checker and launcher disagree: " + "; ".join(problems))
         sys.exit(1)

@@ -178,7 +178,18 @@ if [ -n "$checker" ]; then
   checker_status=$?
   findings=()
   [ -f "$scenario/expected-findings" ] && findings=("$scenario/expected-findings")
-  python3 "$here/check-decision.py" "$mode" "$report" "$checker_status" "$(backend_calls)" \
+  # The machine the run plays, for the checker's setup of each machine.
+  machine=$native_machine
+  if [ -z "$machine" ]; then
+    machine=x86
+    if [ "$mode" = wine ]; then
+      [ "${WINEARCH:-win32}" = win64 ] && machine=x64
+    elif [ -n "$launcher_bits$registry_view" ]; then
+      machine=x64
+    fi
+  fi
+  KOVA_SCENARIO_MACHINE=$machine \
+    python3 "$here/check-decision.py" "$mode" "$report" "$checker_status" "$(backend_calls)" \
     "$top/all-started.txt" "${findings[@]}" || fail "the checker's decision (above)"
 fi
 echo "ok $name"
