@@ -180,6 +180,9 @@ if [ -n "$checker" ]; then
   [ -f "$scenario/expected-findings" ] && findings=("$scenario/expected-findings")
   # The machine the run plays, for the checker's setup of each machine.
   machine=$native_machine
+  # ARM64 Windows without GetMachineTypeAttributes is Windows 10, which runs no x64 programs.
+  [ "$machine" = arm64 ] && [[ $kernel32_without == *GetMachineTypeAttributes* ]] &&
+    machine=arm64-without-x64
   if [ -z "$machine" ]; then
     machine=x86
     if [ "$mode" = wine ]; then
