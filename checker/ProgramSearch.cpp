@@ -85,9 +85,15 @@ std::optional<Located> Locate(const std::string& name, const std::string& discFo
         return Located{WideToUtf8(path),
                        absolute ? ProgramPlace::AsNamed : ProgramPlace::BelowDiscRoot};
     }
-    for (const auto& [folder, place] : places)
-        if (FindProgramFile(Utf8ToWide(name).c_str(), folder.c_str(), path))
-            return Located{WideToUtf8(path), place};
+    for (const auto& [folder, place] : places) {
+        if (!FindProgramFile(Utf8ToWide(name).c_str(), folder.c_str(), path))
+            continue;
+        // On the disc, the file is named from the disc's folder as the report names it.
+        std::string found = WideToUtf8(path);
+        if (place == ProgramPlace::LauncherFolder)
+            found = Join(discFolder, found.substr(found.find_last_of("\\/") + 1));
+        return Located{std::move(found), place};
+    }
     return std::nullopt;
 }
 

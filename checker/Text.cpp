@@ -49,6 +49,17 @@ std::string ValidUtf8(std::string_view text)
 
 } // namespace
 
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text.data() + at, text.size() - at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 std::string ToUtf8(std::string_view bytes, TextEncoding encoding)
 {
     switch (encoding) {

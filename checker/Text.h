@@ -24,6 +24,9 @@ std::string ToUtf8(std::string_view bytes, TextEncoding encoding);
 /// Text in the machine's ANSI code page, as UTF-8.
 std::string AnsiToUtf8(std::string_view text);
 
+/// Whether `text` is well-formed UTF-8 throughout.
+bool IsUtf8(std::string_view text);
+
 /// UTF-16 text, up to its terminator, as UTF-8.
 std::string WideToUtf8(const WCHAR* text);
 

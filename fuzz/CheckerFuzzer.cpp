@@ -13,7 +13,7 @@
 #include "checker/Findings.h"
 #include "checker/Gather.h"
 #include "checker/ReportWriters.h"
-#include "launcher/TextEncoding.h"
+#include "checker/Text.h"
 #include "platform/posix/src/Registry.h"
 
 #include <nlohmann/json.hpp>
@@ -74,17 +74,6 @@ std::string Registry(std::uint8_t flags, const std::uint8_t* types, const std::s
         reg += "\r\n";
     }
     return reg;
-}
-
-bool IsUtf8(std::string_view text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = autorun::Utf8SequenceLength(text.data() + at, text.size() - at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
 }
 
 } // namespace

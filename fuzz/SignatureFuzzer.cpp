@@ -8,7 +8,7 @@
 /// said against it, an unsigned file has no other facts, a time stamp has its time, and
 /// every text is UTF-8.
 #include "checker/Signature.h"
-#include "launcher/TextEncoding.h"
+#include "checker/Text.h"
 
 #include <windows.h>
 
@@ -27,17 +27,6 @@ void Check(bool condition, const char* what)
         std::fprintf(stderr, "signature fuzzer: %s\n", what);
         std::abort();
     }
-}
-
-bool WellFormed(const std::string& text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = autorun::Utf8SequenceLength(text.data() + at, text.size() - at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
 }
 
 void Put16(std::string& bytes, std::size_t at, std::uint16_t value)
@@ -119,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              !facts.digestMatches && !facts.timestamped),
           "facts of a signature in an unsigned file");
     Check(facts.timestamped == facts.timestampTime.has_value(), "a time stamp without a time");
-    Check(WellFormed(facts.signer) && WellFormed(facts.problem) &&
-              WellFormed(facts.timestampProblem),
+    Check(autorun::check::IsUtf8(facts.signer) && autorun::check::IsUtf8(facts.problem) &&
+              autorun::check::IsUtf8(facts.timestampProblem),
           "a text that is not UTF-8");
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "launcher/TextEncoding.h"
+#include "checker/Text.h"
 #include "tests/checker/CheckerTestFolder.h"
 
 #include <gtest/gtest.h>
@@ -144,17 +144,6 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
 
 namespace {
 
-bool IsUtf8(std::string_view text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = autorun::Utf8SequenceLength(text.data() + at, text.size() - at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
-
 /// Whatever bytes a file holds, both reports are UTF-8 and the JSON report parses; a byte
 /// that is no text in the file's encoding shows as U+FFFD, never raw.
 TEST(JsonReport, EveryFileGivesValidUtf8)
@@ -186,8 +175,8 @@ TEST(JsonReport, EveryFileGivesValidUtf8)
         const autorun::check::test::Checked checked = Check(disc.Path());
         const std::string text = checked.Text();
         const std::string json = checked.Json();
-        EXPECT_TRUE(IsUtf8(text)) << file.what;
-        EXPECT_TRUE(IsUtf8(json)) << file.what;
+        EXPECT_TRUE(autorun::check::IsUtf8(text)) << file.what;
+        EXPECT_TRUE(autorun::check::IsUtf8(json)) << file.what;
         EXPECT_TRUE(Json::accept(json)) << file.what;
     }
     // An ANSI label reads as the letters it is, in both reports.

@@ -1,6 +1,6 @@
 #include "checker/Signature.h"
 
-#include "launcher/TextEncoding.h"
+#include "checker/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -64,17 +64,6 @@ void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
         bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
-bool WellFormedUtf8(const std::string& text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = autorun::Utf8SequenceLength(text.data() + at, text.size() - at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
-
 /// What every answer holds to, whatever the file: a signature holds exactly when nothing
 /// is said against it, and no text is anything but UTF-8.
 void ExpectConsistent(const SignatureFacts& facts, const std::string& what)
@@ -83,8 +72,8 @@ void ExpectConsistent(const SignatureFacts& facts, const std::string& what)
         << what << ": " << facts.problem;
     EXPECT_TRUE(facts.isSigned || (facts.signer.empty() && facts.problem.empty())) << what;
     EXPECT_EQ(facts.timestamped, facts.timestampTime.has_value()) << what;
-    EXPECT_TRUE(WellFormedUtf8(facts.signer) && WellFormedUtf8(facts.problem) &&
-                WellFormedUtf8(facts.timestampProblem))
+    EXPECT_TRUE(autorun::check::IsUtf8(facts.signer) && autorun::check::IsUtf8(facts.problem) &&
+                autorun::check::IsUtf8(facts.timestampProblem))
         << what;
 }
 
