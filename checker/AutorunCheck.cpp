@@ -22,14 +22,19 @@ constexpr int kClean = 0;
 constexpr int kFindings = 1;
 constexpr int kFailed = 2;
 
+/// Which report the program writes.
+enum class Form { Text, Json, Sarif };
+
 const char kUsage[] =
-    "usage: autorun-check [--json] [--registry FILE.reg] [FOLDER | IMAGE.iso]\n"
+    "usage: autorun-check [--json | --sarif] [--registry FILE.reg] [FOLDER | IMAGE.iso]\n"
     "Reads FOLDER/autorun.inf (FOLDER: the current folder when not given) as Windows' shell\n"
     "and the launcher do, asks the registry exactly as the launcher does, and tells what\n"
     "would start there, and why. IMAGE.iso, a disc image (ISO 9660, Joliet, UDF), is checked\n"
     "as the disc pressed from it, under the names Windows shows (Linux build only).\n"
     "Nothing is started and nothing is written.\n"
     "  --json              the report as one JSON object\n"
+    "  --sarif             the findings as a SARIF 2.1.0 log, for code scanning in CI; its\n"
+    "                      paths are relative to the current folder\n"
     "  --registry FILE     the registry to ask, a .reg file (Linux build only)\n"
     "  --version           the version\n"
     "Exit status: 0 no findings (or only informational ones), 1 findings, 2 the check\n"
@@ -47,12 +52,15 @@ int main(int argc, char** argv)
 {
     // Before anything may load a DLL: none comes from the folder being checked.
     kova::HardenProcess();
-    bool json = false;
+    Form form = Form::Text;
     const char* folder = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--json") {
-            json = true;
+        if (argument == "--json" || argument == "--sarif") {
+            const Form chosen = argument == "--json" ? Form::Json : Form::Sarif;
+            if (form != Form::Text && form != chosen)
+                return Fail("--json and --sarif cannot be given together: choose one");
+            form = chosen;
         } else if (argument == "--version") {
             std::printf("autorun-check %s\n", KOVA_VERSION_STRING);
             return kClean;
@@ -104,12 +112,14 @@ int main(int argc, char** argv)
         const DiscFacts facts = image ? GatherImage(disc) : GatherFolder(disc);
 #endif
         const std::vector<Finding> findings = FindTraps(facts);
-        // Both reports are UTF-8; a Windows console shows it once told so.
+        // Every report is UTF-8; a Windows console shows the text once told so.
 #ifdef _WIN32
-        if (!json)
+        if (form == Form::Text)
             SetConsoleOutputCP(CP_UTF8);
 #endif
-        const std::string text = json ? JsonReport(facts, findings) : TextReport(facts, findings);
+        const std::string text = form == Form::Json    ? JsonReport(facts, findings)
+                                 : form == Form::Sarif ? SarifReport(facts, findings)
+                                                       : TextReport(facts, findings);
         std::fwrite(text.data(), 1, text.size(), stdout);
         const bool clean =
             std::all_of(findings.begin(), findings.end(),

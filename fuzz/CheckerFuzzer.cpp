@@ -1,7 +1,7 @@
 /// Fuzzes the whole checker: a fuzzed "autorun.inf" (any bytes, any encoding) and fuzzed
-/// registry data go through gathering, the checks and both reports, on the Win32 stand-in.
-/// Whatever comes in, both reports must be valid UTF-8, the JSON report must parse, and
-/// nothing may escape but a finding.
+/// registry data go through gathering, the checks and the three reports, on the Win32
+/// stand-in. Whatever comes in, every report must be valid UTF-8, the JSON report and the
+/// SARIF log must parse, and nothing may escape but a finding.
 ///
 /// Input layout (missing bytes count as zero):
 ///   byte 0      flags: 1 the product's key HKEY_CURRENT_USER\Software\Fuzz exists, 2/4/8
@@ -103,7 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<Finding> findings = FindTraps(facts);
     const std::string text = TextReport(facts, findings);
     const std::string json = JsonReport(facts, findings);
-    if (!IsUtf8(text) || !IsUtf8(json) || !nlohmann::json::accept(json))
+    const std::string sarif = SarifReport(facts, findings);
+    if (!IsUtf8(text) || !IsUtf8(json) || !nlohmann::json::accept(json) || !IsUtf8(sarif) ||
+        !nlohmann::json::accept(sarif))
         std::abort();
     return 0;
 }

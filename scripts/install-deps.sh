@@ -19,8 +19,9 @@ packages+=(pkg-config libarchive-dev libudfread-dev genisoimage xorriso)
 packages+=(libssl-dev openssl osslsigncode)
 # The fuzz targets (clang's libFuzzer), the memcheck runs and the coverage gate.
 packages+=(clang libclang-rt-14-dev valgrind gcovr)
-# The release's checks: test icons, and reading the Windows programs' resources.
-packages+=(python3)
+# The release's checks: test icons, and reading the Windows programs' resources; the
+# checker's SARIF logs, validated against the SARIF schema.
+packages+=(python3 python3-jsonschema)
 # The test command checks every shell script.
 packages+=(shellcheck)
 if [ "${1:-}" = win32 ]; then

@@ -40,6 +40,7 @@ args=(disc empty);        expect 2 "two folders" "$@"
 args=(disc/autorun.inf);  expect 2 "a file that is no disc image (on Windows: any file)" "$@"
 args=(unreadable);        expect 1 "an autorun.inf that cannot be read is a finding" "$@"
 args=(--registry);        expect 2 "--registry without a file" "$@"
+args=(--json --sarif disc); expect 2 "--json with --sarif" "$@"
 args=(--version);         expect 0 "--version" "$@"
 if ! tr -d '\r' <"$work/out" | grep -qx "autorun-check $version"; then
   echo "FAIL --version: expected \"autorun-check $version\""; cat "$work/out"; failed=1
