@@ -18,6 +18,20 @@ void AddProblem(std::string& problem, std::string_view reason)
     problem += reason;
 }
 
+bool TakeTimestamp(SignatureFacts& facts, const std::string& problem,
+                   const std::optional<std::chrono::sys_seconds>& time)
+{
+    if (problem.empty()) {
+        facts.timestamped = true;
+        facts.timestampTime = time;
+        facts.timestampProblem.clear();
+        return true;
+    }
+    if (facts.timestampProblem.empty())
+        facts.timestampProblem = problem;
+    return false;
+}
+
 } // namespace detail
 
 namespace {

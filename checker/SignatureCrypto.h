@@ -25,6 +25,12 @@ void ExamineSignedData(std::string_view der, const FileFeed& feed, SignatureFact
 /// Adds a reason to those in `problem`.
 void AddProblem(std::string& problem, std::string_view reason);
 
+/// Weighs one of the signer's time stamps, checked to `problem` (empty: it holds) at `time`:
+/// the first that holds is the signature's, and until one does the first reason one did not
+/// is kept. True when this one holds, so that the caller stops looking.
+bool TakeTimestamp(SignatureFacts& facts, const std::string& problem,
+                   const std::optional<std::chrono::sys_seconds>& time);
+
 /// The parts of the wording both platforms share.
 constexpr std::string_view kNotSignedData =
     "its certificate table holds no PKCS #7 signed data that can be read";

@@ -251,14 +251,8 @@ void ReadTimestamp(PKCS7_SIGNER_INFO* signer, STACK_OF(X509) * certificates, Sig
                 : token ? CheckToken(Bytes(value->value.sequence), signature, time)
                         : CheckCounterSignature(Bytes(value->value.sequence), signature,
                                                 certificates, time);
-            if (problem.empty()) {
-                facts.timestamped = true;
-                facts.timestampTime = time;
-                facts.timestampProblem.clear();
+            if (TakeTimestamp(facts, problem, time))
                 return;
-            }
-            if (facts.timestampProblem.empty())
-                facts.timestampProblem = problem;
         }
     }
 }

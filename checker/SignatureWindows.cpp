@@ -402,14 +402,8 @@ void ReadTimestamp(const Message& message, const CMSG_SIGNER_INFO& signer, Signa
                 token ? CheckToken(View(attribute.rgValue[j]), signature, time)
                       : CheckCounterSignature(View(attribute.rgValue[j]), message, encodedSigner,
                                               signature, time);
-            if (problem.empty()) {
-                facts.timestamped = true;
-                facts.timestampTime = time;
-                facts.timestampProblem.clear();
+            if (TakeTimestamp(facts, problem, time))
                 return;
-            }
-            if (facts.timestampProblem.empty())
-                facts.timestampProblem = problem;
         }
     }
 }

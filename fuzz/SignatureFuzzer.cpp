@@ -9,6 +9,7 @@
 /// every text is UTF-8.
 #include "checker/Signature.h"
 #include "checker/Text.h"
+#include "tests/checker/PeBytes.h"
 
 #include <windows.h>
 
@@ -21,24 +22,15 @@
 
 namespace {
 
+using autorun::check::test::Put16;
+using autorun::check::test::Put32;
+
 void Check(bool condition, const char* what)
 {
     if (!condition) {
         std::fprintf(stderr, "signature fuzzer: %s\n", what);
         std::abort();
     }
-}
-
-void Put16(std::string& bytes, std::size_t at, std::uint16_t value)
-{
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>(value >> 8);
-}
-
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
 /// A 32-bit program of one section whose certificate table holds `der`.

@@ -1,4 +1,5 @@
 #include "checker/PeManifest.h"
+#include "tests/checker/PeBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +14,8 @@ using autorun::check::ManifestLevel;
 using autorun::check::NeedsElevation;
 using autorun::check::PeInfo;
 using autorun::check::ReadPeInfo;
-
-void Put16(std::string& bytes, std::size_t at, std::uint16_t value)
-{
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>(value >> 8);
-}
-
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
+using autorun::check::test::Put16;
+using autorun::check::test::Put32;
 
 /// A PE image as a linker lays one out: the DOS header, the PE headers, one ".rsrc"
 /// section whose resource table holds `manifest` as RT_MANIFEST 1 (none when empty).

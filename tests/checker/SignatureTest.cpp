@@ -1,6 +1,7 @@
 #include "checker/Signature.h"
 
 #include "checker/Text.h"
+#include "tests/checker/PeBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ using autorun::check::ByteRange;
 using autorun::check::DigestRanges;
 using autorun::check::PeInfo;
 using autorun::check::SignatureFacts;
+using autorun::check::test::Put32;
 
 constexpr std::uint64_t kChecksum = 152;
 constexpr std::uint64_t kTable = 1560;
@@ -56,12 +58,6 @@ SignatureFacts Verify(const std::string& bytes)
             return true;
         },
         bytes.size());
-}
-
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
 /// What every answer holds to, whatever the file: a signature holds exactly when nothing
