@@ -140,10 +140,6 @@ TEST(JsonReport, WithoutAFileNothingIsAsked)
     EXPECT_TRUE(report["findings"][0]["line"].is_null());
 }
 
-} // namespace
-
-namespace {
-
 /// Whatever bytes a file holds, both reports are UTF-8 and the JSON report parses; a byte
 /// that is no text in the file's encoding shows as U+FFFD, never raw.
 TEST(JsonReport, EveryFileGivesValidUtf8)
@@ -214,10 +210,6 @@ TEST(JsonReport, TheShellReadsAUtf8FileAsAnsiText)
     // The C1 control that a byte of the UTF-8 becomes shows as an escape.
     EXPECT_NE(finding["message"].get<std::string>().find("\\u0081"), std::string::npos);
 }
-
-} // namespace
-
-namespace {
 
 /// A disc with a setup per machine: which setting each kind of machine gets, as the
 /// launcher's rule picks it, and the programs with what their files say.
