@@ -42,12 +42,24 @@ if [ "$mode" = wine ]; then
   forget() { wine reg import "Z:${work//\//\\}\\forget.reg" </dev/null >/dev/null 2>&1; }
   cleanup() { forget; rm -rf "$work"; }
   trap cleanup EXIT
-  forget
   # The import's own verdict does not matter: a refused file imports nothing, and the
-  # dump shows that.
-  wine reg import "Z:${regfile//\//\\}" </dev/null >/dev/null 2>&1
-  cp "$base.probes" "$work/probes"
-  (cd "$work" && wine "$dumper" probes dump </dev/null >/dev/null 2>&1) || fail "the dumping program failed"
+  # dump shows that. What reg said is kept for a failure's message.
+  import_and_dump() {
+    forget
+    wine reg import "Z:${regfile//\//\\}" </dev/null >"$work/reg.txt" 2>&1
+    echo "(reg import exited with $?)" >>"$work/reg.txt"
+    cp "$base.probes" "$work/probes"
+    (cd "$work" && wine "$dumper" probes dump </dev/null >/dev/null 2>&1) || fail "the dumping program failed"
+  }
+  import_and_dump
+  # Wine's import has, once in many runs, left a whole file out that it imports every
+  # other time; one more try tells such a lapse from a real difference, which repeats.
+  if [ "$update" != --update ] && ! cmp -s "$base.expected" "$work/dump"; then
+    echo "note $name: Wine's import gave another reading at first; trying once more:"
+    diff "$base.expected" "$work/dump"
+    cat "$work/reg.txt"
+    import_and_dump
+  fi
 else
   trap 'rm -rf "$work"' EXIT
   KOVA_REGISTRY=$regfile KOVA_CODEPAGE=$codepage "$dumper" "$base.probes" "$work/dump" ||
@@ -63,6 +75,7 @@ fi
 if ! cmp -s "$base.expected" "$work/dump"; then
   echo "FAIL $name: the registry read back differs from the expected dump"
   diff "$base.expected" "$work/dump"
+  [ "$mode" != wine ] || cat "$work/reg.txt"
   exit 1
 fi
 echo "ok $name"
