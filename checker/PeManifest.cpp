@@ -2,6 +2,8 @@
 
 #include "checker/Text.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -11,7 +13,6 @@ namespace autorun::check {
 
 namespace {
 
-constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMagicPe32 = 0x010B;
 constexpr std::uint16_t kMagicPe32Plus = 0x020B;
 constexpr std::uint32_t kResourceTypeVersion = 16;
@@ -19,7 +20,6 @@ constexpr std::uint32_t kResourceTypeManifest = 24;
 constexpr std::uint32_t kResourceDirectory = 2;
 constexpr std::uint32_t kSecurityDirectory = 4;
 constexpr std::uint32_t kLoadConfigDirectory = 10;
-constexpr std::uint16_t kMachineAmd64 = 0x8664;
 /// Where a 64-bit load configuration holds CHPEMetadataPointer.
 constexpr std::size_t kHybridMetadataAt = 0xC8;
 constexpr std::uint16_t kCertificatePkcsSignedData = 2;
@@ -109,11 +109,11 @@ public:
         }
         info.isPe = true;
         info.machine = machine;
-        info.is32Bit = machine == kMachineI386;
+        info.is32Bit = machine == IMAGE_FILE_MACHINE_I386;
         // An ARM64EC program's header names x64; the load configuration of a 64-bit image
         // points to its hybrid metadata.
         const std::size_t loadConfigAt = countAt + 4 + 8 * kLoadConfigDirectory;
-        if (machine == kMachineAmd64 && magic == kMagicPe32Plus &&
+        if (machine == IMAGE_FILE_MACHINE_AMD64 && magic == kMagicPe32Plus &&
             directories > kLoadConfigDirectory && loadConfigAt + 8 <= optional.size()) {
             std::uint8_t config[kHybridMetadataAt + 8];
             if (Le32(optional.data() + loadConfigAt + 4) >= sizeof config &&

@@ -131,11 +131,11 @@ void ReadProgramFile(ProgramFacts& program)
                         : info.is32Bit            ? ElevationCause::NoLevel32
                                                   : ElevationCause::NoLevel64;
     program.description = WideToUtf8(reinterpret_cast<const WCHAR*>(info.description.c_str()));
-    if (info.machine == kMachineI386)
+    if (info.machine == IMAGE_FILE_MACHINE_I386)
         program.machine = Machine::X86;
-    else if (info.machine == kMachineArm64 || info.arm64ec)
+    else if (info.machine == IMAGE_FILE_MACHINE_ARM64 || info.arm64ec)
         program.machine = Machine::Arm64;
-    else if (info.machine == kMachineAmd64)
+    else if (info.machine == IMAGE_FILE_MACHINE_AMD64)
         program.machine = Machine::X64;
     std::error_code error;
     if (info.isPe)

@@ -60,7 +60,9 @@ const HKEY kProductKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x5150));
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x7b000000));
 const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 
-constexpr USHORT kNativeMachines[] = {0x014C, 0x8664, 0xAA64, 0x01C4};
+/// The machines Windows may name, and one (32-bit ARM) that the launcher does not know.
+constexpr USHORT kNativeMachines[] = {IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64,
+                                      IMAGE_FILE_MACHINE_ARM64, 0x01C4};
 
 struct FakeValue {
     bool exists = false;

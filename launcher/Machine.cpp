@@ -58,9 +58,9 @@ SettingKey SetupFor(const LaunchSettings& settings, Machine machine)
 Machine MachineOf(USHORT nativeMachine, bool runsX64)
 {
     switch (nativeMachine) {
-    case kMachineAmd64:
+    case IMAGE_FILE_MACHINE_AMD64:
         return Machine::X64;
-    case kMachineArm64:
+    case IMAGE_FILE_MACHINE_ARM64:
         return runsX64 ? Machine::Arm64 : Machine::Arm64WithoutX64;
     default:
         return Machine::X86;
@@ -77,12 +77,12 @@ Machine NativeMachine()
     if (isWow64Process2 != nullptr &&
         isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine)) {
         bool runsX64 = false;
-        if (nativeMachine == kMachineArm64) {
+        if (nativeMachine == IMAGE_FILE_MACHINE_ARM64) {
             const auto getMachineTypeAttributes =
                 Kernel32Call<GetMachineTypeAttributesCall>(kernel32, "GetMachineTypeAttributes");
             MACHINE_ATTRIBUTES attributes = static_cast<MACHINE_ATTRIBUTES>(0);
             runsX64 = getMachineTypeAttributes != nullptr &&
-                      getMachineTypeAttributes(kMachineAmd64, &attributes) == S_OK &&
+                      getMachineTypeAttributes(IMAGE_FILE_MACHINE_AMD64, &attributes) == S_OK &&
                       (static_cast<int>(attributes) & kUserEnabled) != 0;
         }
         return MachineOf(nativeMachine, runsX64);

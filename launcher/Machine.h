@@ -18,11 +18,6 @@ enum class Machine {
     Arm64WithoutX64, ///< ARM64 Windows that runs only x86 and ARM64 programs (Windows 10)
 };
 
-/// The machine numbers of a PE image's header, as Windows reports its own machine with them.
-constexpr USHORT kMachineI386 = 0x014C;
-constexpr USHORT kMachineAmd64 = 0x8664;
-constexpr USHORT kMachineArm64 = 0xAA64;
-
 /// Whether the file names a setup program for one machine ("SetupNameX64=" or
 /// "SetupNameArm64=" with a value): only then does the launcher ask Windows what it runs on.
 bool NamesMachineSetups(const LaunchSettings& settings);

@@ -58,10 +58,10 @@ TEST(SetupFor, EachMachineGetsTheSetupTheRuleNames)
         EXPECT_EQ(SetupFor(*settings, Arm64WithoutX64), c.arm64WithoutX64);
         EXPECT_EQ(NamesMachineSetups(*settings), c.asks);
     }
-    EXPECT_EQ(MachineOf(kMachineI386, true), X86);
-    EXPECT_EQ(MachineOf(kMachineAmd64, false), X64);
-    EXPECT_EQ(MachineOf(kMachineArm64, true), Arm64);
-    EXPECT_EQ(MachineOf(kMachineArm64, false), Arm64WithoutX64);
+    EXPECT_EQ(MachineOf(IMAGE_FILE_MACHINE_I386, true), X86);
+    EXPECT_EQ(MachineOf(IMAGE_FILE_MACHINE_AMD64, false), X64);
+    EXPECT_EQ(MachineOf(IMAGE_FILE_MACHINE_ARM64, true), Arm64);
+    EXPECT_EQ(MachineOf(IMAGE_FILE_MACHINE_ARM64, false), Arm64WithoutX64);
     EXPECT_EQ(MachineOf(0x01C4, true), X86); // 32-bit ARM: whatever it is, no x64 or ARM64
 }
 
