@@ -4,6 +4,7 @@
 /// folder the check runs in, to which the report's relative paths are relative.
 #include "checker/ReportWriters.h"
 #include "checker/Text.h"
+#include "checker/Wording.h"
 #include "launcher/Version.h"
 
 #include <nlohmann/json.hpp>
@@ -105,19 +106,7 @@ Json ArtifactLocation(const std::string& shown)
 /// shows as "…", since the rule stands for every finding of its code.
 std::string GenericFix(std::string_view fix)
 {
-    static constexpr std::string_view kNameCharacters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    std::string out = "Fix: ";
-    for (std::size_t at = 0; at < fix.size(); ++at) {
-        const std::size_t close =
-            fix[at] == '{' ? fix.find_first_not_of(kNameCharacters, at + 1) : at;
-        if (close == at || close == at + 1 || close == std::string::npos || fix[close] != '}') {
-            out += fix[at];
-            continue;
-        }
-        out += kEllipsis;
-        at = close;
-    }
+    const std::string out = "Fix: " + FillAll(fix, kEllipsis);
     // A sentence ends in a full stop, unless it ends in the ellipsis.
     return out.ends_with(kEllipsis) ? out : out + ".";
 }

@@ -157,9 +157,9 @@ constexpr struct {
     {"udf", "UDF"},
 };
 
-} // namespace
-
-std::string Fill(std::string_view wording, const Fields& fields)
+/// `wording` with each "{name}" replaced by what `text` gives for the name.
+template <class Text>
+std::string Substitute(std::string_view wording, const Text& text)
 {
     static constexpr std::string_view kNameCharacters =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -172,16 +172,29 @@ std::string Fill(std::string_view wording, const Fields& fields)
             out += wording[at];
             continue;
         }
-        const std::string_view name = wording.substr(at + 1, close - at - 1);
+        out += text(wording.substr(at + 1, close - at - 1));
+        at = close;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string Fill(std::string_view wording, const Fields& fields)
+{
+    return Substitute(wording, [&](std::string_view name) -> std::string_view {
         const auto field = std::find_if(fields.begin(), fields.end(),
                                         [&](const Field& given) { return given.name == name; });
         if (field == fields.end())
             throw std::logic_error("the wording \"" + std::string(wording) + "\" names {" +
                                    std::string(name) + "}, which it is not given");
-        out += field->text;
-        at = close;
-    }
-    return out;
+        return field->text;
+    });
+}
+
+std::string FillAll(std::string_view wording, std::string_view shown)
+{
+    return Substitute(wording, [&](std::string_view) { return shown; });
 }
 
 const char* ErrorMeaning(LONG error)

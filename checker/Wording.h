@@ -25,6 +25,9 @@ using Fields = std::vector<Field>;
 /// `wording` with each "{name}" replaced by the text of the field of that name. A wording
 /// that names a field it is not given is a fault of its own: std::logic_error.
 std::string Fill(std::string_view wording, const Fields& fields);
+/// `wording` with every "{name}" shown as `shown`: how it reads where it stands for each
+/// finding of its code, not one.
+std::string FillAll(std::string_view wording, std::string_view shown);
 
 /// What a Win32 error code means, in a few words ("not found"), and the code with it as the
 /// reports quote it ("error 2: not found").
