@@ -199,6 +199,14 @@ struct QueryFacts {
     bool matched;
 };
 
+/// A program the disc starts, with the setting that names it as the file spells it ("open=",
+/// "SetupNameX64=") and that setting's line.
+struct StartedProgram {
+    const ProgramFacts* program;
+    std::string setting;
+    int line;
+};
+
 struct DiscFacts {
     std::string folder; ///< the folder, or the image, as the report names it
     FileFacts file;
@@ -238,6 +246,18 @@ struct DiscFacts {
             if (setup.key == key)
                 return &setup.program;
         return nullptr;
+    }
+    /// The programs the disc starts, found or not: the shell's open= (or shellexecute=)
+    /// program, then each setup program a setting names.
+    std::vector<StartedProgram> StartedPrograms() const
+    {
+        std::vector<StartedProgram> started;
+        if (shell.program)
+            started.push_back({&*shell.program, std::string(kShellKeys[shell.startKey]) + "=",
+                               shell.lines[shell.startKey]->line});
+        for (const Setup& setup : setups)
+            started.push_back({&setup.program, KeyOf(setup.key).name, Setting(setup.key).line});
+        return started;
     }
     const QueryFacts* Query(QueryRole role) const
     {

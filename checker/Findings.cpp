@@ -372,27 +372,6 @@ void SetupWrongMachine(const DiscFacts& facts, Out& out)
           {"better", *program->machine == Machine::Arm64 ? "SetupNameArm64=" : "SetupNameX64="}}});
 }
 
-/// A program the disc starts: the shell's open= program and each setup program, with the
-/// line that names it.
-struct Started {
-    const ProgramFacts* program;
-    std::string where;
-    int line;
-};
-
-std::vector<Started> StartedPrograms(const DiscFacts& facts)
-{
-    std::vector<Started> started;
-    const ShellFacts& shell = facts.shell;
-    if (shell.program && shell.program->path)
-        started.push_back({&*shell.program, std::string(kShellKeys[shell.startKey]) + "=",
-                           shell.lines[shell.startKey]->line});
-    for (const DiscFacts::Setup& setup : facts.setups)
-        if (setup.program.path)
-            started.push_back({&setup.program, NameOf(setup.key), LineOf(facts, setup.key)});
-    return started;
-}
-
 /// What is amiss with the signature of a program the disc starts.
 enum class Signing { Fine, Unsigned, Invalid, NotRsa, NoTimestamp };
 
@@ -412,16 +391,17 @@ template <Signing kind>
 void SignatureIs(const DiscFacts& facts, Out& out)
 {
     static constexpr const char* kKeys[] = {"no", "RSA", "ECC", "other"};
-    const std::vector<Started> started = StartedPrograms(facts);
+    const std::vector<StartedProgram> started = facts.StartedPrograms();
     for (std::size_t i = 0; i < started.size(); ++i) {
         const ProgramFacts& program = *started[i].program;
-        if (SigningOf(program) != kind)
+        // A program that is not on the disc has no signature to speak of.
+        if (!program.path || SigningOf(program) != kind)
             continue;
         const SignatureFacts& signature = program.signature;
         out.push_back(
             {started[i].line,
              {{"program", Quote(program.name)},
-              {"where", started[i].where},
+              {"where", started[i].setting},
               {"line", Number(started[i].line)},
               {"problem", signature.problem},
               {"key", kKeys[static_cast<int>(signature.keyType)]},

@@ -158,17 +158,10 @@ Json Program(const ProgramFacts& program)
 Json Programs(const DiscFacts& facts)
 {
     Json programs = Json::array();
-    const ShellFacts& shell = facts.shell;
-    if (shell.program) {
-        Json program = Program(*shell.program);
-        program["setting"] = std::string(kShellKeys[shell.startKey]);
-        programs.push_back(std::move(program));
-    }
-    for (const DiscFacts::Setup& setup : facts.setups) {
-        Json program = Program(setup.program);
-        std::string name = KeyOf(setup.key).name;
-        name.pop_back();
-        program["setting"] = name;
+    for (const StartedProgram& started : facts.StartedPrograms()) {
+        Json program = Program(*started.program);
+        // The setting by its name alone, without the '=' the file spells it with.
+        program["setting"] = started.setting.substr(0, started.setting.size() - 1);
         programs.push_back(std::move(program));
     }
     return programs;

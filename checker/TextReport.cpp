@@ -205,16 +205,11 @@ void DecisionSection(const DiscFacts& facts, std::string& out)
 
 void ProgramsSection(const DiscFacts& facts, std::string& out)
 {
-    std::vector<std::pair<std::string, const ProgramFacts*>> programs;
-    if (facts.shell.program)
-        programs.emplace_back(std::string(kShellKeys[facts.shell.startKey]) + "=",
-                              &*facts.shell.program);
-    for (const DiscFacts::Setup& setup : facts.setups)
-        programs.emplace_back(KeyOf(setup.key).name, &setup.program);
+    const std::vector<StartedProgram> programs = facts.StartedPrograms();
     if (programs.empty())
         return;
     out += "\nPrograms the disc starts\n";
-    for (const auto& [setting, program] : programs) {
+    for (const auto& [program, setting, line] : programs) {
         out += "  " + Padded(setting, 22) + Quote(program->name) + ": ";
         if (!program->path) {
             out += "not found.\n";
